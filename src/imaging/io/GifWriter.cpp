@@ -1,0 +1,127 @@
+#include "imaging/io/PictureWriters.h"
+
+#include <gif_lib.h>
+#include <libimagequant.h>
+
+#include <array>
+#include <memory>
+
+namespace orv::detail {
+
+bool ExactPalette(const QImage& picture, QList<QRgb>& palette, QByteArray& indices) {
+    // Open addressing over 1024 slots (never more than a quarter full); colours are stored
+    // with the alpha byte set, so 0 marks an empty slot.
+    std::array<QRgb, 1024> keys{};
+    std::array<uint8_t, 1024> values{};
+    palette.clear();
+    indices.resize(qsizetype(picture.width()) * picture.height());
+    auto* out = reinterpret_cast<uint8_t*>(indices.data());
+    QRgb lastColour = 0;
+    uint8_t lastIndex = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* pixels = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb colour = pixels[x] | 0xff000000u;
+            if (colour != lastColour) {
+                std::size_t slot = ((colour * 2654435761u) >> 22) & 1023;
+                while (keys[slot] != 0 && keys[slot] != colour) slot = (slot + 1) & 1023;
+                if (keys[slot] == 0) {
+                    if (palette.size() == 256) return false;
+                    keys[slot] = colour;
+                    values[slot] = uint8_t(palette.size());
+                    palette.append(colour);
+                }
+                lastColour = colour;
+                lastIndex = values[slot];
+            }
+            *out++ = lastIndex;
+        }
+    }
+    return true;
+}
+
+namespace {
+
+// Deleters for the quantizer's objects.
+struct LiqDeleter {
+    void operator()(liq_attr* attr) const { liq_attr_destroy(attr); }
+    void operator()(liq_image* image) const { liq_image_destroy(image); }
+    void operator()(liq_result* result) const { liq_result_destroy(result); }
+};
+template <typename T>
+using LiqPointer = std::unique_ptr<T, LiqDeleter>;
+
+// An adaptive palette of 256 colours from libimagequant (speed 4, no dithering).
+bool QuantizedPalette(const QImage& picture, QList<QRgb>& palette, QByteArray& indices) {
+    // RGBX8888 is R, G, B, 255 in memory with rows packed end to end, as the library reads it.
+    const QImage rgba = picture.convertToFormat(QImage::Format_RGBX8888);
+    if (rgba.isNull() || rgba.bytesPerLine() != qsizetype(4) * rgba.width()) return false;
+    LiqPointer<liq_attr> attr(liq_attr_create());
+    if (!attr || liq_set_speed(attr.get(), 4) != LIQ_OK) return false;
+    LiqPointer<liq_image> image(
+        liq_image_create_rgba(attr.get(), rgba.constBits(), rgba.width(), rgba.height(), 0));
+    if (!image) return false;
+    liq_result* raw = nullptr;
+    if (liq_image_quantize(image.get(), attr.get(), &raw) != LIQ_OK || raw == nullptr) {
+        return false;
+    }
+    LiqPointer<liq_result> result(raw);
+    liq_set_dithering_level(result.get(), 0.0f);
+    indices.resize(qsizetype(picture.width()) * picture.height());
+    if (liq_write_remapped_image(result.get(), image.get(), indices.data(),
+                                 std::size_t(indices.size())) != LIQ_OK) {
+        return false;
+    }
+    const liq_palette* colours = liq_get_palette(result.get());
+    palette.clear();
+    for (unsigned i = 0; i < colours->count; ++i) {
+        palette.append(qRgb(colours->entries[i].r, colours->entries[i].g, colours->entries[i].b));
+    }
+    return true;
+}
+
+int WriteToDevice(GifFileType* gif, const GifByteType* data, int length) {
+    auto* device = static_cast<QIODevice*>(gif->UserData);
+    return int(device->write(reinterpret_cast<const char*>(data), length));
+}
+
+}  // namespace
+
+bool WriteGif(const QImage& picture, QIODevice& device) {
+    if (picture.isNull() || picture.format() != QImage::Format_RGB32 || picture.width() > 0xffff ||
+        picture.height() > 0xffff) {
+        return false;
+    }
+    QList<QRgb> palette;
+    QByteArray indices;
+    if (!ExactPalette(picture, palette, indices) && !QuantizedPalette(picture, palette, indices)) {
+        return false;
+    }
+    // A GIF colour table holds a power of two entries; unused ones stay black.
+    int tableSize = 2;
+    while (tableSize < palette.size()) tableSize *= 2;
+    std::vector<GifColorType> table(std::size_t(tableSize), GifColorType{0, 0, 0});
+    for (qsizetype i = 0; i < palette.size(); ++i) {
+        table[std::size_t(i)] =
+            GifColorType{GifByteType(qRed(palette[i])), GifByteType(qGreen(palette[i])),
+                         GifByteType(qBlue(palette[i]))};
+    }
+    ColorMapObject* colourMap = GifMakeMapObject(tableSize, table.data());
+    if (colourMap == nullptr) return false;
+
+    int error = 0;
+    GifFileType* gif = EGifOpen(&device, WriteToDevice, &error);
+    bool ok = gif != nullptr;
+    ok = ok && EGifPutScreenDesc(gif, picture.width(), picture.height(), 8, 0, colourMap) == GIF_OK;
+    ok = ok &&
+         EGifPutImageDesc(gif, 0, 0, picture.width(), picture.height(), false, nullptr) == GIF_OK;
+    auto* pixels = reinterpret_cast<GifPixelType*>(indices.data());
+    for (int y = 0; ok && y < picture.height(); ++y) {
+        ok = EGifPutLine(gif, pixels + qsizetype(y) * picture.width(), picture.width()) == GIF_OK;
+    }
+    if (gif != nullptr && EGifCloseFile(gif, &error) != GIF_OK) ok = false;
+    GifFreeMapObject(colourMap);
+    return ok;
+}
+
+}  // namespace orv::detail

@@ -1,0 +1,20 @@
+// The writers behind the saver. Each takes an opaque Format_RGB32 picture and writes a whole
+// file to a device; false when it could not (the device's content is then unusable).
+#pragma once
+
+#include <QIODevice>
+#include <QImage>
+
+namespace orv::detail {
+
+// PNG, 8-bit RGB (colour type 2), UP filter on every row, one IDAT compressed with libdeflate.
+bool WritePng(const QImage& picture, QIODevice& device, int level = 6);
+
+// GIF with an 8-bit palette: the exact colours when the picture has 256 or fewer, otherwise an
+// adaptive palette from libimagequant without dithering. Written with giflib.
+bool WriteGif(const QImage& picture, QIODevice& device);
+
+// Palette and indices for a picture of at most 256 colours; false when it has more.
+bool ExactPalette(const QImage& picture, QList<QRgb>& palette, QByteArray& indices);
+
+}  // namespace orv::detail
