@@ -8,33 +8,84 @@
 #include <jpeglib.h>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 namespace orv::detail {
 
+namespace {
+
+// libpng reports fatal errors through a jump back to the decode call; warnings are dropped.
+[[noreturn]] void OnPngError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
+void IgnorePngWarning(png_structp, png_const_charp) {}
+
+// The not yet read part of a PNG held in memory.
+struct PngSource {
+    const unsigned char* data;
+    std::size_t left;
+};
+
+void ReadPngBytes(png_structp png, png_bytep out, png_size_t length) {
+    auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (length > source->left) png_error(png, "cut short");
+    std::memcpy(out, source->data, length);
+    source->data += length;
+    source->left -= length;
+}
+
+// The decode itself, apart from anything with a destructor (see RunJpegDecode below).
+bool RunPngDecode(png_structp png, png_infop info, QImage* out, std::vector<png_bytep>* rows) {
+    if (setjmp(png_jmpbuf(png))) {
+        return false;
+    }
+    png_read_info(png, info);
+    const png_uint_32 width = png_get_image_width(png, info);
+    const png_uint_32 height = png_get_image_height(png, info);
+    if (!IsAcceptablePictureSize(width, height)) {
+        return false;
+    }
+    // Everything becomes 8-bit samples in Qt's ARGB32 order; gamma is left as stored.
+    png_set_expand(png);
+    png_set_scale_16(png);
+    png_set_gray_to_rgb(png);
+    if (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+        png_set_bgr(png);
+        png_set_add_alpha(png, 0xff, PNG_FILLER_AFTER);
+    } else {
+        png_set_swap_alpha(png);
+        png_set_add_alpha(png, 0xff, PNG_FILLER_BEFORE);
+    }
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    *out = QImage(int(width), int(height), QImage::Format_ARGB32);
+    if (out->isNull() || png_get_rowbytes(png, info) != std::size_t(4) * width) {
+        return false;
+    }
+    rows->resize(height);
+    for (png_uint_32 y = 0; y < height; ++y) (*rows)[y] = out->scanLine(int(y));
+    png_read_image(png, rows->data());
+    return true;
+}
+
+}  // namespace
+
 QImage DecodePng(const unsigned char* data, std::size_t size) {
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&png, data, size)) {
-        return {};
-    }
-    if (!IsAcceptablePictureSize(png.width, png.height)) {
-        png_image_free(&png);
-        return {};
-    }
-    // Qt's ARGB32 is a native-endian 0xAARRGGBB word.
-    png.format = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? PNG_FORMAT_BGRA : PNG_FORMAT_ARGB;
-    QImage out(int(png.width), int(png.height), QImage::Format_ARGB32);
-    if (out.isNull()) {
-        png_image_free(&png);
-        return {};
-    }
-    // The row stride counts components, which are bytes at 8 bits per sample.
-    if (!png_image_finish_read(&png, nullptr, out.bits(), png_int_32(out.bytesPerLine()),
-                               nullptr)) {
-        png_image_free(&png);
-        return {};
-    }
-    return out;
+    png_structp png =
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, IgnorePngWarning);
+    if (png == nullptr) return {};
+    png_infop info = png_create_info_struct(png);
+    PngSource source{data, size};
+    png_set_read_fn(png, &source, ReadPngBytes);
+    // libpng then refuses longer sides already while it reads the header.
+    png_set_user_limits(png, kMaxPictureSide, kMaxPictureSide);
+    QImage out;
+    std::vector<png_bytep> rows;
+    const bool ok = info != nullptr && RunPngDecode(png, info, &out, &rows);
+    png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+    return ok ? out : QImage();
 }
 
 namespace {
