@@ -1,0 +1,9 @@
+#include "editor/Form1.h"
+
+namespace orv {
+
+// Not built yet: these handlers do nothing for now.
+void Form1::Picture2_MouseMove(const MouseEvent&) {}
+void Form1::Timer2_Timer() {}
+
+}  // namespace orv

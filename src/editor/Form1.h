@@ -1,0 +1,195 @@
+#pragma once
+// form1, the full-screen editor window: the canvas Picture2 with the picture
+// being marked up, the top bar Picture6 (window buttons, read-outs, palette),
+// the left bar Picture1 (tool pictures), the magnifier view and the state the
+// editor keeps in hidden fields. Handlers live beside the subsystem they serve:
+// canvas pointer handling in editor/, annotations in annotations/, opening,
+// saving and colour codes in imaging/.
+
+#include <QString>
+#include <array>
+#include <memory>
+#include <optional>
+
+#include "platform/ControlArray.h"
+#include "platform/Controls.h"
+#include "platform/Form.h"
+#include "platform/Timer.h"
+
+namespace orv {
+
+class App;
+class cpsd;
+
+/// Form-level variables of the editor: they keep their values when the editor
+/// is unloaded and loaded again.
+struct EditorVariables {
+    float pressX = 0, pressY = 0;     ///< pointer at the last press on the canvas, twips
+    float grabX = 0, grabY = 0;       ///< point inside a pressed annotation element, twips
+    int64_t sampledColor = 0;         ///< colour read at the last colour pick, 0x00BBGGRR or -1
+    std::shared_ptr<cpsd> psdReader;  ///< the PSD reader, created on first use
+    int32_t lensWidth = 0, lensHeight = 0;  ///< magnifier size parameters
+};
+
+class Form1 : public Form {
+  public:
+    Form1(App& app, EditorVariables& vars);
+    ~Form1() override;
+
+    /// Runs the load sequence (size, tiling, screen copy, modes).
+    void Load();
+
+    // ---- Tool modes and window buttons -------------------------------------
+    void Command2_Click();  ///< move tool
+    void Command3_Click();  ///< distance tool
+    void Command4_Click();  ///< colour-pick tool
+    void Command6_Click();  ///< note tool
+    void Image5_Click();
+    void Image6_Click();
+    void Image7_Click();
+    void Image8_Click();
+    void Image9_Click();  ///< save
+    void Image1_Click();  ///< hide the editor
+    void Image3_Click();  ///< close the editor
+
+    // ---- Canvas pointer handling, dragging, edge scrolling ------------------
+    void Picture2_MouseDown(const MouseEvent& e);
+    void Picture2_MouseMove(const MouseEvent& e);
+    void Picture2_MouseUp(const MouseEvent& e);
+    void Timer2_Timer();
+
+    // ---- Distance markers ---------------------------------------------------
+    void Timer1_Timer();
+    void aapx_MouseDown(int Index, const MouseEvent& e);
+    void aapx_MouseMove(int Index, const MouseEvent& e);
+    void aapx_MouseUp(int Index, const MouseEvent& e);
+
+    // ---- Colour markers -----------------------------------------------------
+    void co_MouseDown(int Index, const MouseEvent& e);
+    void co_MouseMove(int Index, const MouseEvent& e);
+    void co_MouseUp(int Index, const MouseEvent& e);
+    void Command10_Click();  ///< change the colour marker's line colour
+    void Command11_Click();  ///< copy the colour code to the clipboard
+
+    // ---- Notes --------------------------------------------------------------
+    void bz_Change(int Index);
+    void bz_MouseDown(int Index, const MouseEvent& e);
+    void bz_MouseMove(int Index, const MouseEvent& e);
+    void bz_MouseUp(int Index, const MouseEvent& e);
+    void bzz_Click(int Index);
+    void bzz_MouseMove(int Index, const MouseEvent& e);
+    void Command16_Click();  ///< note background colour
+    void Command13_Click();  ///< note text colour
+    void Command19_Click();  ///< delete the note
+    void Command15_Click();  ///< transparent note
+    void Command17_Click();  ///< opaque note with a chosen background
+
+    // ---- Palette, styling, deletion -----------------------------------------
+    void colormenu_Click(int Index);
+    /// Gives the templates of every annotation array the palette colour c.
+    void SetTemplateColours(Colour c);
+    void Command9_Click();   ///< distance marker line colour
+    void Command18_Click();  ///< distance label background colour
+    void Command20_Click();  ///< distance label transparent background
+    void delline_Click();    ///< delete the distance marker
+    void Command21_Click();  ///< colour label background colour
+    void coltm_Click();      ///< colour label transparent background
+    void delzbb_Click();     ///< delete the colour marker
+
+    // ---- Custom label text --------------------------------------------------
+    void Command25_Click();         ///< open the in-place label editor
+    void szz_Click();               ///< apply the edited label text
+    void shuzhi_KeyPress(int key);  ///< Enter applies, Escape closes
+
+    // ---- Magnifier ----------------------------------------------------------
+    void Timer3_Timer();
+    void fd_MouseMove(const MouseEvent& e);
+
+    // ---- Colour codes -------------------------------------------------------
+    void getwebrgb(float x, float y);
+    void towebrgb_Click();
+    void torgb_Click();
+
+    // ---- Opening and saving -------------------------------------------------
+    void Command14_Click();  ///< open dispatch by extension
+    void Command22_Click();  ///< PSD open
+    void Command66_Click();  ///< PNG/JPEG open
+    void Command5_Click();   ///< capture and save
+    void CutdSave();
+    /// Opens a dropped file exactly as a command-line path.
+    void OpenDroppedFile(const QString& path);
+
+    /// The shared colour dialog: the chosen colour, or nullopt on cancel.
+    std::optional<Colour> PickColour();
+    /// Tiles the pattern box's picture over the window's persistent drawing.
+    static void PictureTile(Form& window, PictureBox& pattern);
+
+    App& app;
+    EditorVariables& vars;
+
+    // ---- Controls -----------------------------------------------------------
+    PictureBox Picture2;  ///< the canvas
+    PictureBox Picture6;  ///< top tool bar
+    PictureBox Picture1;  ///< left tool bar
+    PictureBox beij;      ///< hidden holder of the background pattern
+    PictureBox Picture3;  ///< hidden holder of the captured picture
+    Image Image5, Image55, Image6, Image66, Image7, Image77, Image8, Image88;  ///< tools
+    Image Image9, Image1, Image2, Image3;  ///< window buttons: save, hide, (unused), close
+    Label Label5, Label6;                  ///< pointer read-outs "X:" and "Y:"
+    PictureBox bcolormenu;                 ///< the palette strip
+    std::array<Label, 6> colormenu;        ///< palette swatches
+    Shape colorshape;                      ///< palette selection frame
+    PictureBox fd;                         ///< magnifier view
+    Shape fd1;                             ///< magnifier pointer frame
+    TextBox shuzhi;                        ///< in-place label text editor
+    PictureBox szz;                        ///< its apply (tick) button
+
+    ControlArray<Line> Line1, aaaa, bbbb;  ///< distance segments and end ticks
+    ControlArray<Label> aapx;              ///< distance length labels
+    ControlArray<Line> zba, zbb;           ///< leader legs of colour markers and notes
+    ControlArray<Label> co;                ///< colour code labels
+    ControlArray<Shape> Shape1;            ///< colour swatches
+    ControlArray<TextBox> bz;              ///< note text boxes
+    ControlArray<Label> bzz;               ///< note display labels (transparent mode)
+
+    Timer Timer1{10, false};  ///< live measurement tick while drawing
+    Timer Timer2{10, true};   ///< edge scrolling
+    Timer Timer3{100, true};  ///< magnifier refresh
+
+    // ---- State kept in hidden fields ---------------------------------------
+    QString pd = QStringLiteral("2");   ///< tool mode: "0" distance, "1" colour, "2" move, "3" note
+    int qqqq = 1;                       ///< index of the next distance marker
+    int wwww = 1;                       ///< index of the next colour marker or note
+    std::optional<float> Text5, Text6;  ///< last pointer X, Y on the canvas (unset at first)
+    float Text1 = 0, Text2 = 0;         ///< pointer offset from the anchor, twips
+    float Text3 = 0;                    ///< |dy| / |dx|
+    std::optional<double> ti;           ///< length of the segment being drawn, twips
+    Label px;                           ///< hidden length text of the segment being drawn
+    int Label1 = 0;  ///< orientation code: 1 horizontal, 2 vertical, 0 not set yet
+    int Label2 = 0;  ///< octant code 1..8, 0 not set yet
+    QString open1 = QStringLiteral("open1");  ///< path of the picture being opened
+    QString open2;                            ///< its lower-cased extension during an open
+    int moshi = 0;                            ///< mode of the label-text editor (2)
+    int aapxindex = 0;                        ///< distance marker last pressed
+    int coindex = 0;                          ///< colour marker last pressed
+    int bzindex = 0;                          ///< note last pressed or hovered
+    struct {
+        QString Text, ToolTipText;
+    } cotext1;  ///< the right-clicked colour marker's caption and tooltip
+    struct {
+        Colour BackColor = 0, ForeColor = 0;
+    } jzys;                    ///< one-slot colour memory while an element is held
+    QString ifsz;              ///< kind of label the text editor serves ("1" distance)
+    Colour CommonDialog1 = 0;  ///< colour chosen last in the colour dialog
+
+  private:
+    void SelectTool(Image& normal);
+    void WireHandlers();
+    void LayOutDesign();
+};
+
+/// The canvas colours and sizes of the design.
+constexpr Colour kLabelBack = RGB(255, 255, 192);
+constexpr Colour kAnnotationRed = RGB(255, 0, 0);
+
+}  // namespace orv

@@ -1,0 +1,97 @@
+#pragma once
+// Desktop: the one door to the operating system. Menus, dialogs, clipboard,
+// pointer, screen, web pages, waits, the tray icon and window services all go
+// through it. QtDesktop implements it; tests use FakeDesktop.
+
+#include <QImage>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+#include "platform/Colour.h"
+
+namespace orv {
+
+class Form;
+
+/// One item of a pop-up menu: its short name, caption and submenu items.
+struct MenuItem {
+    QString Name;
+    QString Caption;
+    std::vector<MenuItem> Items;
+};
+
+/// A pop-up menu: its short name and items in order.
+struct Menu {
+    QString Name;
+    std::vector<MenuItem> Items;
+};
+
+/// What the save dialog is asked with.
+struct SaveDialogRequest {
+    QStringList Filters;  ///< description/pattern pairs, in order
+    int FilterIndex = 1;  ///< 1-based
+    QString DefaultExtension;
+    QString InitialFolder;
+};
+
+/// Message box icons.
+enum class MessageIcon { None, Information };
+
+class Desktop {
+  public:
+    virtual ~Desktop() = default;
+
+    // Pop-up menus and dialogs (all modal).
+    /// Opens menu at the pointer; returns the chosen item's name, empty when dismissed.
+    virtual QString PopupMenu(const Menu& menu) = 0;
+    virtual void MessageBox(const QString& text, const QString& title, MessageIcon icon) = 0;
+    /// The colour dialog starting at initial; nullopt on cancel.
+    virtual std::optional<Colour> PickColour(Colour initial) = 0;
+    /// The open-file dialog; empty on cancel.
+    virtual QString OpenFileDialog() = 0;
+    /// The save-file dialog; empty on cancel.
+    virtual QString SaveFileDialog(const SaveDialogRequest& request) = 0;
+
+    // Clipboard.
+    virtual QImage ClipboardPicture() = 0;
+    virtual void SetClipboardPicture(const QImage& picture) = 0;
+    virtual QString ClipboardText() = 0;
+    virtual void SetClipboardText(const QString& text) = 0;
+    virtual void ClearClipboard() = 0;
+
+    // Pointer and screen.
+    /// Pointer position in screen pixels.
+    virtual QPoint CursorPos() = 0;
+    /// Screen size in pixels.
+    virtual QSize ScreenSize() = 0;
+    /// Logical dots per inch of the screen (twips per pixel = 1440 / dpi).
+    virtual double LogicalDpi() = 0;
+    /// A still copy of the screen rectangle (pixels); areas off the screen are black.
+    virtual QImage GrabScreen(int x, int y, int w, int h) = 0;
+    /// Whether GrabScreen can read the screen here.
+    virtual bool CanGrabScreen() = 0;
+    virtual void SetBusyCursor(bool busy) = 0;
+
+    // Shell.
+    virtual void OpenUrl(const QString& url) = 0;
+    /// Waits ms milliseconds while events keep flowing.
+    virtual void Wait(int ms, const QString& timerName) = 0;
+    virtual void TrayAdd(const QString& tip, const QString& iconPath) = 0;
+    virtual void TrayRemove() = 0;
+    /// Ends the program at once, without unload handlers.
+    virtual void EndProgram() = 0;
+    virtual QString ExecutableBaseName() = 0;
+
+    // Windows.
+    virtual void SetForeground(Form& form) = 0;
+    virtual void SetTopmost(Form& form) = 0;
+    /// Starts the system move of a window (or of a child picture box when given).
+    virtual void StartSystemMove(Form& form, const QString& childName) = 0;
+    virtual void ReleaseCapture(Form& form) = 0;
+};
+
+}  // namespace orv

@@ -1,0 +1,32 @@
+#pragma once
+// A top-level window of the program as data: caption, place, visibility and
+// its controls. The Qt layer shows it as a window and keeps it in step.
+
+#include <QImage>
+#include <QString>
+
+#include "platform/Controls.h"
+
+namespace orv {
+
+class Form : public Container {
+  public:
+    explicit Form(QString name) : Name(std::move(name)) {}
+    QString Name;
+    QString Caption;
+    float Left = 0, Top = 0, Width = 0, Height = 0;  ///< twips
+    bool Visible = false;
+    int WindowState = 0;  ///< 0 normal, 1 minimised, 2 maximised
+    Colour BackColor = RGB(32, 34, 38);
+    bool Topmost = false;
+    bool ShowInTaskbar = true;
+    bool AutoRedraw = false;
+    /// Persistent drawing of the window (the tiled background), in pixels.
+    QImage Surface;
+    /// The control that holds the pointer capture, if any.
+    Control* Capture = nullptr;
+    /// Asks the window to take the input focus for a text box.
+    TextBox* FocusRequest = nullptr;
+};
+
+}  // namespace orv

@@ -1,0 +1,305 @@
+#include "platform/qt/FormWindow.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <functional>
+
+#include "platform/Painter.h"
+#include "platform/Screen.h"
+
+namespace orv {
+
+namespace {
+
+bool TakesPointer(const Control& c) {
+    return c.Visible && c.Enabled && c.Kind() != ControlKind::Line &&
+           c.Kind() != ControlKind::Shape;
+}
+
+int ButtonOf(Qt::MouseButton b) {
+    switch (b) {
+        case Qt::LeftButton:
+            return 1;
+        case Qt::RightButton:
+            return 2;
+        case Qt::MiddleButton:
+            return 4;
+        default:
+            return 0;
+    }
+}
+
+int MaskOf(Qt::MouseButtons bs) {
+    return (bs & Qt::LeftButton ? 1 : 0) | (bs & Qt::RightButton ? 2 : 0) |
+           (bs & Qt::MiddleButton ? 4 : 0);
+}
+
+bool ScalesInPixels(const Container* c) {
+    auto* box = dynamic_cast<const PictureBox*>(c);
+    return box && box->ScalePixels;
+}
+
+bool Alive(const Container& in, const Control* target) {
+    for (const Control* c : in.Children()) {
+        if (c == target) return true;
+        if (auto* box = dynamic_cast<const PictureBox*>(c); box && Alive(*box, target)) return true;
+    }
+    return false;
+}
+
+size_t Mix(size_t h, size_t v) {
+    return h ^ (v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2));
+}
+
+size_t LookKey(const Control& c) {
+    size_t h = std::hash<int>()(static_cast<int>(c.Kind()));
+    h = Mix(h, c.StackKey());
+    switch (c.Kind()) {
+        case ControlKind::Line: {
+            auto& l = static_cast<const Line&>(c);
+            h = Mix(h, l.BorderColor);
+            h = Mix(h, static_cast<size_t>(l.BorderWidth));
+            break;
+        }
+        case ControlKind::Label: {
+            auto& l = static_cast<const Label&>(c);
+            h = Mix(Mix(Mix(h, l.BackColor), l.ForeColor), static_cast<size_t>(l.BackStyle));
+            h = Mix(h, qHash(l.Caption()));
+            h = Mix(h, qHash(l.Font().Name) ^ static_cast<size_t>(l.Font().Bold));
+            break;
+        }
+        case ControlKind::Shape: {
+            auto& s = static_cast<const Shape&>(c);
+            h = Mix(Mix(Mix(h, s.BorderColor), s.BackColor), static_cast<size_t>(s.BackStyle));
+            break;
+        }
+        case ControlKind::TextBox: {
+            auto& t = static_cast<const TextBox&>(c);
+            h = Mix(Mix(Mix(h, t.BackColor), t.ForeColor), qHash(t.Text()));
+            break;
+        }
+        case ControlKind::Image:
+            h = Mix(h, qHash(static_cast<const Image&>(c).Picture));
+            break;
+        case ControlKind::PictureBox: {
+            auto& b = static_cast<const PictureBox&>(c);
+            h = Mix(Mix(h, b.BackColor), static_cast<size_t>(b.Picture().cacheKey()));
+            if (b.HasSurface())
+                h = Mix(h, static_cast<size_t>(const_cast<PictureBox&>(b).Surface().cacheKey()));
+            break;
+        }
+    }
+    return h;
+}
+
+}  // namespace
+
+std::function<void()>& FormWindow::AfterEvent() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+FormWindow::FormWindow(Form& form) : form_(form) {
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setWindowTitle(form.Caption);
+}
+
+QPoint FormWindow::OriginOf(const Control& c) const {
+    // Sum of the places of every picture box between the control and the window.
+    QPoint o(0, 0);
+    const Container* parent = c.Parent();
+    while (auto* box = dynamic_cast<const PictureBox*>(parent)) {
+        const bool ps = ScalesInPixels(box->Parent());
+        const QRect r = ControlPixelRect(*box, ps).adjusted(1, 1, -1, -1);
+        o += r.topLeft();
+        parent = box->Parent();
+    }
+    return o;
+}
+
+Control* FormWindow::HitTest(QPoint px, QPoint* origin) {
+    std::function<Control*(const Container&, QPoint, bool)> hit =
+        [&](const Container& in, QPoint local, bool ps) -> Control* {
+        auto order = in.PaintOrder();
+        for (auto it = order.rbegin(); it != order.rend(); ++it) {
+            Control* c = *it;
+            if (!TakesPointer(*c)) continue;
+            const QRect r = ControlPixelRect(*c, ps).adjusted(1, 1, -1, -1);
+            if (!r.contains(local)) continue;
+            if (auto* box = dynamic_cast<PictureBox*>(c)) {
+                if (Control* inner = hit(*box, local - r.topLeft(), box->ScalePixels)) return inner;
+            }
+            return c;
+        }
+        return nullptr;
+    };
+    Control* c = hit(form_, px, false);
+    if (c && origin)
+        *origin =
+            OriginOf(*c) +
+            ControlPixelRect(*c, ScalesInPixels(c->Parent())).adjusted(1, 1, -1, -1).topLeft();
+    return c;
+}
+
+void FormWindow::Dispatch(QMouseEvent* e, int kind) {
+    const QPoint pos = e->position().toPoint();
+    if (!childDrag_.isEmpty() && kind != 0) {
+        // Moving the magnifier view (or another child) with the pointer.
+        for (Control* c : form_.Children()) {
+            if (c->Name != childDrag_) continue;
+            const QPoint d = e->globalPosition().toPoint() - childDragLast_;
+            c->Left += static_cast<float>(d.x()) * Screen().TwipsPerPixelX;
+            c->Top += static_cast<float>(d.y()) * Screen().TwipsPerPixelY;
+        }
+        childDragLast_ = e->globalPosition().toPoint();
+        if (kind == 2 || !(e->buttons() & Qt::LeftButton)) childDrag_.clear();
+        if (AfterEvent()) AfterEvent()();
+        return;
+    }
+    if (form_.Capture && !Alive(form_, form_.Capture)) form_.Capture = nullptr;
+    if (pressed_ && !Alive(form_, pressed_)) pressed_ = nullptr;
+
+    Control* target = form_.Capture;
+    if (!target && kind != 0 && pressed_) target = pressed_;
+    if (!target) target = HitTest(pos);
+    if (kind == 0) pressed_ = target;
+
+    if (target) {
+        const QPoint origin =
+            OriginOf(*target) + ControlPixelRect(*target, ScalesInPixels(target->Parent()))
+                                    .adjusted(1, 1, -1, -1)
+                                    .topLeft();
+        const QPoint local = pos - origin;
+        const bool ownPixels = target->Kind() == ControlKind::PictureBox &&
+                               static_cast<PictureBox*>(target)->ScalePixels;
+        MouseEvent me;
+        me.X = ownPixels ? static_cast<float>(local.x())
+                         : static_cast<float>(local.x()) * Screen().TwipsPerPixelX;
+        me.Y = ownPixels ? static_cast<float>(local.y())
+                         : static_cast<float>(local.y()) * Screen().TwipsPerPixelY;
+        me.Shift = (e->modifiers() & Qt::ShiftModifier ? 1 : 0) |
+                   (e->modifiers() & Qt::ControlModifier ? 2 : 0) |
+                   (e->modifiers() & Qt::AltModifier ? 4 : 0);
+        if (kind == 0) {
+            me.Button = ButtonOf(e->button());
+            if (target->MouseDown) target->MouseDown(me);
+        } else if (kind == 1) {
+            me.Button = MaskOf(e->buttons());
+            if (target->MouseMove) target->MouseMove(me);
+        } else {
+            me.Button = ButtonOf(e->button());
+            if (target->MouseUp) target->MouseUp(me);
+            // A click is a left release over the control that was pressed.
+            if (me.Button == 1 && Alive(form_, target) && HitTest(pos) == target && target->Click)
+                target->Click();
+        }
+    }
+    if (kind == 2 && e->buttons() == Qt::NoButton) pressed_ = nullptr;
+    if (AfterEvent()) AfterEvent()();
+}
+
+void FormWindow::mousePressEvent(QMouseEvent* e) {
+    Dispatch(e, 0);
+}
+void FormWindow::mouseMoveEvent(QMouseEvent* e) {
+    Dispatch(e, 1);
+}
+void FormWindow::mouseReleaseEvent(QMouseEvent* e) {
+    Dispatch(e, 2);
+}
+
+bool FormWindow::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        auto* he = static_cast<QHelpEvent*>(e);
+        Control* c = HitTest(he->pos());
+        if (c && !c->ToolTipText.isEmpty())
+            QToolTip::showText(he->globalPos(), c->ToolTipText, this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void FormWindow::closeEvent(QCloseEvent* e) {
+    e->ignore();
+    if (CloseRequested) CloseRequested();
+    if (AfterEvent()) AfterEvent()();
+}
+
+void FormWindow::dragEnterEvent(QDragEnterEvent* e) {
+    if (FileDropped && e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void FormWindow::dropEvent(QDropEvent* e) {
+    const auto urls = e->mimeData()->urls();
+    if (!FileDropped || urls.isEmpty() || !urls.first().isLocalFile()) return;
+    e->acceptProposedAction();
+    FileDropped(urls.first().toLocalFile());
+    if (AfterEvent()) AfterEvent()();
+}
+
+void FormWindow::BeginChildDrag(const QString& child) {
+    childDrag_ = child;
+    childDragLast_ = QCursor::pos();
+}
+
+void FormWindow::paintEvent(QPaintEvent* e) {
+    QPainter p(this);
+    p.setClipRegion(e->region());
+    PaintForm(p, form_);
+}
+
+void FormWindow::CollectSnapshots(const Container& box, QPoint origin, bool ps,
+                                  QHash<const Control*, Snapshot>& out) const {
+    for (const Control* c : box.Children()) {
+        if (!c->Visible) continue;
+        const QRect r = ControlPixelRect(*c, ps).translated(origin);
+        out.insert(c, Snapshot{r, LookKey(*c)});
+        if (auto* inner = dynamic_cast<const PictureBox*>(c))
+            CollectSnapshots(*inner, r.adjusted(1, 1, -1, -1).topLeft(), inner->ScalePixels, out);
+    }
+}
+
+void FormWindow::Sync() {
+    const float tx = Screen().TwipsPerPixelX, ty = Screen().TwipsPerPixelY;
+    const QRect geo(qRound(form_.Left / tx), qRound(form_.Top / ty), qRound(form_.Width / tx),
+                    qRound(form_.Height / ty));
+    if (geometry() != geo) setGeometry(geo);
+    if (windowTitle() != form_.Caption) setWindowTitle(form_.Caption);
+
+    QHash<const Control*, Snapshot> now;
+    CollectSnapshots(form_, QPoint(0, 0), false, now);
+    if (firstSync_) {
+        update();
+        firstSync_ = false;
+    } else {
+        QRegion dirty;
+        for (auto it = now.constBegin(); it != now.constEnd(); ++it) {
+            auto old = painted_.constFind(it.key());
+            if (old == painted_.constEnd()) {
+                dirty += it->rect;
+            } else if (old->rect != it->rect || old->key != it->key) {
+                dirty += old->rect;
+                dirty += it->rect;
+            }
+        }
+        for (auto it = painted_.constBegin(); it != painted_.constEnd(); ++it)
+            if (!now.contains(it.key())) dirty += it->rect;
+        if (!dirty.isEmpty()) update(dirty);
+    }
+    painted_ = std::move(now);
+    if (form_.Visible != isVisible()) setVisible(form_.Visible);
+}
+
+}  // namespace orv

@@ -1,0 +1,69 @@
+#pragma once
+// The desktop door on Qt: menus, dialogs, clipboard, screen, tray icon and
+// window services, plus the window manager that gives every loaded form its
+// window and keeps the windows in step with the models.
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+#include "platform/Desktop.h"
+#include "platform/qt/FormWindow.h"
+
+class QSystemTrayIcon;
+
+namespace orv {
+
+class App;
+
+class QtDesktop : public Desktop {
+  public:
+    QtDesktop();
+    ~QtDesktop() override;
+
+    /// Connects the application's forms to windows; call before App::Start.
+    void Attach(App& app);
+    /// Brings every window in step with its form; frees unloaded forms when
+    /// no handler is running.
+    void SyncAll();
+    FormWindow* WindowOf(const Form& form) const;
+
+    QString PopupMenu(const Menu& menu) override;
+    void MessageBox(const QString& text, const QString& title, MessageIcon icon) override;
+    std::optional<Colour> PickColour(Colour initial) override;
+    QString OpenFileDialog() override;
+    QString SaveFileDialog(const SaveDialogRequest& request) override;
+    QImage ClipboardPicture() override;
+    void SetClipboardPicture(const QImage& picture) override;
+    QString ClipboardText() override;
+    void SetClipboardText(const QString& text) override;
+    void ClearClipboard() override;
+    QPoint CursorPos() override;
+    QSize ScreenSize() override;
+    double LogicalDpi() override;
+    QImage GrabScreen(int x, int y, int w, int h) override;
+    bool CanGrabScreen() override;
+    void SetBusyCursor(bool busy) override;
+    void OpenUrl(const QString& url) override;
+    void Wait(int ms, const QString& timerName) override;
+    void TrayAdd(const QString& tip, const QString& iconPath) override;
+    void TrayRemove() override;
+    void EndProgram() override;
+    QString ExecutableBaseName() override;
+    void SetForeground(Form& form) override;
+    void SetTopmost(Form& form) override;
+    void StartSystemMove(Form& form, const QString& childName) override;
+    void ReleaseCapture(Form& form) override;
+
+  private:
+    void OnFormLoaded(Form& form);
+    void OnFormUnloaded(Form& form);
+    App* app_ = nullptr;
+    QHash<const Form*, QPointer<FormWindow>> windows_;
+    std::unique_ptr<QSystemTrayIcon> tray_;
+    int depth_ = 0;
+    bool collectScheduled_ = false;
+};
+
+}  // namespace orv

@@ -1,0 +1,79 @@
+#include "shell/App.h"
+
+#include "platform/Desktop.h"
+#include "shell/Form2.h"
+#include "shell/form3.h"
+
+namespace orv {
+
+QString StripQuotes(const QString& text) {
+    QString out = text;
+    out.remove(QLatin1Char('"'));
+    return out;
+}
+
+App::App(Desktop& d, QString commandLine) : desktop(d), CommandLine(std::move(commandLine)) {}
+
+App::~App() {
+    editor_.reset();
+    strip_.reset();
+    graveyard_.clear();
+}
+
+void App::Start() {
+    TrayHost().Form_Load();
+}
+
+Form2& App::TrayHost() {
+    if (!host_) {
+        host_ = std::make_unique<Form2>(*this);
+        if (FormLoaded) FormLoaded(*host_);
+    }
+    return *host_;
+}
+
+Form1& App::Editor() {
+    if (!editor_) {
+        editor_ = std::make_unique<Form1>(*this, editorVars);
+        if (FormLoaded) FormLoaded(*editor_);
+        editor_->Load();
+    }
+    return *editor_;
+}
+
+form3& App::Strip() {
+    if (!strip_) {
+        strip_ = std::make_unique<form3>(*this);
+        if (FormLoaded) FormLoaded(*strip_);
+        strip_->Form_Load();
+    }
+    return *strip_;
+}
+
+void App::ShowEditor() {
+    Editor().Visible = true;
+}
+
+void App::UnloadEditor() {
+    if (!editor_) return;
+    editor_->Visible = false;
+    editor_->Timer1.SetEnabled(false);
+    editor_->Timer2.SetEnabled(false);
+    editor_->Timer3.SetEnabled(false);
+    if (FormUnloaded) FormUnloaded(*editor_);
+    // The editor may be unloading itself from one of its own handlers: free it later.
+    graveyard_.push_back(std::move(editor_));
+}
+
+void App::UnloadStrip() {
+    if (!strip_) return;
+    strip_->Visible = false;
+    if (FormUnloaded) FormUnloaded(*strip_);
+    graveyard_.push_back(std::move(strip_));
+}
+
+void App::CollectGarbage() {
+    graveyard_.clear();
+}
+
+}  // namespace orv

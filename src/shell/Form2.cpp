@@ -1,0 +1,141 @@
+#include "shell/Form2.h"
+
+#include <functional>
+#include <map>
+
+#include "editor/Form1.h"
+#include "platform/Screen.h"
+#include "shell/App.h"
+#include "shell/form3.h"
+
+namespace orv {
+
+Form2::Form2(App& app) : Form(QStringLiteral("Form2")), app_(app) {
+    Caption = QStringLiteral("Orvane Tessaly");
+}
+
+const Menu& Form2::mainopen() {
+    static const Menu m{QStringLiteral("mainopen"),
+                        {{"jtb", "Open From clipboard", {}},
+                         {"wjta", "Open From file", {}},
+                         {"celiang", "Open Form Screen", {}},
+                         {"zjm", "Show", {}},
+                         {"abo", "About", {{"bm", "About", {}}, {"cvs", "Check Version", {}}}},
+                         {"ffci", "Free For Commercial images ", {}},
+                         {"tuichu", "Exit", {}}}};
+    return m;
+}
+
+const Menu& Form2::cd() {
+    static const Menu m{QStringLiteral("cd"),
+                        {{"delyanse", "Change the line color", {}},
+                         {"Deleteline", "Delete", {}},
+                         {"btmbjs", "Change background color", {}},
+                         {"tmbjs", "Transparent Background color", {}},
+                         {"shizhi", "Custom text", {}}}};
+    return m;
+}
+
+const Menu& Form2::cdd() {
+    static const Menu m{QStringLiteral("cdd"),
+                        {{"delys", "Change the line color", {}},
+                         {"delcolo", "Delete", {}},
+                         {"fzts", "Copy color code", {}},
+                         {"getweb", "Web color", {}},
+                         {"getrgb", "RGB color", {}},
+                         {"coltran", "Transparent Background color", {}},
+                         {"tjbjs", "Change background color", {}}}};
+    return m;
+}
+
+const Menu& Form2::cddd() {
+    static const Menu m{QStringLiteral("cddd"),
+                        {{"editys", "Change Background color", {}},
+                         {"editfore", "Change color", {}},
+                         {"Delete", "Delete", {}},
+                         {"backtm", "Transparent Background color", {}},
+                         {"backno", "Change background color", {}}}};
+    return m;
+}
+
+void Form2::Form_Load() {
+    Visible = false;
+    app_.desktop.TrayAdd(kTrayTip, kProgramIcon);
+    Text3 = StripQuotes(app_.CommandLine);
+    if (!Text3.isEmpty()) {
+        app_.Editor().open1 = Text3;
+        app_.ShowEditor();
+        Form1& ed = app_.Editor();
+        ed.Command14_Click();
+        ed.Picture1.Height = Screen().Height;
+        ed.Picture6.Width = Screen().Width;
+    }
+}
+
+void Form2::TrayNotify(int mouseMessage) {
+    if (mouseMessage != kLeftButtonUp && mouseMessage != kRightButtonUp) return;
+    app_.desktop.SetForeground(*this);
+    const QString chosen = app_.desktop.PopupMenu(mainopen());
+    if (!chosen.isEmpty()) RunMenuItem(chosen);
+}
+
+void Form2::PopupAnnotationMenu(const Menu& menu) {
+    const QString chosen = app_.desktop.PopupMenu(menu);
+    if (!chosen.isEmpty()) RunMenuItem(chosen);
+}
+
+void Form2::RunMenuItem(const QString& item) {
+    // Items of the annotation menus raise editor commands.
+    using EditorCommand = void (Form1::*)();
+    static const std::map<QString, EditorCommand> editorCommands = {
+        {"delyanse", &Form1::Command9_Click}, {"Deleteline", &Form1::delline_Click},
+        {"btmbjs", &Form1::Command18_Click},  {"tmbjs", &Form1::Command20_Click},
+        {"shizhi", &Form1::Command25_Click},  {"delys", &Form1::Command10_Click},
+        {"delcolo", &Form1::delzbb_Click},    {"fzts", &Form1::Command11_Click},
+        {"getweb", &Form1::towebrgb_Click},   {"getrgb", &Form1::torgb_Click},
+        {"coltran", &Form1::coltm_Click},     {"tjbjs", &Form1::Command21_Click},
+        {"editys", &Form1::Command16_Click},  {"editfore", &Form1::Command13_Click},
+        {"Delete", &Form1::Command19_Click},  {"backtm", &Form1::Command15_Click},
+        {"backno", &Form1::Command17_Click},
+    };
+    if (auto it = editorCommands.find(item); it != editorCommands.end()) {
+        (app_.Editor().*(it->second))();
+        return;
+    }
+    static const std::map<QString, void (Form2::*)()> own = {
+        {"jtb", &Form2::jtb_Click},         {"wjta", &Form2::wjta_Click},
+        {"celiang", &Form2::celiang_Click}, {"zjm", &Form2::zjm_Click},
+        {"bm", &Form2::bm_Click},           {"cvs", &Form2::cvs_Click},
+        {"ffci", &Form2::ffci_Click},       {"tuichu", &Form2::tuichu_Click},
+    };
+    if (auto it = own.find(item); it != own.end()) (this->*(it->second))();
+}
+
+void Form2::jtb_Click() {
+    app_.Strip().OpenFromClipboard();
+}
+void Form2::wjta_Click() {
+    app_.Strip().OpenFromFile();
+}
+void Form2::celiang_Click() {
+    app_.Strip().MeasureScreen();
+}
+void Form2::zjm_Click() {
+    app_.ShowEditor();
+}
+void Form2::bm_Click() {
+    app_.desktop.OpenUrl(web::kProductPage);
+}
+void Form2::cvs_Click() {
+    app_.desktop.OpenUrl(web::kVersionPage);
+}
+void Form2::ffci_Click() {
+    app_.desktop.OpenUrl(web::kFreeImagesPage);
+}
+
+void Form2::tuichu_Click() {
+    app_.desktop.TrayRemove();
+    app_.desktop.EndProgram();
+}
+
+}  // namespace orv

@@ -1,0 +1,159 @@
+#include "shell/form3.h"
+
+#include "annotations/Palette.h"
+#include "editor/Form1.h"
+#include "platform/Desktop.h"
+#include "platform/Screen.h"
+#include "shell/App.h"
+#include "shell/moveit.h"
+
+namespace orv {
+
+namespace {
+void Place(Image& img, const char* name, float left, float size, const char* art, Container& in,
+           const char* tip = "") {
+    img.Name = QString::fromLatin1(name);
+    img.Left = left;
+    img.Top = 0;
+    img.Width = size;
+    img.Height = size;
+    img.Picture = QStringLiteral(":/art/") + QString::fromLatin1(art);
+    img.ToolTipText = QString::fromUtf8(tip);
+    in.Add(img);
+}
+}  // namespace
+
+form3::form3(App& a) : Form(QStringLiteral("form3")), app(a) {
+    Caption = QStringLiteral("Orvane Tessaly");
+    Width = 5640;
+    Height = 510;
+    Left = (Screen().Width - Width) / 2;
+    Top = (Screen().Height - Height) / 2;
+    ShowInTaskbar = false;
+    Topmost = false;
+
+    Picture1.Name = QStringLiteral("Picture1");
+    Picture1.Width = 5655;
+    Picture1.Height = 615;
+    Picture1.Artwork = QStringLiteral(":/art/strip-background.svg");
+    Picture1.BackColor = RGB(31, 33, 38);
+    Add(Picture1);
+    // Each active look lies behind its plain icon, so the plain icons show first.
+    Place(Imag55, "Imag55", 120, 525, "tool-distance-active.svg", Picture1);
+    Place(Imag5, "Imag5", 120, 525, "tool-distance.svg", Picture1, "Mark Length");
+    Place(Imag66, "Imag66", 720, 525, "tool-colour-active.svg", Picture1);
+    Place(Imag6, "Imag6", 720, 525, "tool-colour.svg", Picture1, "Mark Color");
+    Place(Imag77, "Imag77", 1320, 525, "tool-note-active.svg", Picture1);
+    Place(Imag7, "Imag7", 1320, 525, "tool-note.svg", Picture1, "Mark Text");
+    bcolormenu.Name = QStringLiteral("bcolormenu");
+    bcolormenu.Left = 1800;
+    bcolormenu.Width = 2415;
+    bcolormenu.Height = 495;
+    Picture1.Add(bcolormenu);
+    LayOutPalette(bcolormenu, colormenu, colorshape);
+    Place(Image2, "Image2", 4320, 495, "btn-save.svg", Picture1);
+    Place(Image3, "Image3", 4920, 525, "btn-close.svg", Picture1);
+
+    Imag5.Click = [this] { Imag5_Click(); };
+    Imag6.Click = [this] { Imag6_Click(); };
+    Imag7.Click = [this] { Imag7_Click(); };
+    Imag77.Click = [this] { Imag77_Click(); };
+    for (Label& s : colormenu) {
+        const int k = s.Index;
+        s.Click = [this, k] { colormenu_Click(k); };
+    }
+    Image2.Click = [this] { Image2_Click(); };
+    Image3.Click = [this] { Image3_Click(); };
+    Picture1.MouseMove = [this](const MouseEvent& e) { Picture1_MouseMove(e); };
+}
+
+clsWaitableTimer& form3::Waiter() {
+    if (!waiter_) waiter_ = std::make_unique<clsWaitableTimer>(app.desktop);
+    return *waiter_;
+}
+
+void form3::Form_Load() {
+    firstopen = StripQuotes(app.CommandLine);
+    if (!firstopen.isEmpty()) {
+        Form1& ed = app.Editor();
+        ed.open1 = firstopen;
+        app.ShowEditor();
+        ed.Picture1.Height = Screen().Height;
+        ed.Picture6.Width = Screen().Width;
+        ed.Command14_Click();
+        Visible = false;
+    }
+    Topmost = true;
+    app.desktop.SetTopmost(*this);
+}
+
+namespace {
+void SetLooks(form3& f, bool i5, bool i55, bool i6, bool i66, bool i7, bool i77) {
+    f.Imag5.Visible = i5;
+    f.Imag55.Visible = i55;
+    f.Imag6.Visible = i6;
+    f.Imag66.Visible = i66;
+    f.Imag7.Visible = i7;
+    f.Imag77.Visible = i77;
+}
+}  // namespace
+
+void form3::Imag5_Click() {
+    SetLooks(*this, false, true, true, false, true, false);
+    app.Editor().Command3_Click();
+}
+void form3::Imag6_Click() {
+    SetLooks(*this, true, false, false, true, true, false);
+    app.Editor().Command4_Click();
+}
+void form3::Imag7_Click() {
+    SetLooks(*this, true, false, true, false, false, true);
+    app.Editor().Command6_Click();
+}
+void form3::Imag77_Click() {
+    SetLooks(*this, true, false, true, false, false, true);
+}
+
+void form3::colormenu_Click(int Index) {
+    if (Index < 0 || Index > 5) return;
+    const Label& swatch = colormenu[static_cast<size_t>(Index)];
+    MovePaletteFrame(colorshape, swatch);
+    app.Editor().SetTemplateColours(swatch.BackColor);
+}
+
+void form3::Image2_Click() {
+    app.Editor().Command5_Click();
+}
+
+void form3::Image3_Click() {
+    QueryUnload();
+}
+
+void form3::QueryUnload() {
+    app.UnloadEditor();
+    app.UnloadStrip();
+}
+
+void form3::Picture1_MouseMove(const MouseEvent&) {
+    DragWindow(app.desktop, *this);
+}
+
+void form3::LayOutEditorBars() {
+    Form1& ed = app.Editor();
+    ed.Picture6.Width = Screen().Width;
+    ed.Picture1.Height = Screen().Height;
+    ed.Picture6.Left = 0;
+    ed.Picture6.Top = 0;
+    ed.Picture6.Width = ed.Width;
+    ed.Picture6.AutoRedraw = true;
+    ed.Picture1.Left = 0;
+    ed.Picture1.Top = ed.Picture6.Height;
+    ed.Picture1.Height = ed.Height;
+    ed.Picture1.AutoRedraw = true;
+    const float w = ed.Image3.Width;
+    ed.Image3.Left = Screen().Width - 2 * w;
+    ed.Image2.Left = Screen().Width - 3 * w;
+    ed.Image1.Left = Screen().Width - 4 * w;
+}
+
+}  // namespace orv

@@ -1,0 +1,132 @@
+#pragma once
+// A scripted desktop for tests: records every call, answers menus and dialogs
+// from queues, keeps a clipboard and a fake screen, and never waits.
+
+#include <QColor>
+#include <QPainter>
+#include <deque>
+
+#include "platform/Desktop.h"
+#include "platform/Form.h"
+
+namespace orv::test {
+
+class FakeDesktop : public Desktop {
+  public:
+    // Scripted answers, consumed front first; an empty queue cancels.
+    std::deque<QString> menuChoices;
+    std::deque<std::optional<Colour>> colourChoices;
+    std::deque<QString> openFiles;
+    std::deque<QString> saveFiles;
+
+    // What happened.
+    std::vector<QString> menusOpened;  ///< names of the menus opened
+    std::vector<Colour> colourDialogStarts;
+    std::vector<std::pair<QString, QString>> messages;  ///< (title, text)
+    std::vector<QString> urlsOpened;
+    std::vector<std::pair<int, QString>> waits;  ///< (ms, timer name)
+    std::vector<SaveDialogRequest> saveRequests;
+    std::vector<QString> calls;  ///< every other call by name, in order
+    bool trayShown = false;
+    QString trayTip, trayIcon;
+    bool ended = false;
+    int busyDepth = 0;
+    /// Runs inside Wait, as if an event arrived during the pause.
+    std::function<void()> duringWait;
+
+    QImage clipboardPicture;
+    QString clipboardText;
+    QPoint cursor{100, 100};
+    QSize screen{1920, 1080};
+    QImage screenPicture;  ///< what GrabScreen reads; black when null
+
+    QString PopupMenu(const Menu& menu) override {
+        menusOpened.push_back(menu.Name);
+        if (menuChoices.empty()) return {};
+        QString c = menuChoices.front();
+        menuChoices.pop_front();
+        return c;
+    }
+    void MessageBox(const QString& text, const QString& title, MessageIcon) override {
+        messages.emplace_back(title, text);
+    }
+    std::optional<Colour> PickColour(Colour initial) override {
+        colourDialogStarts.push_back(initial);
+        if (colourChoices.empty()) return std::nullopt;
+        auto c = colourChoices.front();
+        colourChoices.pop_front();
+        return c;
+    }
+    QString OpenFileDialog() override { return Pop(openFiles); }
+    QString SaveFileDialog(const SaveDialogRequest& r) override {
+        saveRequests.push_back(r);
+        return Pop(saveFiles);
+    }
+    QImage ClipboardPicture() override { return clipboardPicture; }
+    void SetClipboardPicture(const QImage& p) override {
+        clipboardPicture = p;
+        clipboardText.clear();
+    }
+    QString ClipboardText() override { return clipboardText; }
+    void SetClipboardText(const QString& t) override {
+        clipboardText = t;
+        clipboardPicture = QImage();
+    }
+    void ClearClipboard() override {
+        clipboardText.clear();
+        clipboardPicture = QImage();
+    }
+    QPoint CursorPos() override { return cursor; }
+    QSize ScreenSize() override { return screen; }
+    double LogicalDpi() override { return 96.0; }
+    QImage GrabScreen(int x, int y, int w, int h) override {
+        calls.push_back(QStringLiteral("GrabScreen"));
+        QImage out(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
+        out.fill(Qt::black);
+        if (!screenPicture.isNull()) {
+            QPainter p(&out);
+            p.drawImage(-x, -y, screenPicture);
+        }
+        return out;
+    }
+    bool CanGrabScreen() override { return true; }
+    void SetBusyCursor(bool busy) override { busyDepth += busy ? 1 : -1; }
+    void OpenUrl(const QString& url) override { urlsOpened.push_back(url); }
+    void Wait(int ms, const QString& name) override {
+        waits.emplace_back(ms, name);
+        if (duringWait) {
+            auto fn = std::move(duringWait);
+            duringWait = nullptr;
+            fn();
+        }
+    }
+    void TrayAdd(const QString& tip, const QString& icon) override {
+        trayShown = true;
+        trayTip = tip;
+        trayIcon = icon;
+    }
+    void TrayRemove() override { trayShown = false; }
+    void EndProgram() override { ended = true; }
+    QString ExecutableBaseName() override { return QStringLiteral("orvane"); }
+    void SetForeground(Form& f) override {
+        calls.push_back(QStringLiteral("SetForeground:") + f.Name);
+    }
+    void SetTopmost(Form& f) override { calls.push_back(QStringLiteral("SetTopmost:") + f.Name); }
+    void StartSystemMove(Form& f, const QString& child) override {
+        calls.push_back(QStringLiteral("StartSystemMove:") + f.Name + QLatin1Char('/') + child);
+    }
+    void ReleaseCapture(Form& f) override {
+        f.Capture = nullptr;
+        calls.push_back(QStringLiteral("ReleaseCapture:") + f.Name);
+    }
+
+  private:
+    static QString Pop(std::deque<QString>& q) {
+        if (q.empty()) return {};
+        QString s = q.front();
+        q.pop_front();
+        return s;
+    }
+};
+
+}  // namespace orv::test
