@@ -1,0 +1,226 @@
+#include "psd_decoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "psd_convert.h"
+#include "psd_packbits.h"
+
+namespace orv::psd {
+
+// Big-endian reader over the file's bytes; every read is checked against the end.
+class ByteReader {
+  public:
+    explicit ByteReader(std::span<const uint8_t> data) : data_(data) {}
+
+    std::size_t remaining() const { return data_.size() - pos_; }
+    const uint8_t* here() const { return data_.data() + pos_; }
+
+    bool Skip(uint64_t n) {
+        if (n > remaining()) return false;
+        pos_ += static_cast<std::size_t>(n);
+        return true;
+    }
+    bool U16(uint16_t& v) {
+        if (remaining() < 2) return false;
+        v = static_cast<uint16_t>(here()[0] << 8 | here()[1]);
+        pos_ += 2;
+        return true;
+    }
+    // A 32-bit number whose top bit must be clear.
+    bool I32(int32_t& v) {
+        if (remaining() < 4) return false;
+        const uint8_t* p = here();
+        const uint32_t u = uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+        if (u > static_cast<uint32_t>(std::numeric_limits<int32_t>::max())) return false;
+        v = static_cast<int32_t>(u);
+        pos_ += 4;
+        return true;
+    }
+
+  private:
+    std::span<const uint8_t> data_;
+    std::size_t pos_ = 0;
+};
+
+namespace {
+
+// Planes a conversion reads, and the depths it takes.
+struct ModeInfo {
+    ConversionKind kind;
+    uint16_t planesUsed;
+};
+
+bool LookUpMode(uint16_t mode, ModeInfo& info) {
+    switch (mode) {
+        case 0:
+            info = {ConversionKind::Bitmap, 1};
+            return true;
+        case 1:
+            info = {ConversionKind::Grayscale, 1};
+            return true;
+        case 2:
+            info = {ConversionKind::Indexed, 1};
+            return true;
+        case 3:
+            info = {ConversionKind::Rgb, 3};
+            return true;
+        case 4:
+            info = {ConversionKind::Cmyk, 4};
+            return true;
+        case 8:
+            info = {ConversionKind::Grayscale, 1};
+            return true;  // duotone: gray composite
+        case 9:
+            info = {ConversionKind::Lab, 3};
+            return true;
+        default:
+            return false;  // multichannel and unknown modes are refused
+    }
+}
+
+bool DepthFits(uint16_t mode, uint16_t depth) {
+    if (mode == 0) return depth == 1;
+    if (mode == 2) return depth == 8;
+    return depth == 8 || depth == 16;
+}
+
+}  // namespace
+
+int32_t Decoder::Scanline() const {
+    const int64_t v = int64_t{header_.width} * 4;
+    return v <= std::numeric_limits<int32_t>::max() ? static_cast<int32_t>(v) : 0;
+}
+
+int32_t Decoder::SizeImage() const {
+    const int64_t pixels = int64_t{header_.width} * header_.height;  // both below 2^31
+    return pixels <= std::numeric_limits<int32_t>::max() / 4 ? static_cast<int32_t>(pixels * 4) : 0;
+}
+
+bool Decoder::ReadHeader(ByteReader& in) {
+    if (in.remaining() < 4) return false;
+    std::memcpy(header_.signature.data(), in.here(), 4);
+    in.Skip(4);
+    if (!in.U16(header_.version) || !in.Skip(6) || !in.U16(header_.channels)) return false;
+    if (!in.I32(header_.height) || !in.I32(header_.width)) return false;
+    return in.U16(header_.depth) && in.U16(header_.colourMode);
+}
+
+bool Decoder::ReadSections(ByteReader& in) {
+    if (!in.I32(header_.colourModeDataLength)) return false;
+    const auto lc = static_cast<std::size_t>(header_.colourModeDataLength);
+    if (header_.colourMode == 2) {
+        // A colour table longer than 256 entries is outside what the reader takes.
+        if (lc < 3 || lc > kRawPaletteSize || lc > in.remaining()) return false;
+        std::memcpy(rawPalette_.data(), in.here(), lc);
+    }
+    int32_t resources = 0;
+    int32_t layers = 0;
+    return in.Skip(lc) && in.I32(resources) && in.Skip(static_cast<uint32_t>(resources)) &&
+           in.I32(layers) && in.Skip(static_cast<uint32_t>(layers)) && in.U16(header_.compression);
+}
+
+bool Decoder::SelectConversion() {
+    const Header& h = header_;
+    if (h.width <= 0 || h.height <= 0 || h.width > kMaxSide || h.height > kMaxSide) return false;
+    if (SizeImage() == 0) return false;  // width * height * 4 beyond the 32-bit range
+    ModeInfo info{};
+    if (!LookUpMode(h.colourMode, info) || !DepthFits(h.colourMode, h.depth)) return false;
+    if (h.compression > 1) return false;  // the ZIP methods are not unpacked
+    kind_ = info.kind;
+    bytesPerSample_ = h.depth / 8;
+    // The format stores 1 to 56 channels; the conversion must find all of its planes.
+    return h.channels >= info.planesUsed && h.channels <= 56;
+}
+
+bool Decoder::PreparePlanes(ByteReader& in) {
+    const auto width = static_cast<uint64_t>(header_.width);
+    const auto height = static_cast<uint64_t>(header_.height);
+    const uint64_t rowBytes =
+        kind_ == ConversionKind::Bitmap ? (width + 7) / 8 : width * bytesPerSample_;
+    planeSize_ = static_cast<std::size_t>(rowBytes * height);
+    // Every channel the header declares must be present, so a cut file is refused.
+    const uint64_t needed = planeSize_ * uint64_t{header_.channels};
+
+    if (header_.compression == 0) {
+        if (in.remaining() < needed) return false;
+        planes_ = in.here();
+        return true;
+    }
+
+    if (!in.Skip(uint64_t{header_.channels} * height * 2)) return false;  // per-row byte counts
+    const std::span<const uint8_t> packed(in.here(), in.remaining());
+    // PackBits expands a byte to at most 128: refuse before allocating what the data
+    // cannot fill.
+    if (packed.size() * uint64_t{128} < needed) return false;
+    ModeInfo info{};
+    LookUpMode(header_.colourMode, info);
+    const std::size_t keep = planeSize_ * info.planesUsed;
+    unpacked_.reset(new (std::nothrow) uint8_t[keep]);
+    if (!unpacked_) return false;
+    const UnpackResult r =
+        UnpackBits(packed, {unpacked_.get(), keep}, planeSize_ * kPackedPlaneRoom);
+    if (!r.ok || r.total < needed) {
+        unpacked_.reset();
+        return false;
+    }
+    planes_ = unpacked_.get();
+    return true;
+}
+
+void Decoder::BuildPalette() {
+    const std::size_t n = std::min<std::size_t>(header_.colourModeDataLength / 3, 256);
+    for (std::size_t i = 0; i < n; ++i)
+        palette_[i] = {rawPalette_[i], rawPalette_[n + i], rawPalette_[2 * n + i]};
+}
+
+bool Decoder::Parse(std::span<const uint8_t> file) {
+    planes_ = nullptr;
+    unpacked_.reset();
+    ByteReader in(file);
+    if (!ReadHeader(in) || !ReadSections(in) || !SelectConversion()) return false;
+    if (!PreparePlanes(in)) return false;
+    if (kind_ == ConversionKind::Indexed) BuildPalette();
+    return true;
+}
+
+void Decoder::Convert(uint8_t* out) {
+    if (!planes_) return;
+    const PlaneSet set{planes_, planeSize_, bytesPerSample_,
+                       static_cast<std::size_t>(header_.width),
+                       static_cast<std::size_t>(header_.height)};
+    switch (kind_) {
+        case ConversionKind::Grayscale:
+            ConvertGrayscale(set, out);
+            break;
+        case ConversionKind::Indexed:
+            ConvertIndexed(set, palette_, out);
+            break;
+        case ConversionKind::Rgb:
+            ConvertRgb(set, out);
+            break;
+        case ConversionKind::Cmyk:
+            ConvertCmyk(set, out);
+            break;
+        case ConversionKind::Lab:
+            ConvertLab(set, out);
+            break;
+        case ConversionKind::Bitmap:
+            ConvertBitmap(set, out);
+            break;
+        case ConversionKind::None:
+            break;
+    }
+    planes_ = nullptr;
+    unpacked_.reset();
+}
+
+bool Decoder::Decode(std::span<const uint8_t> file, std::vector<uint8_t>& pixels) {
+    if (!Parse(file)) return false;
+    pixels.resize(static_cast<std::size_t>(SizeImage()));
+    Convert(pixels.data());
+    return true;
+}
+
+}  // namespace orv::psd

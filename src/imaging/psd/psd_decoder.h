@@ -1,0 +1,93 @@
+// Decoder of the merged image of a Photoshop document (PSD), standard library only.
+//
+// It takes the whole file's bytes, checks every read against the buffer, and turns the
+// composite image data at the end of the file into 32-bit pixels: blue, green, red and a
+// fourth byte (255), left to right, top row first, width * 4 bytes per row, no padding.
+// Layers, masks and image resources are skipped.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace orv::psd {
+
+class ByteReader;
+
+// Clamps a value to a byte: 0 below 0, 255 above 255, else the value itself.
+constexpr uint8_t ksCheckBounds(int32_t value) {
+    return value < 0 ? uint8_t{0} : value > 255 ? uint8_t{255} : static_cast<uint8_t>(value);
+}
+
+// Which pixel conversion applies to the planes of the current file.
+enum class ConversionKind : uint16_t { None, Grayscale, Indexed, Rgb, Cmyk, Lab, Bitmap };
+
+// Header fields and section lengths as read from the file.
+struct Header {
+    std::array<uint8_t, 4> signature{};  // bytes 0..3, kept as read
+    uint16_t version = 0;                // kept as read
+    uint16_t channels = 0;               // channels stored in the image data
+    int32_t height = 0;                  // image height in pixels
+    int32_t width = 0;                   // image width in pixels
+    uint16_t depth = 0;                  // bits per channel sample
+    uint16_t colourMode = 0;             // PSD colour mode number
+    int32_t colourModeDataLength = 0;    // length of the colour mode data section
+    uint16_t compression = 0;            // 0 raw, 1 PackBits
+};
+
+// The largest side the format allows (30,000 pixels).
+inline constexpr int32_t kMaxSide = 30000;
+// The largest colour table the reader takes: 256 entries of red, green and blue.
+inline constexpr std::size_t kRawPaletteSize = 768;
+// PackBits output may fill at most this many planes; more fails the load.
+inline constexpr uint64_t kPackedPlaneRoom = 5;
+
+// Reader of PSD composite images. One object serves many loads: the header fields, the
+// conversion kind and the palette keep their last values between loads.
+class Decoder {
+  public:
+    // Reads the header and sections of `file` and makes the channel planes ready for
+    // Convert. Returns false, leaving nothing to convert, for any malformed, truncated or
+    // unsupported file. Width and height keep the values read even when it fails. For raw
+    // image data the planes point into `file`, which must stay alive until Convert.
+    bool Parse(std::span<const uint8_t> file);
+
+    // Writes SizeImage() bytes of converted pixels into `out`, then releases the planes.
+    // Only valid right after Parse returned true.
+    void Convert(uint8_t* out);
+
+    // Parse and Convert into a vector sized to the image; false when Parse fails.
+    bool Decode(std::span<const uint8_t> file, std::vector<uint8_t>& pixels);
+
+    const Header& header() const { return header_; }
+    ConversionKind kind() const { return kind_; }
+    // Bytes of one pixel row, width * 4, or 0 when that does not fit 32 bits.
+    int32_t Scanline() const;
+    // Bytes of the whole picture, width * height * 4, or 0 when that does not fit 32 bits.
+    int32_t SizeImage() const;
+    // The palette of the last indexed-colour file: 256 entries of red, green, blue.
+    const std::array<std::array<uint8_t, 3>, 256>& palette() const { return palette_; }
+
+  private:
+    bool ReadHeader(ByteReader& in);
+    bool ReadSections(ByteReader& in);
+    bool SelectConversion();
+    bool PreparePlanes(ByteReader& in);
+    void BuildPalette();
+
+    Header header_;
+    ConversionKind kind_ = ConversionKind::None;  // not reset between loads
+    uint16_t bytesPerSample_ = 0;                 // depth div 8
+    std::array<uint8_t, kRawPaletteSize> rawPalette_{};
+    std::array<std::array<uint8_t, 3>, 256> palette_{};
+
+    // Planes ready for conversion: plane p starts at planes_ + p * planeSize_.
+    const uint8_t* planes_ = nullptr;
+    std::size_t planeSize_ = 0;
+    std::unique_ptr<uint8_t[]> unpacked_;  // owns the planes of PackBits data
+};
+
+}  // namespace orv::psd
