@@ -1,0 +1,18 @@
+// The two 3840 × 2160 test pictures of the writer benchmark.
+#pragma once
+
+#include <QImage>
+
+namespace orv::bench {
+
+// A UI-like capture: flat panels, a tool bar, buttons, antialiased text, thin lines and a few
+// annotation marks; a few hundred colours.
+QImage UiPicture();
+
+// A photo-like picture: smooth gradients with a little noise.
+QImage PhotoPicture();
+
+// Number of distinct colours, counting up to `stopAt`.
+int CountColours(const QImage& picture, int stopAt);
+
+}  // namespace orv::bench
