@@ -20,6 +20,7 @@ namespace orv {
 
 class App;
 class cpsd;
+class clsWaitableTimer;
 
 /// Form-level variables of the editor: they keep their values when the editor
 /// is unloaded and loaded again.
@@ -186,6 +187,10 @@ class Form1 : public Form {
     void SelectTool(Image& normal);
     void WireHandlers();
     void LayOutDesign();
+
+    /// The editor's message-pumping wait (the open commands), created on first use.
+    clsWaitableTimer& Waiter();
+    std::shared_ptr<clsWaitableTimer> waiter_;
 };
 
 /// The canvas colours and sizes of the design.
