@@ -2,8 +2,10 @@
 
 #include "imaging/io/PictureWriters.h"
 
+#include <QFileInfo>
 #include <QImageWriter>
 #include <QSaveFile>
+#include <QStorageInfo>
 
 namespace orv {
 
@@ -70,12 +72,13 @@ SaveResult Failure(SaveError error, const QString& description) {
     return SaveResult{error, description};
 }
 
-// The error of a failed write or commit, from the state the file device was left in.
+// The error of a failed write or commit, from the state the file device was left in. Some
+// writers lose the device's reason for a failed write, so a folder left with (almost) no free
+// space while the temporary file still exists also counts as a full disk.
 SaveResult FileFailure(const QSaveFile& file, const QString& path) {
-    if (file.error() == QFileDevice::ResourceError) {
-        return Failure(
-            SaveError::DiskFull,
-            QStringLiteral("Disk full while writing %1 (%2)").arg(path, file.errorString()));
+    const qint64 space = QStorageInfo(QFileInfo(path).absolutePath()).bytesAvailable();
+    if (file.error() == QFileDevice::ResourceError || (space >= 0 && space < 64 * 1024)) {
+        return Failure(SaveError::DiskFull, QStringLiteral("Disk full while writing %1").arg(path));
     }
     return Failure(SaveError::FolderNotWritable,
                    QStringLiteral("Cannot write %1 (%2)").arg(path, file.errorString()));
