@@ -1,11 +1,119 @@
+#include "imaging/OpenCommands.h"
+
+#include <QPainter>
+#include <cstdint>
+#include <limits>
+
 #include "editor/Form1.h"
+#include "imaging/io/PictureLoader.h"
+#include "imaging/psd/cpsd.h"
+#include "platform/Screen.h"
+#include "shell/App.h"
+#include "shell/WaitableTimer.h"
 
 namespace orv {
 
-// Not built yet: these handlers do nothing for now.
-void Form1::Command14_Click() {}
-void Form1::Command22_Click() {}
-void Form1::Command66_Click() {}
-void Form1::OpenDroppedFile(const QString&) {}
+namespace {
+const QString kPng = QStringLiteral("png");
+const QString kJpg = QStringLiteral("jpg");
+const QString kPsd = QStringLiteral("psd");
+
+// A pixel count in twips at the fixed 15 twips per pixel, when it fits 32 bits.
+bool FixedTwips(int32_t pixels, float& twips) {
+    const int64_t product = int64_t(pixels) * int64_t(kFixedTwipsPerPixel);
+    if (product > std::numeric_limits<int32_t>::max() ||
+        product < std::numeric_limits<int32_t>::min())
+        return false;
+    twips = static_cast<float>(product);
+    return true;
+}
+}  // namespace
+
+QString LowerExtension(const QString& path) {
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : path.mid(dot + 1).toLower();
+}
+
+void ShowOnCanvas(Form1& ed, const QImage& picture) {
+    ed.Picture2.Cls();
+    ed.Picture2.SetPicture(picture);
+}
+
+void RepaintEditorBars(Form1& ed) {
+    // The bars draw their artwork stretched to their size whenever they are painted.
+    ed.Picture6.Left = 0;
+    ed.Picture6.Top = 0;
+    ed.Picture6.Width = ed.Width;
+    ed.Picture6.AutoRedraw = true;
+    ed.Picture1.Left = 0;
+    ed.Picture1.Top = ed.Picture6.Height;
+    ed.Picture1.Height = ed.Height;
+    ed.Picture1.AutoRedraw = true;
+    const float w = ed.Image3.Width;
+    ed.Image3.Left = Screen().Width - 2 * w;
+    ed.Image2.Left = Screen().Width - 3 * w;
+    ed.Image1.Left = Screen().Width - 4 * w;
+}
+
+clsWaitableTimer& Form1::Waiter() {
+    if (!waiter_) waiter_ = std::make_shared<clsWaitableTimer>(app.desktop);
+    return *waiter_;
+}
+
+void Form1::Command66_Click() {
+    const Colour background = Picture2.BackColor;
+    int width = -1, height = -1;
+    ShowOnCanvas(*this, LoadImageAsPicture(open1, width, height, background, false));
+    Waiter().Wait(400);
+    Picture2.Top = 800;
+    Picture2.Left = 800;
+}
+
+void Form1::Command22_Click() {
+    try {
+        Picture2.Cls();
+        if (!vars.psdReader) vars.psdReader = std::make_shared<cpsd>();
+        cpsd& reader = *vars.psdReader;
+        const bool loaded = reader.LoadPsdFile(open1);
+        float height = 0, width = 0;
+        // A header size that does not fit the twip conversion leaves the canvas as it is.
+        if (FixedTwips(reader.Height(), height) && FixedTwips(reader.Width(), width)) {
+            Picture2.Height = height;
+            Picture2.Width = width;
+            // Only this file's picture is drawn: after a failed read the reader still holds
+            // the previous document's picture.
+            if (loaded) {
+                QPainter painter(&Picture2.Surface());
+                reader.DrawToDC(painter, 0, 0);
+            }
+        }
+    } catch (const std::exception&) {
+    }
+    Waiter().Wait(160);
+    Picture1.Top = 0;
+    Picture1.Left = 0;
+}
+
+void Form1::Command14_Click() {
+    const QString path = open1;
+    open2 = LowerExtension(path);
+    if (open2 == kPng || open2 == kJpg) IgnoreErrors([&] { Command66_Click(); });
+    if (open2 == kPsd) {
+        IgnoreErrors([&] { Command22_Click(); });
+    } else {
+        // The standard loader refuses PNG among others; a refusal leaves the canvas as it is.
+        const QImage picture = LoadPicture(path);
+        if (!picture.isNull()) ShowOnCanvas(*this, picture);
+    }
+    Picture2.Top = Picture6.Height + 100;
+    Picture2.Left = Picture1.Width + 100;
+    open2.clear();
+    RepaintEditorBars(*this);
+}
+
+void Form1::OpenDroppedFile(const QString& path) {
+    open1 = path;
+    Command14_Click();
+}
 
 }  // namespace orv

@@ -2,6 +2,7 @@
 
 #include "annotations/Palette.h"
 #include "editor/Form1.h"
+#include "imaging/OpenCommands.h"
 #include "platform/Desktop.h"
 #include "platform/Screen.h"
 #include "shell/App.h"
@@ -142,18 +143,7 @@ void form3::LayOutEditorBars() {
     Form1& ed = app.Editor();
     ed.Picture6.Width = Screen().Width;
     ed.Picture1.Height = Screen().Height;
-    ed.Picture6.Left = 0;
-    ed.Picture6.Top = 0;
-    ed.Picture6.Width = ed.Width;
-    ed.Picture6.AutoRedraw = true;
-    ed.Picture1.Left = 0;
-    ed.Picture1.Top = ed.Picture6.Height;
-    ed.Picture1.Height = ed.Height;
-    ed.Picture1.AutoRedraw = true;
-    const float w = ed.Image3.Width;
-    ed.Image3.Left = Screen().Width - 2 * w;
-    ed.Image2.Left = Screen().Width - 3 * w;
-    ed.Image1.Left = Screen().Width - 4 * w;
+    RepaintEditorBars(ed);
 }
 
 }  // namespace orv
