@@ -1,0 +1,93 @@
+// The tray host: start-up, the tray notifications, the menus and their items.
+#include <gtest/gtest.h>
+
+#include "AppFixture.h"
+
+namespace orv::test {
+namespace {
+
+using TrayHostTest = AppTest;
+
+QStringList Captions(const std::vector<MenuItem>& items) {
+    QStringList out;
+    for (const MenuItem& i : items) out << i.Caption;
+    return out;
+}
+
+TEST_F(TrayHostTest, StartWithoutArgumentShowsOnlyTheTrayIcon) {
+    app->Start();
+    EXPECT_TRUE(desktop.trayShown);
+    EXPECT_EQ(desktop.trayTip, QStringLiteral("Left-click to display the window"));
+    EXPECT_FALSE(app->TrayHost().Visible);
+    EXPECT_EQ(app->EditorIfLoaded(), nullptr);
+    EXPECT_EQ(app->StripIfLoaded(), nullptr);
+    EXPECT_TRUE(app->TrayHost().Text3.isEmpty());
+}
+
+TEST_F(TrayHostTest, QuotedPathLosesEveryQuoteAndOpensTheEditor) {
+    StartWith(QStringLiteral("\"/home/me/My \"Pictures\"/shot.png\""));
+    EXPECT_EQ(app->TrayHost().Text3, QStringLiteral("/home/me/My Pictures/shot.png"));
+    ASSERT_NE(app->EditorIfLoaded(), nullptr);
+    EXPECT_TRUE(ed().Visible);
+    EXPECT_EQ(ed().Caption, QStringLiteral("Orvane Tessaly"));
+    EXPECT_EQ(ed().Picture1.Height, Screen().Height);
+    EXPECT_EQ(ed().Picture6.Width, Screen().Width);
+    // The editor's load read the start mode, which loaded the tool strip.
+    ASSERT_NE(app->StripIfLoaded(), nullptr);
+    EXPECT_EQ(app->Strip().firstopen, QStringLiteral("/home/me/My Pictures/shot.png"));
+}
+
+TEST_F(TrayHostTest, OnlyButtonReleasesOpenTheTrayMenu) {
+    app->Start();
+    for (int msg : {0x0200, 0x0201, 0x0203, 0x0204, 0x0206}) app->TrayHost().TrayNotify(msg);
+    EXPECT_TRUE(desktop.menusOpened.empty());
+    app->TrayHost().TrayNotify(0x0202);
+    app->TrayHost().TrayNotify(0x0205);
+    EXPECT_EQ(desktop.menusOpened, (std::vector<QString>{"mainopen", "mainopen"}));
+    // The host is brought forward before each menu.
+    EXPECT_EQ(std::count(desktop.calls.begin(), desktop.calls.end(),
+                         QStringLiteral("SetForeground:Form2")),
+              2);
+}
+
+TEST_F(TrayHostTest, MenusHoldEveryItemInOrder) {
+    const Menu& m = Form2::mainopen();
+    EXPECT_EQ(Captions(m.Items),
+              (QStringList{"Open From clipboard", "Open From file", "Open Form Screen", "Show",
+                           "About", "Free For Commercial images ", "Exit"}));
+    EXPECT_EQ(Captions(m.Items[4].Items), (QStringList{"About", "Check Version"}));
+    EXPECT_EQ(Captions(Form2::cd().Items),
+              (QStringList{"Change the line color", "Delete", "Change background color",
+                           "Transparent Background color", "Custom text"}));
+    EXPECT_EQ(
+        Captions(Form2::cdd().Items),
+        (QStringList{"Change the line color", "Delete", "Copy color code", "Web color", "RGB color",
+                     "Transparent Background color", "Change background color"}));
+    EXPECT_EQ(Captions(Form2::cddd().Items),
+              (QStringList{"Change Background color", "Change color", "Delete",
+                           "Transparent Background color", "Change background color"}));
+}
+
+TEST_F(TrayHostTest, ShowLoadsTheEditorAndWebPagesOpenTheirAddresses) {
+    app->Start();
+    desktop.menuChoices = {"zjm", "cvs", "bm", "ffci"};
+    for (int i = 0; i < 4; ++i) app->TrayHost().TrayNotify(0x0202);
+    ASSERT_NE(app->EditorIfLoaded(), nullptr);
+    EXPECT_TRUE(ed().Visible);
+    ASSERT_EQ(desktop.urlsOpened.size(), 3u);
+    EXPECT_TRUE(desktop.urlsOpened[0].endsWith(QStringLiteral("verson=1.1")));
+    EXPECT_NE(desktop.urlsOpened[1], desktop.urlsOpened[2]);
+}
+
+TEST_F(TrayHostTest, ExitRemovesTheIconAndEndsEvenWithUnsavedWork) {
+    app->Start();
+    ed().qqqq = 5;
+    desktop.menuChoices = {"tuichu"};
+    app->TrayHost().TrayNotify(0x0205);
+    EXPECT_FALSE(desktop.trayShown);
+    EXPECT_TRUE(desktop.ended);
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
+}  // namespace
+}  // namespace orv::test
