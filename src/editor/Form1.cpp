@@ -227,6 +227,7 @@ void Form1::WireHandlers() {
     }
     fd.MouseMove = [this](const MouseEvent& e) { fd_MouseMove(e); };
     szz.Click = [this] { szz_Click(); };
+    shuzhi.KeyPress = [this](int key) { shuzhi_KeyPress(key); };
     Timer1.Tick = [this] { Timer1_Timer(); };
     Timer2.Tick = [this] { Timer2_Timer(); };
     Timer3.Tick = [this] { Timer3_Timer(); };

@@ -139,6 +139,8 @@ class TextBox : public Control {
     Colour ForeColor = RGB(0, 0, 0);
     bool MultiLine = false;
     std::function<void()> Change;
+    /// A key typed in the box (Qt key code), before the box handles it.
+    std::function<void(int key)> KeyPress;
 
   private:
     QString text_;
