@@ -2,38 +2,71 @@
 
 #include <QFile>
 #include <QPainter>
+#include <algorithm>
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace orv {
 
 namespace {
 
-// The whole file in one buffer, read with one call where the system allows it.
-std::unique_ptr<uint8_t[]> ReadWholeFile(const QString& fileName, std::size_t& size) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) return nullptr;
-    const qint64 length = file.size();
-    if (length <= 0) return nullptr;
-    size = static_cast<std::size_t>(length);
-    std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[size]);
-    if (!data) return nullptr;
-    std::size_t done = 0;
-    while (done < size) {
-        const qint64 got =
-            file.read(reinterpret_cast<char*>(data.get()) + done, static_cast<qint64>(size - done));
-        if (got <= 0) return nullptr;
-        done += static_cast<std::size_t>(got);
+// A PSD file read on demand. Header fields and section lengths come from one small window
+// at the start; the image data, which the decoder asks for last, comes in one read of
+// exactly its length, so the layers before it (often as large as the picture) are never
+// read at all.
+class FileSource final : public psd::ByteSource {
+  public:
+    explicit FileSource(const QString& fileName) : file_(fileName) {
+        if (file_.open(QIODevice::ReadOnly))
+            size_ = static_cast<uint64_t>(std::max<qint64>(0, file_.size()));
     }
-    return data;
-}
+
+    uint64_t size() const override { return size_; }
+
+    const uint8_t* Fetch(uint64_t offset, std::size_t n) override {
+        if (offset > size_ || n > size_ - offset) return nullptr;
+        if (offset >= windowAt_ && offset + n <= windowAt_ + window_.size())
+            return window_.data() + (offset - windowAt_);
+        if (n <= kWindow) {
+            const auto len = static_cast<std::size_t>(std::min<uint64_t>(kWindow, size_ - offset));
+            window_.resize(len);
+            windowAt_ = offset;
+            if (ReadAt(offset, window_.data(), len)) return window_.data();
+            window_.clear();
+            return nullptr;
+        }
+        big_.reset(new (std::nothrow) uint8_t[n]);
+        return big_ && ReadAt(offset, big_.get(), n) ? big_.get() : nullptr;
+    }
+
+  private:
+    static constexpr std::size_t kWindow = 64 * 1024;
+
+    bool ReadAt(uint64_t offset, uint8_t* dst, std::size_t n) {
+        if (!file_.seek(static_cast<qint64>(offset))) return false;
+        std::size_t done = 0;
+        while (done < n) {
+            const qint64 got =
+                file_.read(reinterpret_cast<char*>(dst) + done, static_cast<qint64>(n - done));
+            if (got <= 0) return false;
+            done += static_cast<std::size_t>(got);
+        }
+        return true;
+    }
+
+    QFile file_;
+    uint64_t size_ = 0;
+    std::vector<uint8_t> window_;
+    uint64_t windowAt_ = 0;
+    std::unique_ptr<uint8_t[]> big_;
+};
 
 }  // namespace
 
 bool cpsd::LoadPsdFile(const QString& fileName) {
-    std::size_t size = 0;
-    const std::unique_ptr<uint8_t[]> file = ReadWholeFile(fileName, size);
-    if (!file || !decoder_.Parse({file.get(), size})) return false;
+    FileSource file(fileName);
+    if (!decoder_.Parse(file)) return false;
     // The new picture replaces the old one: release it before allocating.
     FreePsd();
     if (!BuildDibSection()) return false;

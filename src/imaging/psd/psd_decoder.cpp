@@ -9,29 +9,37 @@
 
 namespace orv::psd {
 
-// Big-endian reader over the file's bytes; every read is checked against the end.
+// Big-endian reader over a byte source; every read is checked against the file's end.
 class ByteReader {
   public:
-    explicit ByteReader(std::span<const uint8_t> data) : data_(data) {}
+    explicit ByteReader(ByteSource& source) : source_(source), size_(source.size()) {}
 
-    std::size_t remaining() const { return data_.size() - pos_; }
-    const uint8_t* here() const { return data_.data() + pos_; }
+    uint64_t position() const { return pos_; }
+    uint64_t remaining() const { return size_ - pos_; }
 
     bool Skip(uint64_t n) {
         if (n > remaining()) return false;
-        pos_ += static_cast<std::size_t>(n);
+        pos_ += n;
         return true;
     }
+    // The next n bytes, or nullptr when the file ends before them.
+    const uint8_t* Take(std::size_t n) {
+        if (n > remaining()) return nullptr;
+        const uint8_t* p = source_.Fetch(pos_, n);
+        if (p) pos_ += n;
+        return p;
+    }
     bool U16(uint16_t& v) {
-        if (remaining() < 2) return false;
-        v = static_cast<uint16_t>(here()[0] << 8 | here()[1]);
-        pos_ += 2;
+        const uint8_t* p = Take(2);
+        if (!p) return false;
+        v = static_cast<uint16_t>(p[0] << 8 | p[1]);
         return true;
     }
     // A 32-bit number whose top bit must be clear.
     bool I32(int32_t& v) {
         if (remaining() < 4) return false;
-        const uint8_t* p = here();
+        const uint8_t* p = source_.Fetch(pos_, 4);
+        if (!p) return false;
         const uint32_t u = uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
         if (u > static_cast<uint32_t>(std::numeric_limits<int32_t>::max())) return false;
         v = static_cast<int32_t>(u);
@@ -40,8 +48,9 @@ class ByteReader {
     }
 
   private:
-    std::span<const uint8_t> data_;
-    std::size_t pos_ = 0;
+    ByteSource& source_;
+    uint64_t size_;
+    uint64_t pos_ = 0;
 };
 
 namespace {
@@ -99,9 +108,9 @@ int32_t Decoder::SizeImage() const {
 }
 
 bool Decoder::ReadHeader(ByteReader& in) {
-    if (in.remaining() < 4) return false;
-    std::memcpy(header_.signature.data(), in.here(), 4);
-    in.Skip(4);
+    const uint8_t* signature = in.Take(4);
+    if (!signature) return false;
+    std::memcpy(header_.signature.data(), signature, 4);
     if (!in.U16(header_.version) || !in.Skip(6) || !in.U16(header_.channels)) return false;
     if (!in.I32(header_.height) || !in.I32(header_.width)) return false;
     return in.U16(header_.depth) && in.U16(header_.colourMode);
@@ -112,13 +121,17 @@ bool Decoder::ReadSections(ByteReader& in) {
     const auto lc = static_cast<std::size_t>(header_.colourModeDataLength);
     if (header_.colourMode == 2) {
         // A colour table longer than 256 entries is outside what the reader takes.
-        if (lc < 3 || lc > kRawPaletteSize || lc > in.remaining()) return false;
-        std::memcpy(rawPalette_.data(), in.here(), lc);
+        if (lc < 3 || lc > kRawPaletteSize) return false;
+        const uint8_t* table = in.Take(lc);
+        if (!table) return false;
+        std::memcpy(rawPalette_.data(), table, lc);
+    } else if (!in.Skip(lc)) {
+        return false;
     }
     int32_t resources = 0;
     int32_t layers = 0;
-    return in.Skip(lc) && in.I32(resources) && in.Skip(static_cast<uint32_t>(resources)) &&
-           in.I32(layers) && in.Skip(static_cast<uint32_t>(layers)) && in.U16(header_.compression);
+    return in.I32(resources) && in.Skip(static_cast<uint32_t>(resources)) && in.I32(layers) &&
+           in.Skip(static_cast<uint32_t>(layers)) && in.U16(header_.compression);
 }
 
 bool Decoder::SelectConversion() {
@@ -144,29 +157,40 @@ bool Decoder::PreparePlanes(ByteReader& in) {
     const uint64_t needed = planeSize_ * uint64_t{header_.channels};
 
     if (header_.compression == 0) {
+        // Only the planes are fetched; bytes after them play no part.
         if (in.remaining() < needed) return false;
-        planes_ = in.here();
-        return true;
+        planes_ = in.Take(static_cast<std::size_t>(needed));
+        return planes_ != nullptr;
     }
+    return PreparePacked(in, needed);
+}
+
+bool Decoder::PreparePacked(ByteReader& in, uint64_t needed) {
+    const auto height = static_cast<uint64_t>(header_.height);
 
     if (!in.Skip(uint64_t{header_.channels} * height * 2)) return false;  // per-row byte counts
-    const std::span<const uint8_t> packed(in.here(), in.remaining());
-    // PackBits expands a byte to at most 128: refuse before allocating what the data
-    // cannot fill.
-    if (packed.size() * uint64_t{128} < needed) return false;
+    // PackBits expands a byte to at most 128: refuse before reading or allocating what the
+    // data cannot fill.
+    if (in.remaining() * 128 < needed) return false;
+    const auto packedSize = static_cast<std::size_t>(in.remaining());
+    const uint8_t* packedData = in.Take(packedSize);
+    if (!packedData) return false;
+    const std::span<const uint8_t> packed(packedData, packedSize);
+    // One pass checks the whole stream and notes where each row of the planes the
+    // conversion reads begins; the conversion then unpacks row by row, so the pixels are
+    // written once and no unpacked copy of the image is made.
+    const uint64_t rowBytes = planeSize_ / static_cast<uint64_t>(header_.height);
+    const UnpackResult r = IndexBits(packed, planeSize_ * kPackedPlaneRoom, rowBytes,
+                                     uint64_t{PlanesUsed()} * height, rowStarts_);
+    if (!r.ok || r.total < needed) return false;
+    packed_ = packed;
+    return true;
+}
+
+uint16_t Decoder::PlanesUsed() const {
     ModeInfo info{};
     LookUpMode(header_.colourMode, info);
-    const std::size_t keep = planeSize_ * info.planesUsed;
-    unpacked_.reset(new (std::nothrow) uint8_t[keep]);
-    if (!unpacked_) return false;
-    const UnpackResult r =
-        UnpackBits(packed, {unpacked_.get(), keep}, planeSize_ * kPackedPlaneRoom);
-    if (!r.ok || r.total < needed) {
-        unpacked_.reset();
-        return false;
-    }
-    planes_ = unpacked_.get();
-    return true;
+    return info.planesUsed;
 }
 
 void Decoder::BuildPalette() {
@@ -175,21 +199,49 @@ void Decoder::BuildPalette() {
         palette_[i] = {rawPalette_[i], rawPalette_[n + i], rawPalette_[2 * n + i]};
 }
 
-bool Decoder::Parse(std::span<const uint8_t> file) {
+bool Decoder::Parse(ByteSource& file) {
+    ready_ = false;
     planes_ = nullptr;
-    unpacked_.reset();
+    packed_ = {};
     ByteReader in(file);
     if (!ReadHeader(in) || !ReadSections(in) || !SelectConversion()) return false;
     if (!PreparePlanes(in)) return false;
     if (kind_ == ConversionKind::Indexed) BuildPalette();
+    ready_ = true;
     return true;
 }
 
 void Decoder::Convert(uint8_t* out) {
-    if (!planes_) return;
+    if (!ready_) return;
     const PlaneSet set{planes_, planeSize_, bytesPerSample_,
                        static_cast<std::size_t>(header_.width),
                        static_cast<std::size_t>(header_.height)};
+    if (!packed_.empty())
+        ConvertPackedRows(out);
+    else
+        ConvertPlanes(set, out);
+    ready_ = false;
+    planes_ = nullptr;
+    packed_ = {};
+    rowStarts_ = {};
+}
+
+void Decoder::ConvertPackedRows(uint8_t* out) {
+    const auto height = static_cast<std::size_t>(header_.height);
+    const std::size_t rowBytes = planeSize_ / height;
+    const uint16_t planes = PlanesUsed();
+    std::vector<uint8_t> rows(rowBytes * planes);
+    const PlaneSet set{rows.data(), rowBytes, bytesPerSample_,
+                       static_cast<std::size_t>(header_.width), 1};
+    const std::size_t outRow = static_cast<std::size_t>(header_.width) * 4;
+    for (std::size_t y = 0; y < height; ++y, out += outRow) {
+        for (std::size_t p = 0; p < planes; ++p)
+            UnpackFrom(packed_, rowStarts_[p * height + y], rows.data() + p * rowBytes, rowBytes);
+        ConvertPlanes(set, out);
+    }
+}
+
+void Decoder::ConvertPlanes(const PlaneSet& set, uint8_t* out) const {
     switch (kind_) {
         case ConversionKind::Grayscale:
             ConvertGrayscale(set, out);
@@ -212,8 +264,6 @@ void Decoder::Convert(uint8_t* out) {
         case ConversionKind::None:
             break;
     }
-    planes_ = nullptr;
-    unpacked_.reset();
 }
 
 bool Decoder::Decode(std::span<const uint8_t> file, std::vector<uint8_t>& pixels) {

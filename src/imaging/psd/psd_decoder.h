@@ -1,7 +1,8 @@
 // Decoder of the merged image of a Photoshop document (PSD), standard library only.
 //
-// It takes the whole file's bytes, checks every read against the buffer, and turns the
-// composite image data at the end of the file into 32-bit pixels: blue, green, red and a
+// It takes the file's bytes (all of them in memory, or a source that reads the parts it
+// asks for), checks every read against the file's size, and turns the composite image
+// data at the end of the file into 32-bit pixels: blue, green, red and a
 // fourth byte (255), left to right, top row first, width * 4 bytes per row, no padding.
 // Layers, masks and image resources are skipped.
 #pragma once
@@ -13,9 +14,37 @@
 #include <span>
 #include <vector>
 
+#include "psd_convert.h"
+#include "psd_packbits.h"
+
 namespace orv::psd {
 
 class ByteReader;
+
+// Where the decoder's bytes come from.
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    // Length of the whole file.
+    virtual uint64_t size() const = 0;
+    // The n bytes at `offset`, or nullptr when they lie outside the file or cannot be read.
+    // The pointer stays valid until the next Fetch or the end of the source.
+    virtual const uint8_t* Fetch(uint64_t offset, std::size_t n) = 0;
+};
+
+// A file that is already in memory.
+class SpanSource final : public ByteSource {
+  public:
+    explicit SpanSource(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+    uint64_t size() const override { return bytes_.size(); }
+    const uint8_t* Fetch(uint64_t offset, std::size_t n) override {
+        return offset <= bytes_.size() && n <= bytes_.size() - offset ? bytes_.data() + offset
+                                                                      : nullptr;
+    }
+
+  private:
+    std::span<const uint8_t> bytes_;
+};
 
 // Clamps a value to a byte: 0 below 0, 255 above 255, else the value itself.
 constexpr uint8_t ksCheckBounds(int32_t value) {
@@ -51,9 +80,14 @@ class Decoder {
   public:
     // Reads the header and sections of `file` and makes the channel planes ready for
     // Convert. Returns false, leaving nothing to convert, for any malformed, truncated or
-    // unsupported file. Width and height keep the values read even when it fails. For raw
-    // image data the planes point into `file`, which must stay alive until Convert.
-    bool Parse(std::span<const uint8_t> file);
+    // unsupported file. Width and height keep the values read even when it fails. The
+    // image data is fetched in one piece, last; for raw data the planes point into it, so
+    // the source must stay alive and unused until Convert.
+    bool Parse(ByteSource& file);
+    bool Parse(std::span<const uint8_t> file) {
+        SpanSource source(file);
+        return Parse(source);
+    }
 
     // Writes SizeImage() bytes of converted pixels into `out`, then releases the planes.
     // Only valid right after Parse returned true.
@@ -76,6 +110,10 @@ class Decoder {
     bool ReadSections(ByteReader& in);
     bool SelectConversion();
     bool PreparePlanes(ByteReader& in);
+    bool PreparePacked(ByteReader& in, uint64_t needed);
+    void ConvertPlanes(const PlaneSet& set, uint8_t* out) const;
+    void ConvertPackedRows(uint8_t* out);
+    uint16_t PlanesUsed() const;
     void BuildPalette();
 
     Header header_;
@@ -84,10 +122,13 @@ class Decoder {
     std::array<uint8_t, kRawPaletteSize> rawPalette_{};
     std::array<std::array<uint8_t, 3>, 256> palette_{};
 
-    // Planes ready for conversion: plane p starts at planes_ + p * planeSize_.
+    // Planes ready for conversion: raw planes (plane p starts at planes_ + p * planeSize_),
+    // or PackBits data, unpacked one row of each plane at a time while converting.
+    bool ready_ = false;
     const uint8_t* planes_ = nullptr;
+    std::span<const uint8_t> packed_;
     std::size_t planeSize_ = 0;
-    std::unique_ptr<uint8_t[]> unpacked_;  // owns the planes of PackBits data
+    std::vector<RunPosition> rowStarts_;  // where each plane row starts in packed_
 };
 
 }  // namespace orv::psd

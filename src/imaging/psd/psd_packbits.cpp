@@ -35,4 +35,58 @@ UnpackResult UnpackBits(std::span<const uint8_t> in, std::span<uint8_t> out, uin
     return {true, total};
 }
 
+UnpackResult IndexBits(std::span<const uint8_t> in, uint64_t limit, uint64_t rowBytes,
+                       uint64_t rows, std::vector<RunPosition>& starts) {
+    starts.clear();
+    starts.reserve(static_cast<std::size_t>(rows));
+    uint64_t total = 0;
+    uint64_t nextRow = 0;  // output offset where the next row to record begins
+    std::size_t pos = 0;
+    const std::size_t size = in.size();
+    while (pos < size) {
+        const std::size_t header = pos;
+        const unsigned h = in[pos++];
+        if (h == 128) continue;
+        uint64_t n = 0;
+        if (h < 128) {
+            n = h + 1;
+            if (size - pos < n) return {};
+            pos += static_cast<std::size_t>(n);
+        } else {
+            n = 257 - h;
+            if (pos == size) return {};
+            ++pos;
+        }
+        if (n > limit - total) return {};
+        while (starts.size() < rows && nextRow < total + n) {
+            starts.push_back({header, nextRow - total});
+            nextRow += rowBytes;
+        }
+        total += n;
+    }
+    return {true, total};
+}
+
+void UnpackFrom(std::span<const uint8_t> in, RunPosition from, uint8_t* out, std::size_t n) {
+    const uint8_t* src = in.data() + from.header;
+    const uint8_t* const end = in.data() + in.size();
+    uint64_t skip = from.skip;
+    while (n > 0 && src < end) {
+        const unsigned h = *src++;
+        if (h == 128) continue;
+        const bool literal = h < 128;
+        const uint64_t runLength = literal ? h + 1 : 257 - h;
+        const std::size_t take = static_cast<std::size_t>(std::min<uint64_t>(runLength - skip, n));
+        if (literal) {
+            std::memcpy(out, src + skip, take);
+            src += runLength;
+        } else {
+            std::memset(out, *src++, take);
+        }
+        out += take;
+        n -= take;
+        skip = 0;
+    }
+}
+
 }  // namespace orv::psd

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace orv::psd {
 
@@ -17,5 +18,21 @@ struct UnpackResult {
 // out.size() bytes of output go to `out`; the rest is only counted. Fails as soon as the
 // output would pass `limit` bytes.
 UnpackResult UnpackBits(std::span<const uint8_t> in, std::span<uint8_t> out, uint64_t limit);
+
+// Where a stretch of output starts inside a PackBits stream: the offset of the run header
+// that produces it, and how many bytes of that run come before it.
+struct RunPosition {
+    uint64_t header = 0;
+    uint64_t skip = 0;
+};
+
+// Like UnpackBits without output, and also records where each of the first `rows` rows of
+// `rowBytes` bytes starts (runs may cross row boundaries). `starts` gets one entry per row
+// the stream reaches.
+UnpackResult IndexBits(std::span<const uint8_t> in, uint64_t limit, uint64_t rowBytes,
+                       uint64_t rows, std::vector<RunPosition>& starts);
+
+// Writes n bytes of a stream that IndexBits accepted, from `from` on, into `out`.
+void UnpackFrom(std::span<const uint8_t> in, RunPosition from, uint8_t* out, std::size_t n);
 
 }  // namespace orv::psd

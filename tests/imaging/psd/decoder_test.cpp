@@ -136,6 +136,24 @@ TEST(PsdDecoderPackBits, StreamIgnoresRowBoundariesAndStopsAtTheLimit) {
     EXPECT_EQ(small, (Bytes{9, 9}));
 }
 
+TEST(PsdDecoderPackBits, RunsMayCrossRowAndPlaneBoundaries) {
+    // RGB 3 x 2: one repeat fills red's two rows and the first green row; one literal
+    // holds the second green row and the first blue row; a repeat ends blue.
+    PsdFile f = Planes8(psdtest::kRgb, 3, 2, {});
+    f.channels = 3;
+    Bytes file = Build(f);                  // no planes: the stream is appended by hand below
+    file.insert(file.end(), 3 * 2 * 2, 0);  // per-row byte counts, not used
+    file.insert(file.end(), {0xF8, 40, 0x05, 1, 2, 3, 4, 5, 6, 0x80, 0xFE, 9});
+    file[39] = 1;  // compression: PackBits
+    Decoder d;
+    Bytes px;
+    ASSERT_TRUE(d.Decode(file, px));
+    EXPECT_EQ(PixelAt(px, 0), (Rgb{40, 40, 4}));
+    EXPECT_EQ(PixelAt(px, 2), (Rgb{40, 40, 6}));
+    EXPECT_EQ(PixelAt(px, 3), (Rgb{40, 1, 9}));
+    EXPECT_EQ(PixelAt(px, 5), (Rgb{40, 3, 9}));
+}
+
 TEST(PsdDecoderModes, GrayscaleAndDuotoneRepeatTheSample) {
     for (uint16_t mode : {psdtest::kGray, psdtest::kDuotone}) {
         PsdFile f = Planes8(mode, 2, 1, {{0, 173}});
