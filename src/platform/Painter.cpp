@@ -16,8 +16,10 @@ double Px(float twips, bool pixelScale, bool vertical = false) {
     return twips / (vertical ? Screen().TwipsPerPixelY : Screen().TwipsPerPixelX);
 }
 
-QRectF PixelRectF(const Control& c, bool ps) {
-    return {Px(c.Left, ps), Px(c.Top, ps, true), Px(c.Width, ps), Px(c.Height, ps, true)};
+// The pixel nearest to a twip position (halves go down and right), so that a
+// tick reaching the same distance to either side of a line is symmetric.
+int Snap(float twips, bool pixelScale, bool vertical = false) {
+    return static_cast<int>(std::floor(Px(twips, pixelScale, vertical) + 0.5));
 }
 
 QString DisplayText(const QString& t) {
@@ -33,15 +35,12 @@ void PaintLine(QPainter& p, const Line& l, bool ps) {
     p.setPen(pen);
     p.setRenderHint(QPainter::Antialiasing, false);
     // Whole-pixel ends: a 1-pixel line lands exactly on one row or column.
-    const QPoint a(static_cast<int>(std::floor(Px(l.X1, ps))),
-                   static_cast<int>(std::floor(Px(l.Y1, ps, true))));
-    const QPoint b(static_cast<int>(std::floor(Px(l.X2, ps))),
-                   static_cast<int>(std::floor(Px(l.Y2, ps, true))));
-    p.drawLine(a, b);
+    p.drawLine(QPoint(Snap(l.X1, ps), Snap(l.Y1, ps, true)),
+               QPoint(Snap(l.X2, ps), Snap(l.Y2, ps, true)));
 }
 
 void PaintLabel(QPainter& p, const Label& l, bool ps) {
-    const QRect r = PixelRectF(l, ps).toAlignedRect();
+    const QRect r = ControlPlace(l, ps);
     if (l.BackStyle == 1) p.fillRect(r, ToQColor(l.BackColor));
     if (l.Caption().isEmpty()) return;
     p.setPen(ToQColor(l.ForeColor));
@@ -51,7 +50,7 @@ void PaintLabel(QPainter& p, const Label& l, bool ps) {
 }
 
 void PaintShape(QPainter& p, const Shape& s, bool ps) {
-    const QRect r = PixelRectF(s, ps).toAlignedRect();
+    const QRect r = ControlPlace(s, ps);
     if (r.isEmpty()) return;
     if (s.BackStyle == 1) p.fillRect(r, ToQColor(s.BackColor));
     const int bw = std::max(1, s.BorderWidth);
@@ -64,7 +63,7 @@ void PaintShape(QPainter& p, const Shape& s, bool ps) {
 }
 
 void PaintTextBox(QPainter& p, const TextBox& t, bool ps) {
-    const QRect r = PixelRectF(t, ps).toAlignedRect();
+    const QRect r = ControlPlace(t, ps);
     p.fillRect(r, ToQColor(t.BackColor));
     p.setPen(ToQColor(t.ForeColor));
     p.setFont(MakeQFont(t.Font));
@@ -78,25 +77,48 @@ void PaintTextBox(QPainter& p, const TextBox& t, bool ps) {
 }
 
 void PaintImage(QPainter& p, const Image& img, bool ps) {
-    const QRect r = PixelRectF(img, ps).toAlignedRect();
+    const QRect r = ControlPlace(img, ps);
     if (r.isEmpty()) return;
     const QImage art = RenderArtwork(img.Picture, r.size());
     if (!art.isNull()) p.drawImage(r.topLeft(), art);
 }
 
+// Paints the visible children in stacking order, skipping those wholly outside
+// the area being repainted (a drag repaints a few small rectangles of a large
+// picture with many annotations).
+void PaintChildren(QPainter& p, const Container& box, bool ps) {
+    const bool clipped = p.hasClipping();
+    const QRect clip = clipped ? p.clipBoundingRect().toAlignedRect() : QRect();
+    for (const Control* c : box.PaintOrder()) {
+        if (!c->Visible) continue;
+        if (clipped && !clip.intersects(ControlPixelRect(*c, ps))) continue;
+        PaintControl(p, *c, ps);
+    }
+}
+
 }  // namespace
+
+QRect ControlPlace(const Control& c, bool ps) {
+    if (c.Kind() == ControlKind::Line) {
+        const auto& l = static_cast<const Line&>(c);
+        return QRect(QPoint(Snap(std::min(l.X1, l.X2), ps), Snap(std::min(l.Y1, l.Y2), ps, true)),
+                     QPoint(Snap(std::max(l.X1, l.X2), ps), Snap(std::max(l.Y1, l.Y2), ps, true)));
+    }
+    // Each edge goes to its nearest pixel, so a box keeps its size wherever it lies.
+    const int left = Snap(c.Left, ps), top = Snap(c.Top, ps, true);
+    return QRect(left, top, Snap(c.Left + c.Width, ps) - left,
+                 Snap(c.Top + c.Height, ps, true) - top);
+}
 
 QRect ControlPixelRect(const Control& c, bool ps) {
     if (c.Kind() == ControlKind::Line) {
-        const auto& l = static_cast<const Line&>(c);
-        const int w = std::max(1, l.BorderWidth);
-        const int x1 = static_cast<int>(std::floor(Px(std::min(l.X1, l.X2), ps)));
-        const int y1 = static_cast<int>(std::floor(Px(std::min(l.Y1, l.Y2), ps, true)));
-        const int x2 = static_cast<int>(std::floor(Px(std::max(l.X1, l.X2), ps)));
-        const int y2 = static_cast<int>(std::floor(Px(std::max(l.Y1, l.Y2), ps, true)));
-        return QRect(QPoint(x1, y1), QPoint(x2, y2)).adjusted(-w, -w, w, w);
+        const int w = std::max(1, static_cast<const Line&>(c).BorderWidth);
+        return ControlPlace(c, ps).adjusted(-w, -w, w, w);
     }
-    return PixelRectF(c, ps).toAlignedRect().adjusted(-1, -1, 1, 1);
+    // Text may reach a little beyond its box (antialiased glyph edges).
+    const bool text = c.Kind() == ControlKind::Label || c.Kind() == ControlKind::TextBox;
+    const int m = text ? 2 : 1;
+    return ControlPlace(c, ps).adjusted(-m, -m, m, m);
 }
 
 void PaintPictureBoxContent(QPainter& p, const PictureBox& box) {
@@ -111,8 +133,7 @@ void PaintPictureBoxContent(QPainter& p, const PictureBox& box) {
     }
     if (!box.Picture().isNull()) p.drawImage(0, 0, box.Picture());
     if (box.HasSurface()) p.drawImage(0, 0, const_cast<PictureBox&>(box).Surface());
-    for (const Control* c : box.PaintOrder())
-        if (c->Visible) PaintControl(p, *c, box.ScalePixels);
+    PaintChildren(p, box, box.ScalePixels);
     p.restore();
 }
 
@@ -134,9 +155,8 @@ void PaintControl(QPainter& p, const Control& c, bool ps) {
             PaintImage(p, static_cast<const Image&>(c), ps);
             break;
         case ControlKind::PictureBox: {
-            const QRectF r = PixelRectF(c, ps);
             p.save();
-            p.translate(std::floor(r.left()), std::floor(r.top()));
+            p.translate(ControlPlace(c, ps).topLeft());
             PaintPictureBoxContent(p, static_cast<const PictureBox&>(c));
             p.restore();
             break;
@@ -149,8 +169,7 @@ void PaintForm(QPainter& p, const Form& form) {
         p.drawImage(0, 0, form.Surface);
     else
         p.fillRect(p.viewport(), ToQColor(form.BackColor));
-    for (const Control* c : form.PaintOrder())
-        if (c->Visible) PaintControl(p, *c);
+    PaintChildren(p, form, false);
 }
 
 }  // namespace orv

@@ -18,7 +18,11 @@ void PaintControl(QPainter& p, const Control& c, bool pixelScale = false);
 /// Paints a picture box's own content (background, picture, drawing, children)
 /// with its top-left corner at the painter's origin.
 void PaintPictureBoxContent(QPainter& p, const PictureBox& box);
-/// The pixel rectangle a control covers within its container (lines with their width).
+/// The pixel rectangle a control occupies within its container: its place for
+/// painting and pointer hits (a line: the rectangle between its end pixels).
+QRect ControlPlace(const Control& c, bool pixelScale = false);
+/// The pixel rectangle a control may paint within its container: its place
+/// with a margin for line width and text overhang; what a repaint must cover.
 QRect ControlPixelRect(const Control& c, bool pixelScale = false);
 
 }  // namespace orv

@@ -120,7 +120,7 @@ QPoint FormWindow::OriginOf(const Control& c) const {
     const Container* parent = c.Parent();
     while (auto* box = dynamic_cast<const PictureBox*>(parent)) {
         const bool ps = ScalesInPixels(box->Parent());
-        const QRect r = ControlPixelRect(*box, ps).adjusted(1, 1, -1, -1);
+        const QRect r = ControlPlace(*box, ps);
         o += r.topLeft();
         parent = box->Parent();
     }
@@ -134,7 +134,7 @@ Control* FormWindow::HitTest(QPoint px, QPoint* origin) {
         for (auto it = order.rbegin(); it != order.rend(); ++it) {
             Control* c = *it;
             if (!TakesPointer(*c)) continue;
-            const QRect r = ControlPixelRect(*c, ps).adjusted(1, 1, -1, -1);
+            const QRect r = ControlPlace(*c, ps);
             if (!r.contains(local)) continue;
             if (auto* box = dynamic_cast<PictureBox*>(c)) {
                 if (Control* inner = hit(*box, local - r.topLeft(), box->ScalePixels)) return inner;
@@ -145,9 +145,7 @@ Control* FormWindow::HitTest(QPoint px, QPoint* origin) {
     };
     Control* c = hit(form_, px, false);
     if (c && origin)
-        *origin =
-            OriginOf(*c) +
-            ControlPixelRect(*c, ScalesInPixels(c->Parent())).adjusted(1, 1, -1, -1).topLeft();
+        *origin = OriginOf(*c) + ControlPlace(*c, ScalesInPixels(c->Parent())).topLeft();
     return c;
 }
 
@@ -176,9 +174,7 @@ void FormWindow::Dispatch(QMouseEvent* e, int kind) {
 
     if (target) {
         const QPoint origin =
-            OriginOf(*target) + ControlPixelRect(*target, ScalesInPixels(target->Parent()))
-                                    .adjusted(1, 1, -1, -1)
-                                    .topLeft();
+            OriginOf(*target) + ControlPlace(*target, ScalesInPixels(target->Parent())).topLeft();
         const QPoint local = pos - origin;
         const bool ownPixels = target->Kind() == ControlKind::PictureBox &&
                                static_cast<PictureBox*>(target)->ScalePixels;
@@ -267,7 +263,8 @@ void FormWindow::CollectSnapshots(const Container& box, QPoint origin, bool ps,
         const QRect r = ControlPixelRect(*c, ps).translated(origin);
         out.insert(c, Snapshot{r, LookKey(*c)});
         if (auto* inner = dynamic_cast<const PictureBox*>(c))
-            CollectSnapshots(*inner, r.adjusted(1, 1, -1, -1).topLeft(), inner->ScalePixels, out);
+            CollectSnapshots(*inner, ControlPlace(*c, ps).translated(origin).topLeft(),
+                             inner->ScalePixels, out);
     }
 }
 
