@@ -80,9 +80,9 @@ void Form1::Command22_Click() {
         if (FixedTwips(reader.Height(), height) && FixedTwips(reader.Width(), width)) {
             Picture2.Height = height;
             Picture2.Width = width;
-            // Only this file's picture is drawn: after a failed read the reader still holds
-            // the previous document's picture.
-            if (loaded) {
+            // Only this file's picture is drawn (after a failed read the reader still holds
+            // the previous document's), and only within the size every picture load accepts.
+            if (loaded && IsAcceptablePictureSize(reader.Width(), reader.Height())) {
                 QPainter painter(&Picture2.Surface());
                 reader.DrawToDC(painter, 0, 0);
             }

@@ -11,33 +11,11 @@ namespace {
 
 using StripTest = AppTest;
 
-TEST_F(StripTest, ControlsSitAtTheirDesignPlacesWithPlainIconsInFront) {
+TEST_F(StripTest, AllSixToolImagesShowAtLoadWithThePlainIconsInFront) {
     form3& s = app->Strip();
-    EXPECT_EQ(s.Caption, QStringLiteral("Orvane Tessaly"));
-    EXPECT_FALSE(s.ShowInTaskbar);
-    EXPECT_FLOAT_EQ(s.Width, 5640);
-    EXPECT_FLOAT_EQ(s.Height, 510);
     EXPECT_FALSE(s.Visible);
-    const struct {
-        const Control* c;
-        float left, width, height;
-        const char* tip;
-    } table[] = {
-        {&s.Imag5, 120, 525, 525, "Mark Length"}, {&s.Imag55, 120, 525, 525, ""},
-        {&s.Imag6, 720, 525, 525, "Mark Color"},  {&s.Imag66, 720, 525, 525, ""},
-        {&s.Imag7, 1320, 525, 525, "Mark Text"},  {&s.Imag77, 1320, 525, 525, ""},
-        {&s.bcolormenu, 1800, 2415, 495, ""},     {&s.Image2, 4320, 495, 495, ""},
-        {&s.Image3, 4920, 525, 525, ""},          {&s.Picture1, 0, 5655, 615, ""},
-    };
-    for (const auto& row : table) {
-        SCOPED_TRACE(row.c->Name.toStdString());
-        EXPECT_FLOAT_EQ(row.c->Left, row.left);
-        EXPECT_FLOAT_EQ(row.c->Top, 0);
-        EXPECT_FLOAT_EQ(row.c->Width, row.width);
-        EXPECT_FLOAT_EQ(row.c->Height, row.height);
-        EXPECT_EQ(row.c->ToolTipText, QString::fromLatin1(row.tip));
-        EXPECT_TRUE(row.c->Visible);
-    }
+    for (const Image* i : {&s.Imag5, &s.Imag55, &s.Imag6, &s.Imag66, &s.Imag7, &s.Imag77})
+        EXPECT_TRUE(i->Visible) << i->Name.toStdString();
     EXPECT_EQ(s.bcolormenu.BackColor, RGB(0, 0, 0));
     // Every plain icon paints after (in front of) its active look.
     const auto order = s.Picture1.PaintOrder();
