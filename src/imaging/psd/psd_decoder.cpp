@@ -229,14 +229,18 @@ void Decoder::Convert(uint8_t* out) {
 void Decoder::ConvertPackedRows(uint8_t* out) {
     const auto height = static_cast<std::size_t>(header_.height);
     const std::size_t rowBytes = planeSize_ / height;
+    // Of 16-bit samples only the high bytes are kept, so the rows convert as 8-bit ones.
+    const unsigned keep = bytesPerSample_ == 2 ? 2 : 1;
+    const std::size_t keptBytes = rowBytes / keep;
     const uint16_t planes = PlanesUsed();
-    std::vector<uint8_t> rows(rowBytes * planes);
-    const PlaneSet set{rows.data(), rowBytes, bytesPerSample_,
+    std::vector<uint8_t> rows(keptBytes * planes);
+    const PlaneSet set{rows.data(), keptBytes, bytesPerSample_ == 2 ? 1u : bytesPerSample_,
                        static_cast<std::size_t>(header_.width), 1};
     const std::size_t outRow = static_cast<std::size_t>(header_.width) * 4;
     for (std::size_t y = 0; y < height; ++y, out += outRow) {
         for (std::size_t p = 0; p < planes; ++p)
-            UnpackFrom(packed_, rowStarts_[p * height + y], rows.data() + p * rowBytes, rowBytes);
+            UnpackFrom(packed_, rowStarts_[p * height + y], rows.data() + p * keptBytes, rowBytes,
+                       keep);
         ConvertPlanes(set, out);
     }
 }

@@ -67,26 +67,55 @@ UnpackResult IndexBits(std::span<const uint8_t> in, uint64_t limit, uint64_t row
     return {true, total};
 }
 
-void UnpackFrom(std::span<const uint8_t> in, RunPosition from, uint8_t* out, std::size_t n) {
+namespace {
+
+// Copies the bytes of a run that fall on kept positions (every `Keep`-th output byte,
+// counted from `pos`) to out[pos / Keep].
+template <unsigned Keep>
+void KeepBytes(uint8_t* out, uint64_t pos, const uint8_t* src, int value, std::size_t n) {
+    if constexpr (Keep == 1) {
+        if (src)
+            std::memcpy(out + pos, src, n);
+        else
+            std::memset(out + pos, value, n);
+    } else {
+        const uint64_t first = (pos + Keep - 1) / Keep * Keep;
+        for (uint64_t b = first; b < pos + n; b += Keep)
+            out[b / Keep] = src ? src[b - pos] : static_cast<uint8_t>(value);
+    }
+}
+
+template <unsigned Keep>
+void UnpackFromKeeping(std::span<const uint8_t> in, RunPosition from, uint8_t* out, std::size_t n) {
     const uint8_t* src = in.data() + from.header;
     const uint8_t* const end = in.data() + in.size();
     uint64_t skip = from.skip;
-    while (n > 0 && src < end) {
+    uint64_t pos = 0;
+    while (pos < n && src < end) {
         const unsigned h = *src++;
         if (h == 128) continue;
         const bool literal = h < 128;
         const uint64_t runLength = literal ? h + 1 : 257 - h;
-        const std::size_t take = static_cast<std::size_t>(std::min<uint64_t>(runLength - skip, n));
+        const auto take = static_cast<std::size_t>(std::min<uint64_t>(runLength - skip, n - pos));
         if (literal) {
-            std::memcpy(out, src + skip, take);
+            KeepBytes<Keep>(out, pos, src + skip, 0, take);
             src += runLength;
         } else {
-            std::memset(out, *src++, take);
+            KeepBytes<Keep>(out, pos, nullptr, *src++, take);
         }
-        out += take;
-        n -= take;
+        pos += take;
         skip = 0;
     }
+}
+
+}  // namespace
+
+void UnpackFrom(std::span<const uint8_t> in, RunPosition from, uint8_t* out, std::size_t n,
+                unsigned keepEvery) {
+    if (keepEvery == 2)
+        UnpackFromKeeping<2>(in, from, out, n);
+    else
+        UnpackFromKeeping<1>(in, from, out, n);
 }
 
 }  // namespace orv::psd

@@ -32,7 +32,9 @@ struct RunPosition {
 UnpackResult IndexBits(std::span<const uint8_t> in, uint64_t limit, uint64_t rowBytes,
                        uint64_t rows, std::vector<RunPosition>& starts);
 
-// Writes n bytes of a stream that IndexBits accepted, from `from` on, into `out`.
-void UnpackFrom(std::span<const uint8_t> in, RunPosition from, uint8_t* out, std::size_t n);
+// Unpacks n bytes of a stream that IndexBits accepted, from `from` on, keeping every
+// `keepEvery`-th byte (1 or 2; 2 keeps the high bytes of 16-bit samples) in `out`.
+void UnpackFrom(std::span<const uint8_t> in, RunPosition from, uint8_t* out, std::size_t n,
+                unsigned keepEvery = 1);
 
 }  // namespace orv::psd
