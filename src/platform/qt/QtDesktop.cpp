@@ -94,8 +94,18 @@ void QtDesktop::OnFormUnloaded(Form& form) {
 }
 
 void QtDesktop::SyncAll() {
-    for (auto it = windows_.begin(); it != windows_.end(); ++it)
-        if (it.value()) it.value()->Sync();
+    bool shown = false;
+    for (auto it = windows_.begin(); it != windows_.end(); ++it) {
+        if (!it.value()) continue;
+        const bool was = it.value()->isVisible();
+        it.value()->Sync();
+        shown = shown || (!was && it.value()->isVisible());
+    }
+    // Without a window manager stacking follows the order of showing: keep
+    // topmost windows above the others whenever a window appears.
+    if (shown)
+        for (auto it = windows_.begin(); it != windows_.end(); ++it)
+            if (it.value() && it.key()->Topmost && it.value()->isVisible()) it.value()->raise();
     if (app_ && depth_ == 0 && !collectScheduled_) {
         collectScheduled_ = true;
         QTimer::singleShot(0, [this] {
@@ -139,15 +149,35 @@ QString QtDesktop::SaveFileDialog(const SaveDialogRequest& r) {
     QFileDialog dlg(nullptr);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
-    // Each entry shows its own description; the pattern in brackets is the filter.
-    QStringList filters;
-    for (int i = 0; i + 1 < r.Filters.size(); i += 2)
-        filters << r.Filters[i] + QStringLiteral(" (") + r.Filters[i + 1] + QLatin1Char(')');
-    dlg.setNameFilters(filters);
-    if (r.FilterIndex >= 1 && r.FilterIndex <= filters.size())
-        dlg.selectNameFilter(filters[r.FilterIndex - 1]);
-    dlg.setDefaultSuffix(r.DefaultExtension);
+    // Never ask before replacing a file; show each entry by its own description only (the
+    // pattern appended in brackets is what filters the list).
     dlg.setOption(QFileDialog::DontConfirmOverwrite);
+    dlg.setOption(QFileDialog::HideNameFilterDetails);
+    QStringList filters, patterns;
+    for (int i = 0; i + 1 < r.Filters.size(); i += 2) {
+        filters << r.Filters[i] + QStringLiteral(" (") + r.Filters[i + 1] + QLatin1Char(')');
+        patterns << r.Filters[i + 1];
+    }
+    dlg.setNameFilters(filters);
+    // A name typed without extension takes the chosen entry's extension ("*.jpg" gives
+    // ".jpg"); an entry of every file type takes the requested default extension.
+    const auto suffixFor = [&](int entry) {
+        const QString pattern = entry >= 0 && entry < patterns.size() ? patterns[entry] : QString();
+        const bool specific =
+            pattern.startsWith(QStringLiteral("*.")) && pattern.indexOf(QLatin1Char('*'), 1) < 0 &&
+            !pattern.contains(QLatin1Char(';')) && !pattern.contains(QLatin1Char('?'));
+        return specific ? pattern.mid(2) : r.DefaultExtension;
+    };
+    QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg, [&](const QString& chosen) {
+        // The full entry text, or its description alone where the dialog reports only that.
+        qsizetype entry = filters.indexOf(chosen);
+        for (qsizetype i = 0; entry < 0 && i < filters.size(); ++i)
+            if (r.Filters.value(2 * i) == chosen.trimmed()) entry = i;
+        dlg.setDefaultSuffix(suffixFor(static_cast<int>(entry)));
+    });
+    const int first = r.FilterIndex >= 1 && r.FilterIndex <= filters.size() ? r.FilterIndex - 1 : 0;
+    if (!filters.isEmpty()) dlg.selectNameFilter(filters[first]);
+    dlg.setDefaultSuffix(filters.isEmpty() ? r.DefaultExtension : suffixFor(first));
     if (!r.InitialFolder.isEmpty()) dlg.setDirectory(r.InitialFolder);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
     return dlg.selectedFiles().first();
@@ -217,6 +247,8 @@ void QtDesktop::OpenUrl(const QString& url) {
 }
 
 void QtDesktop::Wait(int ms, const QString& timerName) {
+    // What the caller changed shows during the pause.
+    SyncAll();
     DepthGuard g(depth_);
     QEventLoop loop;
     QTimer timer;
