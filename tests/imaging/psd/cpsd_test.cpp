@@ -120,6 +120,24 @@ TEST_F(CpsdTest, EachLoadReplacesThePictureAndFreePsdReleasesIt) {
     EXPECT_TRUE(reader_.FreePsd());  // a second release is harmless
 }
 
+TEST_F(CpsdTest, LargeSectionsBeforeTheImageDataAreSkipped) {
+    // The reader fetches header fields through 64 KB windows. With 65530 bytes of resources
+    // the layer section length lies across the end of the window that starts at the
+    // resources length; all sections are longer than a window.
+    for (std::size_t resources : {std::size_t{65530}, std::size_t{200000}}) {
+        for (uint16_t compression : {0, 1}) {
+            auto f = Planes8(psdtest::kRgb, 3, 2, {{1, 2, 3, 4, 5, 6}, Bytes(6, 7), Bytes(6, 8)});
+            f.compression = compression;
+            f.colourData = Bytes(70000, 0xAA);  // colour mode data of an RGB file: skipped
+            f.resources = Bytes(resources, 0xBB);
+            f.layers = Bytes(150000, 0xCC);
+            ASSERT_TRUE(reader_.LoadPsdFile(Write("big.psd", Build(f))));
+            EXPECT_EQ(reader_.Bitmap().pixel(0, 0), qRgb(1, 7, 8));
+            EXPECT_EQ(reader_.Bitmap().pixel(2, 1), qRgb(6, 7, 8));
+        }
+    }
+}
+
 TEST(CpsdBounds, ClampsToAByte) {
     EXPECT_EQ(cpsd::ksCheckBounds(INT_MIN), 0);
     EXPECT_EQ(cpsd::ksCheckBounds(-1), 0);
