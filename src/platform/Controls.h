@@ -152,6 +152,8 @@ class Image : public Control {
     ControlKind Kind() const override { return ControlKind::Image; }
     std::unique_ptr<Control> Clone() const override { return std::make_unique<Image>(*this); }
     QString Picture;  ///< artwork resource path, e.g. ":/art/btn-close.svg"
+    /// Painted over its container's own artwork, hiding whatever lies behind it.
+    bool Opaque = false;
 };
 
 /// Something that holds controls and keeps their stacking order.

@@ -79,6 +79,18 @@ void PaintTextBox(QPainter& p, const TextBox& t, bool ps) {
 void PaintImage(QPainter& p, const Image& img, bool ps) {
     const QRect r = ControlPlace(img, ps);
     if (r.isEmpty()) return;
+    if (img.Opaque) {
+        // The container's backdrop under the image, so nothing behind it shows through.
+        auto* box = dynamic_cast<const PictureBox*>(img.Parent());
+        if (box) {
+            const QSize boxSize(static_cast<int>(std::ceil(Px(box->Width, false))),
+                                static_cast<int>(std::ceil(Px(box->Height, false, true))));
+            p.fillRect(r, ToQColor(box->BackColor));
+            const QImage back =
+                box->Artwork.isEmpty() ? QImage() : RenderArtwork(box->Artwork, boxSize);
+            if (!back.isNull()) p.drawImage(r.topLeft(), back, r);
+        }
+    }
     const QImage art = RenderArtwork(img.Picture, r.size());
     if (!art.isNull()) p.drawImage(r.topLeft(), art);
 }

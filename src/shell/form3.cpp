@@ -52,6 +52,7 @@ form3::form3(App& a) : Form(QStringLiteral("form3")), app(a) {
     bcolormenu.Height = 495;
     Picture1.Add(bcolormenu);
     LayOutPalette(bcolormenu, colormenu, colorshape);
+    Imag5.Opaque = Imag6.Opaque = Imag7.Opaque = true;
     Place(Image2, "Image2", 4320, 495, "btn-save.svg", Picture1);
     Place(Image3, "Image3", 4920, 525, "btn-close.svg", Picture1);
 
