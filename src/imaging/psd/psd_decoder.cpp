@@ -78,9 +78,9 @@ bool LookUpMode(uint16_t mode, ModeInfo& info) {
         case 4:
             info = {ConversionKind::Cmyk, 4};
             return true;
-        case 8:
+        case 8:  // duotone: its composite is stored as grayscale
             info = {ConversionKind::Grayscale, 1};
-            return true;  // duotone: gray composite
+            return true;
         case 9:
             info = {ConversionKind::Lab, 3};
             return true;
@@ -171,7 +171,7 @@ bool Decoder::PreparePacked(ByteReader& in, uint64_t needed) {
     if (!in.Skip(uint64_t{header_.channels} * height * 2)) return false;  // per-row byte counts
     // PackBits expands a byte to at most 128: refuse before reading or allocating what the
     // data cannot fill.
-    if (in.remaining() * 128 < needed) return false;
+    if (in.remaining() < (needed + 127) / 128) return false;
     const auto packedSize = static_cast<std::size_t>(in.remaining());
     const uint8_t* packedData = in.Take(packedSize);
     if (!packedData) return false;
