@@ -166,6 +166,8 @@ void FormWindow::Dispatch(QMouseEvent* e, int kind) {
     }
     if (form_.Capture && !Alive(form_, form_.Capture)) form_.Capture = nullptr;
     if (pressed_ && !Alive(form_, pressed_)) pressed_ = nullptr;
+    // A release that a modal menu took leaves no button held: that press is over.
+    if (kind == 1 && e->buttons() == Qt::NoButton) pressed_ = nullptr;
 
     Control* target = form_.Capture;
     if (!target && kind != 0 && pressed_) target = pressed_;
@@ -297,6 +299,7 @@ void FormWindow::Sync() {
     }
     painted_ = std::move(now);
     if (form_.Visible != isVisible()) setVisible(form_.Visible);
+    editors_.Sync();
 }
 
 }  // namespace orv

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "platform/Form.h"
+#include "platform/qt/TextBoxEditors.h"
 
 namespace orv {
 
@@ -59,6 +60,8 @@ class FormWindow : public QWidget {
     QPoint childDragLast_;
     QHash<const Control*, Snapshot> painted_;
     bool firstSync_ = true;
+    // Real editors over the form's text boxes (after form_: it uses it).
+    TextBoxEditors editors_{*this, form_};
 };
 
 }  // namespace orv

@@ -1,0 +1,270 @@
+#include "platform/qt/TextBoxEditors.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QSet>
+#include <cmath>
+
+#include "platform/Fonts.h"
+#include "platform/Painter.h"
+#include "platform/Screen.h"
+#include "platform/qt/FormWindow.h"
+
+namespace orv {
+
+namespace {
+
+// Text boxes keep Windows line breaks; the editors work with plain ones.
+QString ForEditor(const QString& model) {
+    QString s = model;
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
+QString ForModel(const QString& edited) {
+    QString s = edited;
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    s.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return s;
+}
+
+QWidget* PointerSurface(QWidget* w) {
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) return pe->viewport();
+    return w;
+}
+
+void CollectAlive(const Container& in, QSet<const TextBox*>& out) {
+    for (const Control* c : in.Children()) {
+        if (c->Kind() == ControlKind::TextBox) out.insert(static_cast<const TextBox*>(c));
+        if (auto* box = dynamic_cast<const PictureBox*>(c)) CollectAlive(*box, out);
+    }
+}
+
+bool IsPointerEvent(QEvent::Type t) {
+    return t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease ||
+           t == QEvent::MouseMove || t == QEvent::MouseButtonDblClick;
+}
+
+}  // namespace
+
+TextBoxEditors::TextBoxEditors(QWidget& window, Form& form) : window_(window), form_(form) {}
+
+TextBoxEditors::~TextBoxEditors() = default;
+
+void TextBoxEditors::Collect(const Container& in, QPoint origin, bool ps, const QRegion& clip,
+                             std::vector<Shown>& out) const {
+    // Walk from the top of the stacking order down: windowed controls above a
+    // box hide that part of it, and a picture box clips what it contains.
+    const std::vector<Control*> order = in.PaintOrder();
+    QRegion above;
+    std::vector<Shown> level;
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        Control* c = *it;
+        if (!c->Visible || !c->Windowed()) continue;
+        const QRect rect = ControlPlace(*c, ps).translated(origin);
+        const QRegion visible = (clip & QRegion(rect)) - above;
+        if (c->Kind() == ControlKind::TextBox) {
+            level.push_back(Shown{static_cast<TextBox*>(c), rect, visible});
+        } else if (auto* box = dynamic_cast<PictureBox*>(c)) {
+            std::vector<Shown> inner;
+            Collect(*box, rect.topLeft(), box->ScalePixels, visible, inner);
+            level.insert(level.end(), inner.rbegin(), inner.rend());
+        }
+        above += rect;
+    }
+    // Bottom first, as the widgets are to be stacked.
+    out.insert(out.end(), level.rbegin(), level.rend());
+}
+
+void TextBoxEditors::Sync() {
+    QSet<const TextBox*> alive;
+    CollectAlive(form_, alive);
+    std::vector<Shown> shown;
+    if (form_.Visible)
+        Collect(form_, QPoint(0, 0), false, QRegion(QRect(QPoint(0, 0), window_.size())), shown);
+
+    // Editors of boxes that are gone are freed; those of hidden boxes wait hidden.
+    for (auto it = editors_.begin(); it != editors_.end();) {
+        if (!alive.contains(it.key())) {
+            Retire(*it);
+            it = editors_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    QSet<const TextBox*> showing;
+    std::vector<const TextBox*> order;
+    for (const Shown& s : shown) {
+        if (s.visible.isEmpty()) continue;
+        Editor& ed = Ensure(*s.box);
+        Update(ed, *s.box, s);
+        showing.insert(s.box);
+        order.push_back(s.box);
+    }
+    for (auto it = editors_.begin(); it != editors_.end(); ++it)
+        if (!showing.contains(it.key()) && it->widget && it->widget->isVisible())
+            it->widget->hide();
+    if (order != order_) {
+        for (const TextBox* b : order) editors_[b].widget->raise();
+        order_ = std::move(order);
+    }
+
+    if (form_.FocusRequest) {
+        TextBox* want = form_.FocusRequest;
+        form_.FocusRequest = nullptr;
+        if (alive.contains(want))
+            if (QWidget* w = EditorOf(*want); w && w->isVisible())
+                w->setFocus(Qt::MouseFocusReason);
+    }
+}
+
+QWidget* TextBoxEditors::EditorOf(const TextBox& box) const {
+    auto it = editors_.constFind(&box);
+    return it == editors_.constEnd() ? nullptr : it->widget.data();
+}
+
+TextBoxEditors::Editor& TextBoxEditors::Ensure(TextBox& box) {
+    Editor& ed = editors_[&box];
+    if (ed.widget && ed.multiLine == box.MultiLine) return ed;
+    Retire(ed);
+    ed.multiLine = box.MultiLine;
+    QWidget* w = nullptr;
+    if (box.MultiLine) {
+        auto* pe = new QPlainTextEdit(&window_);
+        pe->setFrameStyle(QFrame::NoFrame);
+        pe->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        pe->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        pe->setLineWrapMode(QPlainTextEdit::NoWrap);
+        pe->setTabChangesFocus(true);
+        // The text sits 50 twips in from the box's corner, as painted.
+        pe->document()->setDocumentMargin(std::round(50.0 / Screen().TwipsPerPixelX));
+        pe->setPlainText(ForEditor(box.Text()));
+        connect(pe, &QPlainTextEdit::textChanged, this, [this, pe] { TextEdited(pe); });
+        w = pe;
+    } else {
+        auto* le = new QLineEdit(&window_);
+        le->setFrame(false);
+        le->setText(ForEditor(box.Text()));
+        connect(le, &QLineEdit::textChanged, this, [this, le] { TextEdited(le); });
+        w = le;
+    }
+    w->setObjectName(box.Name + (box.Index >= 0 ? QString::number(box.Index) : QString()));
+    w->setAutoFillBackground(true);
+    w->setContextMenuPolicy(Qt::NoContextMenu);
+    w->setFocusPolicy(Qt::ClickFocus);
+    QWidget* surface = PointerSurface(w);
+    surface->setContextMenuPolicy(Qt::NoContextMenu);
+    surface->setMouseTracking(true);
+    // Pointer events reach the model through the window, never twice.
+    surface->setAttribute(Qt::WA_NoMousePropagation);
+    w->setAttribute(Qt::WA_NoMousePropagation);
+    surface->installEventFilter(this);
+    w->installEventFilter(this);
+    ed.widget = w;
+    order_.clear();  // a new widget lies on top: restack
+    return ed;
+}
+
+void TextBoxEditors::Update(Editor& ed, const TextBox& box, const Shown& place) {
+    QWidget* w = ed.widget;
+    if (w->geometry() != place.rect) w->setGeometry(place.rect);
+    const QRegion mask = place.visible.translated(-place.rect.topLeft());
+    if (mask == QRegion(QRect(QPoint(0, 0), place.rect.size()))) {
+        if (!w->mask().isEmpty()) w->clearMask();
+    } else if (w->mask() != mask) {
+        w->setMask(mask);
+    }
+    QPalette pal = w->palette();
+    const QColor back = ToQColor(box.BackColor), fore = ToQColor(box.ForeColor);
+    if (pal.color(QPalette::Base) != back || pal.color(QPalette::Text) != fore) {
+        for (auto role : {QPalette::Base, QPalette::Window}) pal.setColor(role, back);
+        pal.setColor(QPalette::Text, fore);
+        w->setPalette(pal);
+    }
+    const QFont font = MakeQFont(box.Font);
+    if (w->font() != font) w->setFont(font);
+    if (w->isEnabled() != box.Enabled) w->setEnabled(box.Enabled);
+
+    const QString want = ForEditor(box.Text());
+    pushing_ = true;
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
+        if (pe->toPlainText() != want) pe->setPlainText(want);
+    } else if (auto* le = qobject_cast<QLineEdit*>(w)) {
+        if (le->text() != want) le->setText(want);
+    }
+    pushing_ = false;
+    if (!w->isVisible()) w->show();
+}
+
+void TextBoxEditors::Retire(Editor& ed) {
+    if (!ed.widget) return;
+    // The widget may be inside one of its own event handlers: free it later.
+    ed.widget->hide();
+    ed.widget->removeEventFilter(this);
+    PointerSurface(ed.widget)->removeEventFilter(this);
+    ed.widget->disconnect(this);
+    ed.widget->deleteLater();
+    ed.widget = nullptr;
+}
+
+TextBox* TextBoxEditors::BoxOf(QObject* watched) const {
+    for (auto it = editors_.constBegin(); it != editors_.constEnd(); ++it) {
+        QWidget* w = it->widget;
+        if (!w || (watched != w && watched != PointerSurface(w))) continue;
+        QSet<const TextBox*> alive;
+        CollectAlive(form_, alive);
+        return alive.contains(it.key()) ? const_cast<TextBox*>(it.key()) : nullptr;
+    }
+    return nullptr;
+}
+
+void TextBoxEditors::TextEdited(QWidget* widget) {
+    if (pushing_) return;
+    TextBox* box = BoxOf(widget);
+    if (!box) return;
+    QString text;
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(widget))
+        text = ForModel(pe->toPlainText());
+    else if (auto* le = qobject_cast<QLineEdit*>(widget))
+        text = le->text();
+    box->SetText(text);
+    if (FormWindow::AfterEvent()) FormWindow::AfterEvent()();
+}
+
+bool TextBoxEditors::ForwardPointer(QWidget* from, QEvent* e) {
+    auto* me = static_cast<QMouseEvent*>(e);
+    const QPointF at = from->mapTo(&window_, me->position());
+    QMouseEvent copy(e->type(), at, me->globalPosition(), me->button(), me->buttons(),
+                     me->modifiers());
+    QPointer<QWidget> guard(from);
+    QApplication::sendEvent(&window_, &copy);
+    if (!guard || !guard->isVisible()) return true;  // the model removed or hid the box
+    // The right button belongs to the note menu only, never to the editor.
+    const bool right = me->button() == Qt::RightButton || (me->buttons() & Qt::RightButton);
+    return right && e->type() != QEvent::MouseMove;
+}
+
+bool TextBoxEditors::eventFilter(QObject* watched, QEvent* e) {
+    const QEvent::Type t = e->type();
+    if (IsPointerEvent(t)) {
+        if (!BoxOf(watched)) return false;
+        return ForwardPointer(static_cast<QWidget*>(watched), e);
+    }
+    if (t == QEvent::ContextMenu) return true;
+    if (t == QEvent::KeyPress) {
+        TextBox* box = BoxOf(watched);
+        if (!box || !box->KeyPress) return false;
+        QPointer<QObject> guard(watched);
+        box->KeyPress(static_cast<QKeyEvent*>(e)->key());
+        if (FormWindow::AfterEvent()) FormWindow::AfterEvent()();
+        // The model consumed the key when it removed or hid its box.
+        if (!guard) return true;
+        const TextBox* still = BoxOf(watched);
+        return !still || !still->Visible || !static_cast<QWidget*>(watched)->isVisible();
+    }
+    return false;
+}
+
+}  // namespace orv
