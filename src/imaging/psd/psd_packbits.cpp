@@ -69,19 +69,22 @@ UnpackResult IndexBits(std::span<const uint8_t> in, uint64_t limit, uint64_t row
 
 namespace {
 
-// Copies the bytes of a run that fall on kept positions (every `Keep`-th output byte,
-// counted from `pos`) to out[pos / Keep].
+// Copies the bytes of a run (n bytes from `src`, or n copies of `value` when src is null)
+// that fall on kept output positions, every `Keep`-th counted from the row start, where the
+// run begins at row position `pos`; a kept byte at position b goes to out[b / Keep].
 template <unsigned Keep>
-void KeepBytes(uint8_t* out, uint64_t pos, const uint8_t* src, int value, std::size_t n) {
-    if constexpr (Keep == 1) {
-        if (src)
-            std::memcpy(out + pos, src, n);
-        else
-            std::memset(out + pos, value, n);
+void KeepBytes(uint8_t* out, uint64_t pos, const uint8_t* src, uint8_t value, std::size_t n) {
+    const uint64_t first = (pos + Keep - 1) / Keep * Keep;
+    if (first >= pos + n) return;
+    const std::size_t count = static_cast<std::size_t>((pos + n - first + Keep - 1) / Keep);
+    uint8_t* o = out + first / Keep;
+    if (!src) {
+        std::memset(o, value, count);
+    } else if constexpr (Keep == 1) {
+        std::memcpy(o, src, count);
     } else {
-        const uint64_t first = (pos + Keep - 1) / Keep * Keep;
-        for (uint64_t b = first; b < pos + n; b += Keep)
-            out[b / Keep] = src ? src[b - pos] : static_cast<uint8_t>(value);
+        const uint8_t* s = src + (first - pos);
+        for (std::size_t i = 0; i < count; ++i) o[i] = s[i * Keep];
     }
 }
 
