@@ -10,6 +10,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QToolTip>
+#include <cstdlib>
 #include <functional>
 
 #include "platform/Painter.h"
@@ -258,16 +259,45 @@ void FormWindow::paintEvent(QPaintEvent* e) {
     PaintForm(p, form_);
 }
 
-void FormWindow::CollectSnapshots(const Container& box, QPoint origin, bool ps,
+void FormWindow::CollectSnapshots(const Container& box, QPoint origin, bool ps, const Control* root,
                                   QHash<const Control*, Snapshot>& out) const {
     for (const Control* c : box.Children()) {
         if (!c->Visible) continue;
         const QRect r = ControlPixelRect(*c, ps).translated(origin);
-        out.insert(c, Snapshot{r, LookKey(*c)});
+        const Control* top = root ? root : c;
+        out.insert(c, Snapshot{r, LookKey(*c), top});
         if (auto* inner = dynamic_cast<const PictureBox*>(c))
             CollectSnapshots(*inner, ControlPlace(*c, ps).translated(origin).topLeft(),
-                             inner->ScalePixels, out);
+                             inner->ScalePixels, top, out);
     }
+}
+
+const Control* FormWindow::ScrollMovedBox(const QHash<const Control*, Snapshot>& now, QPoint& d,
+                                          QRegion& dirty) {
+    // A panned canvas: a top-level picture box at a new place, same size and look.
+    const Control* box = nullptr;
+    for (const Control* c : form_.Children()) {
+        if (c->Kind() != ControlKind::PictureBox) continue;
+        auto a = painted_.constFind(c), b = now.constFind(c);
+        if (a == painted_.constEnd() || b == now.constEnd()) continue;
+        if (a->rect == b->rect || a->rect.size() != b->rect.size() || a->key != b->key) continue;
+        if (box) return nullptr;  // more than one moved: repaint normally
+        box = c;
+        d = b->rect.topLeft() - a->rect.topLeft();
+    }
+    if (!box) return nullptr;
+    const QRect oldR = painted_.value(box).rect, newR = now.value(box).rect;
+    const QRect area = oldR.united(newR).intersected(rect());
+    if (area.isEmpty() || std::abs(d.x()) >= area.width() || std::abs(d.y()) >= area.height())
+        return nullptr;
+    scroll(d.x(), d.y(), area);
+    // What moved along but is not the box's: the window's backdrop and every other control.
+    dirty += QRegion(area) - QRegion(newR);
+    for (auto it = now.constBegin(); it != now.constEnd(); ++it) {
+        if (it->root == box) continue;
+        if (it->rect.intersects(area)) dirty += it->rect.united(it->rect.translated(d));
+    }
+    return box;
 }
 
 void FormWindow::Sync() {
@@ -278,16 +308,21 @@ void FormWindow::Sync() {
     if (windowTitle() != form_.Caption) setWindowTitle(form_.Caption);
 
     QHash<const Control*, Snapshot> now;
-    CollectSnapshots(form_, QPoint(0, 0), false, now);
-    if (firstSync_) {
+    CollectSnapshots(form_, QPoint(0, 0), false, nullptr, now);
+    if (firstSync_ || !isVisible()) {
         update();
         firstSync_ = false;
     } else {
         QRegion dirty;
+        QPoint d;
+        const Control* moved = ScrollMovedBox(now, d, dirty);
         for (auto it = now.constBegin(); it != now.constEnd(); ++it) {
             auto old = painted_.constFind(it.key());
             if (old == painted_.constEnd()) {
                 dirty += it->rect;
+            } else if (moved && it->root == moved && old->rect.translated(d) == it->rect &&
+                       old->key == it->key) {
+                // Carried along by the scroll.
             } else if (old->rect != it->rect || old->key != it->key) {
                 dirty += old->rect;
                 dirty += it->rect;

@@ -48,11 +48,16 @@ class FormWindow : public QWidget {
     struct Snapshot {
         QRect rect;
         size_t key = 0;
+        const Control* root = nullptr;  ///< the top-level control it lies in (itself at top level)
     };
     void Dispatch(QMouseEvent* e, int kind);
     QPoint OriginOf(const Control& c) const;
-    void CollectSnapshots(const Container& box, QPoint origin, bool pixelScale,
+    void CollectSnapshots(const Container& box, QPoint origin, bool pixelScale, const Control* root,
                           QHash<const Control*, Snapshot>& out) const;
+    /// When a top-level picture box only moved, moves its pixels on screen
+    /// instead of repainting them; returns it, with the offset in delta.
+    const Control* ScrollMovedBox(const QHash<const Control*, Snapshot>& now, QPoint& delta,
+                                  QRegion& dirty);
 
     Form& form_;
     Control* pressed_ = nullptr;
