@@ -122,6 +122,7 @@ TEST_F(ColourMarker, LineColourRecoloursLegsAndTextButNeverTheSwatch) {
 
     desktop.colourChoices.push_back(kGreen);
     Choose(first, QStringLiteral("delys"));
+    EXPECT_EQ(desktop.colourDialogStarts.front(), RGB(0, 0, 0));  // black at first
     EXPECT_EQ(ed().zba(first).BorderColor, kGreen);
     EXPECT_EQ(ed().zbb(first).BorderColor, kGreen);
     EXPECT_EQ(ed().co(first).ForeColor, kGreen);
