@@ -169,7 +169,12 @@ TextBoxEditors::Editor& TextBoxEditors::Ensure(TextBox& box) {
 
 void TextBoxEditors::Update(Editor& ed, const TextBox& box, const Shown& place) {
     QWidget* w = ed.widget;
-    if (w->geometry() != place.rect) w->setGeometry(place.rect);
+    if (w->geometry() != place.rect) {
+        w->setGeometry(place.rect);
+        // The window may have scrolled its pixels under the editor: paint it anew.
+        w->update();
+        PointerSurface(w)->update();
+    }
     const QRegion mask = place.visible.translated(-place.rect.topLeft());
     if (mask == QRegion(QRect(QPoint(0, 0), place.rect.size()))) {
         if (!w->mask().isEmpty()) w->clearMask();
