@@ -147,6 +147,7 @@ void Form1::LayOutDesign() {
     fd.Width = 1000;
     fd.Height = 1000;
     fd.ScalePixels = true;
+    fd.BorderStyle = 1;
     fd.BackColor = RGB(0, 0, 0);
     Add(fd);
     fd1.Name = QStringLiteral("fd1");

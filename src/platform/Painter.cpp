@@ -147,6 +147,15 @@ void PaintPictureBoxContent(QPainter& p, const PictureBox& box) {
     if (box.HasSurface()) p.drawImage(0, 0, const_cast<PictureBox&>(box).Surface());
     PaintChildren(p, box, box.ScalePixels);
     p.restore();
+    if (box.BorderStyle == 1) {
+        // A frame just outside the box, in a grey that reads on light pictures and
+        // on the dark backdrop alike; the box's own pixels stay untouched.
+        p.save();
+        p.setPen(QColor(0x6B, 0x70, 0x78));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r.adjusted(-1, -1, 0, 0));
+        p.restore();
+    }
 }
 
 void PaintControl(QPainter& p, const Control& c, bool ps) {
