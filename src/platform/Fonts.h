@@ -10,9 +10,9 @@
 
 namespace orv {
 
-/// The QFont for spec at the current twips per pixel (9 pt is 12 px at 96 dpi).
-QFont MakeQFont(const FontSpec& spec);
+/// The QFont for font at the current twips per pixel (9 pt is 12 px at 96 dpi).
+QFont MakeQFont(const FontSpec& font);
 /// The extent of text in twips: widest line and all lines' height.
-QSizeF MeasureText(const FontSpec& spec, const QString& text);
+QSizeF MeasureText(const FontSpec& font, const QString& text);
 
 }  // namespace orv

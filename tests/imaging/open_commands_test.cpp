@@ -123,7 +123,7 @@ TEST_F(OpenCommandsTest, PngUnderAnotherExtensionIsRefusedAndTheCanvasStays) {
     ExpectPlacedBesideBars();
 }
 
-TEST_F(OpenCommandsTest, UnreadableFilesLeaveTheCanvasAsSpecifiedWithoutAMessage) {
+TEST_F(OpenCommandsTest, UnreadableFilesLeaveTheCanvasEmptyOrUnchangedWithoutAMessage) {
     const QString goodPng = files.Solid(QStringLiteral("good.png"), 64, 64, Qt::red, "png");
     const QString goodJpg = files.Solid(QStringLiteral("good.jpg"), 64, 64, Qt::red, "jpg");
     const QString bmp = files.Solid(QStringLiteral("before.bmp"), 9, 9, Qt::green, "bmp");

@@ -69,6 +69,38 @@ TEST(PsdDecoderRgb, SixteenBitSamplesShowTheirHighBytes) {
     }
 }
 
+TEST(PsdDecoderRgb, WideRowsUnpackLikeRawOnesAtBothDepths) {
+    // Rows long enough for the chunked run copies, packed row by row and as one stream
+    // whose runs start at odd row offsets and cross row and plane ends.
+    const int w = 45, h = 7;
+    for (uint16_t depth : {8, 16}) {
+        const std::size_t n = std::size_t{w} * h * (depth / 8);
+        PsdFile f =
+            Planes8(psdtest::kRgb, w, h, {TestPlane(n, 4), TestPlane(n, 5), TestPlane(n, 6)});
+        f.depth = depth;
+        const Bytes raw = DecodeOrFail(f);
+        f.compression = 1;
+        EXPECT_EQ(DecodeOrFail(f), raw) << depth;
+
+        PsdFile header = f;
+        header.planes.clear();
+        Bytes file = Build(header);
+        file.insert(file.end(), 3 * h * 2, 0);  // per-row byte counts, not used
+        const Bytes body(f.planes.begin() + 1, f.planes.end());
+        const Bytes stream = psdtest::PackRow(body.data(), body.size());
+        file.insert(file.end(), {0x00, f.planes[0]});  // a one-byte literal shifts the rest
+        file.insert(file.end(), stream.begin(), stream.end());
+        Decoder d;
+        Bytes px;
+        ASSERT_TRUE(d.Decode(file, px)) << depth;
+        EXPECT_EQ(px, raw) << depth;
+        for (std::size_t i : {std::size_t{0}, std::size_t{w} * h - 1}) {
+            const std::size_t s = i * (depth / 8);
+            EXPECT_EQ(PixelAt(raw, i), (Rgb{f.planes[s], f.planes[n + s], f.planes[2 * n + s]}));
+        }
+    }
+}
+
 TEST(PsdDecoderRgb, ExtraChannelsAndLayersDoNotShow) {
     // RGB plus a transparency channel and a layer section full of other pixels.
     PsdFile f = Planes8(psdtest::kRgb, 2, 1, {{10, 20}, {30, 40}, {50, 60}, {0, 0}});
@@ -157,7 +189,7 @@ TEST(PsdDecoderPackBits, RunsMayCrossRowAndPlaneBoundaries) {
 TEST(PsdDecoderModes, GrayscaleAndDuotoneRepeatTheSample) {
     for (uint16_t mode : {psdtest::kGray, psdtest::kDuotone}) {
         PsdFile f = Planes8(mode, 2, 1, {{0, 173}});
-        if (mode == psdtest::kDuotone) f.colourData = Bytes(524, 1);  // duotone specification
+        if (mode == psdtest::kDuotone) f.colourData = Bytes(524, 1);  // duotone ink data
         const Bytes px = DecodeOrFail(f);
         EXPECT_EQ(PixelAt(px, 0), (Rgb{0, 0, 0}));
         EXPECT_EQ(PixelAt(px, 1), (Rgb{173, 173, 173}));
