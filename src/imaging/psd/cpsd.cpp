@@ -3,13 +3,44 @@
 #include <QFile>
 #include <QPainter>
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
-#include <new>
 #include <vector>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace orv {
 
 namespace {
+
+// Frees memory from AllocateLarge.
+struct FreeLarge {
+    void operator()(uint8_t* p) const { std::free(p); }
+};
+using LargeBuffer = std::unique_ptr<uint8_t[], FreeLarge>;
+
+// Memory for the image data and the picture, often hundreds of megabytes each. On Linux it
+// is asked for in huge pages, so that filling it takes a few hundred page faults instead of
+// one for every 4 KB. Null when the memory is not there.
+LargeBuffer AllocateLarge(std::size_t n) {
+#ifdef __linux__
+    constexpr std::size_t kHuge = 2 * 1024 * 1024;
+    if (n >= kHuge) {
+        const std::size_t rounded = (n + kHuge - 1) / kHuge * kHuge;
+        LargeBuffer p(static_cast<uint8_t*>(std::aligned_alloc(kHuge, rounded)));
+        if (p) madvise(p.get(), rounded, MADV_HUGEPAGE);  // only a hint; may be ignored
+        return p;
+    }
+#endif
+    return LargeBuffer(static_cast<uint8_t*>(std::malloc(n)));
+}
+
+// Hands the picture's memory back when the last QImage sharing it goes.
+void FreePicture(void* pixels) {
+    std::free(pixels);
+}
 
 // A PSD file read on demand. Header fields and section lengths come from one small window
 // at the start; the image data, which the decoder asks for last, comes in one read of
@@ -36,7 +67,7 @@ class FileSource final : public psd::ByteSource {
             window_.clear();
             return nullptr;
         }
-        big_.reset(new (std::nothrow) uint8_t[n]);
+        big_ = AllocateLarge(n);
         return big_ && ReadAt(offset, big_.get(), n) ? big_.get() : nullptr;
     }
 
@@ -59,7 +90,7 @@ class FileSource final : public psd::ByteSource {
     uint64_t size_ = 0;
     std::vector<uint8_t> window_;
     uint64_t windowAt_ = 0;
-    std::unique_ptr<uint8_t[]> big_;
+    LargeBuffer big_;
 };
 
 }  // namespace
@@ -81,9 +112,17 @@ bool cpsd::BuildDibSection() {
     bitmapHeader_.biBitCount = 32;
     bitmapHeader_.biSizeImage = static_cast<uint32_t>(Height()) * static_cast<uint32_t>(Scanline());
     // Rows of a 32-bit picture need no padding, so the pixels are written straight into
-    // the picture's own memory.
-    bitmap_ = QImage(bitmapHeader_.biWidth, bitmapHeader_.biHeight, QImage::Format_RGB32);
-    if (bitmap_.isNull() || bitmap_.bytesPerLine() != Scanline()) {
+    // the picture's own memory, which the picture frees when its last copy goes.
+    LargeBuffer pixels = AllocateLarge(bitmapHeader_.biSizeImage);
+    if (!pixels) {
+        FreePsd();
+        return false;
+    }
+    uint8_t* bits = pixels.release();
+    bitmap_ = QImage(bits, bitmapHeader_.biWidth, bitmapHeader_.biHeight, Scanline(),
+                     QImage::Format_RGB32, FreePicture, bits);
+    if (bitmap_.isNull()) {
+        FreePicture(bits);
         FreePsd();
         return false;
     }
