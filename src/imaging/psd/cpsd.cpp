@@ -1,5 +1,7 @@
 #include "cpsd.h"
 
+#include "platform/LargeMemory.h"
+
 #include <QFile>
 #include <QPainter>
 #include <algorithm>
@@ -7,39 +9,13 @@
 #include <memory>
 #include <vector>
 
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
-
 namespace orv {
 
 namespace {
 
-// Frees memory from AllocateLarge.
-struct FreeLarge {
-    void operator()(uint8_t* p) const { std::free(p); }
-};
-using LargeBuffer = std::unique_ptr<uint8_t[], FreeLarge>;
-
-// Memory for the image data and the picture, often hundreds of megabytes each. On Linux it
-// is asked for in huge pages, so that filling it takes a few hundred page faults instead of
-// one for every 4 KB. Null when the memory is not there.
-LargeBuffer AllocateLarge(std::size_t n) {
-#ifdef __linux__
-    constexpr std::size_t kHuge = 2 * 1024 * 1024;
-    if (n >= kHuge) {
-        const std::size_t rounded = (n + kHuge - 1) / kHuge * kHuge;
-        LargeBuffer p(static_cast<uint8_t*>(std::aligned_alloc(kHuge, rounded)));
-        if (p) madvise(p.get(), rounded, MADV_HUGEPAGE);  // only a hint; may be ignored
-        return p;
-    }
-#endif
-    return LargeBuffer(static_cast<uint8_t*>(std::malloc(n)));
-}
-
 // Hands the picture's memory back when the last QImage sharing it goes.
 void FreePicture(void* pixels) {
-    std::free(pixels);
+    ReleaseLarge(pixels);
 }
 
 // A PSD file read on demand. Header fields and section lengths come from one small window
