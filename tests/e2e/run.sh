@@ -5,16 +5,15 @@ set -u
 test_script="$1"
 : "${ORVANE_BIN:?ORVANE_BIN must name the orvane binary}"
 
-# A free display number.
-for n in $(seq 90 199); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
 export E2E_WORK
 E2E_WORK="$(mktemp -d "${TMPDIR:-/tmp}/orvane-e2e.XXXXXX")"
 export HOME="$E2E_WORK/home" XDG_RUNTIME_DIR="$E2E_WORK/run"
 mkdir -p "$HOME/Desktop" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$E2E_WORK/xvfb.log" 2>&1 &
+# Xvfb picks a free display itself and writes its number to the file, so two
+# tests started at the same moment never share a display.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$E2E_WORK/display" \
+    >"$E2E_WORK/xvfb.log" 2>&1 &
 xvfb_pid=$!
 cleanup() {
     pkill -P $$ >/dev/null 2>&1
@@ -24,7 +23,9 @@ cleanup() {
     if [ "${E2E_KEEP:-0}" != 1 ]; then rm -rf "$E2E_WORK"; fi
 }
 trap cleanup EXIT
-export DISPLAY="$display"
+for _ in $(seq 100); do [ -s "$E2E_WORK/display" ] && break; sleep 0.1; done
+[ -s "$E2E_WORK/display" ] || { echo "Xvfb did not start"; cat "$E2E_WORK/xvfb.log"; exit 1; }
+export DISPLAY=":$(head -n 1 "$E2E_WORK/display")"
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
     --transparent false --tint 0x202020 >"$E2E_WORK/trayer.log" 2>&1 &
