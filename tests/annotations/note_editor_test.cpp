@@ -1,6 +1,6 @@
 // The real editors over text boxes: placed and coloured from the model, text
 // flowing both ways, pointer events reaching the model's handlers, keys offered
-// to the model first, and the parts of a box that other windows cover.
+// to the model first, and the parts of a box that the top bar covers.
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ void Type(QWidget* w, int key, const QString& text = {}) {
     QApplication::sendEvent(w, &press);
 }
 
-/// Sends a pointer event at (x, y) pixels of w; returns whether w accepted it.
+/// Sends a pointer event at pixel `at` of w.
 void Pointer(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
              Qt::MouseButtons held) {
     QMouseEvent e(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, held, Qt::NoModifier);
@@ -34,6 +34,7 @@ class NoteEditor : public CanvasTest {
   protected:
     void SetUp() override {
         CanvasTest::SetUp();
+        Picture(800, 600);
         ed().Visible = true;
         window = std::make_unique<FormWindow>(ed());
         FormWindow::AfterEvent() = [this] { window->Sync(); };
@@ -44,10 +45,7 @@ class NoteEditor : public CanvasTest {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     int PlaceNote(float x = 3000, float y = 3000) {
-        Picture(800, 600);
-        ed().Command6_Click();
-        const int n = ed().wwww;
-        Drag(x, y, x + 1500, y + 300);
+        const int n = Draw(&Form1::Command6_Click, x, y, x + 1500, y + 300);
         window->Sync();
         return n;
     }
@@ -61,25 +59,30 @@ class NoteEditor : public CanvasTest {
     std::unique_ptr<FormWindow> window;
 };
 
-TEST_F(NoteEditor, EditorLiesOverTheBoxInItsColoursAndFont) {
+TEST_F(NoteEditor, EditorFollowsTheBoxInPlaceColourFontAndText) {
     const int n = PlaceNote();
     QPlainTextEdit* e = EditorOf(n);
     ASSERT_NE(e, nullptr);
     EXPECT_TRUE(e->isVisibleTo(window.get()));
     EXPECT_EQ(e->geometry(), PlaceOf(n));
     EXPECT_EQ(e->toPlainText(), QStringLiteral("TEXT\n"));
-    EXPECT_EQ(e->palette().color(QPalette::Base), ToQColor(kLabelBack));
     EXPECT_EQ(e->palette().color(QPalette::Text), ToQColor(kAnnotationRed));
     EXPECT_EQ(e->font(), MakeQFont(ed().bz(n).Font));
-    EXPECT_EQ(e->frameStyle(), QFrame::NoFrame);
     EXPECT_EQ(e->contextMenuPolicy(), Qt::NoContextMenu);
 
-    // The model moves and recolours the box: the editor follows.
+    // The model moves, recolours and rewrites the box: the editor follows without echoing.
+    int changes = 0;
+    ed().bz(n).Change = [&] { ++changes; };
     ed().bz(n).Left += 600;
     ed().bz(n).BackColor = RGB(10, 20, 30);
+    ed().bz(n).SetText(QStringLiteral("one\r\ntwo"));
+    window->Sync();
     window->Sync();
     EXPECT_EQ(e->geometry(), PlaceOf(n));
     EXPECT_EQ(e->palette().color(QPalette::Base), QColor(10, 20, 30));
+    EXPECT_EQ(e->toPlainText(), QStringLiteral("one\ntwo"));
+    EXPECT_EQ(ed().bz(n).Text(), QStringLiteral("one\r\ntwo"));
+    EXPECT_EQ(changes, 1);
 
     // Hidden box, hidden editor; a deleted box loses its editor.
     ed().bz(n).Visible = false;
@@ -91,7 +94,7 @@ TEST_F(NoteEditor, EditorLiesOverTheBoxInItsColoursAndFont) {
     EXPECT_EQ(EditorOf(n), nullptr);
 }
 
-TEST_F(NoteEditor, TypingFlowsIntoTheModelAndResizesTheBox) {
+TEST_F(NoteEditor, TypingFlowsIntoTheModelAndResizesTheBoxAtOnce) {
     const int n = PlaceNote();
     QPlainTextEdit* e = EditorOf(n);
     ASSERT_NE(e, nullptr);
@@ -99,28 +102,13 @@ TEST_F(NoteEditor, TypingFlowsIntoTheModelAndResizesTheBox) {
     for (QChar c : QStringLiteral("Hello")) Type(e, 0, QString(c));
     Type(e, Qt::Key_Return, QStringLiteral("\r"));
     for (QChar c : QStringLiteral("a longer second line")) Type(e, 0, QString(c));
-
     const TextBox& box = ed().bz(n);
     EXPECT_EQ(box.Text(), QStringLiteral("Hello\r\na longer second line"));
     const QSizeF extent = MeasureText(FontSpec{QStringLiteral("Arial"), 9.0, false}, box.Text());
     EXPECT_EQ(box.Width, static_cast<float>(extent.width()) + 100);
-    EXPECT_EQ(e->geometry(), PlaceOf(n));  // resized at once
-
-    // Undo of typing is the editor's own, and flows into the model too.
-    e->undo();
+    EXPECT_EQ(e->geometry(), PlaceOf(n));
+    e->undo();  // the editor's own undo flows into the model too
     EXPECT_NE(ed().bz(n).Text(), QStringLiteral("Hello\r\na longer second line"));
-}
-
-TEST_F(NoteEditor, ModelTextReachesTheEditorWithoutEchoing) {
-    const int n = PlaceNote();
-    int changes = 0;
-    ed().bz(n).Change = [&] { ++changes; };
-    ed().bz(n).SetText(QStringLiteral("one\r\ntwo"));
-    window->Sync();
-    window->Sync();
-    EXPECT_EQ(EditorOf(n)->toPlainText(), QStringLiteral("one\ntwo"));
-    EXPECT_EQ(ed().bz(n).Text(), QStringLiteral("one\r\ntwo"));
-    EXPECT_EQ(changes, 1);
 }
 
 TEST_F(NoteEditor, PointerOverTheEditorReachesTheNoteHandlers) {
@@ -129,15 +117,12 @@ TEST_F(NoteEditor, PointerOverTheEditorReachesTheNoteHandlers) {
     ASSERT_NE(e, nullptr);
     QWidget* surface = e->viewport();
 
-    // Hovering captures the pointer for the box.
     Pointer(surface, QEvent::MouseMove, QPoint(4, 6), Qt::NoButton, Qt::NoButton);
-    EXPECT_EQ(ed().Capture, &ed().bz(n));
-
+    EXPECT_EQ(ed().Capture, &ed().bz(n));  // hovering captures the pointer for the box
     // A left press grabs the box at the pointer, in twips relative to it.
     Pointer(surface, QEvent::MouseButtonPress, QPoint(4, 6), Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(ed().bzindex, n);
-    EXPECT_EQ(ed().vars.grabX, 60);
-    EXPECT_EQ(ed().vars.grabY, 90);
+    EXPECT_EQ(QPointF(ed().vars.grabX, ed().vars.grabY), QPointF(60, 90));
     EXPECT_EQ(ed().zba(n).BorderColor, RGB(0, 0, 255));
     const float left = ed().bz(n).Left;
     Pointer(surface, QEvent::MouseMove, QPoint(14, 6), Qt::NoButton, Qt::LeftButton);
@@ -151,13 +136,11 @@ TEST_F(NoteEditor, PointerOverTheEditorReachesTheNoteHandlers) {
     desktop.colourChoices.push_back(RGB(1, 2, 3));
     Pointer(surface, QEvent::MouseButtonPress, QPoint(4, 6), Qt::RightButton, Qt::RightButton);
     EXPECT_EQ(desktop.menusOpened, std::vector<QString>{QStringLiteral("cddd")});
-    EXPECT_EQ(ed().bz(n).BackColor, RGB(1, 2, 3));
     EXPECT_EQ(e->palette().color(QPalette::Base), QColor(1, 2, 3));
     EXPECT_EQ(window->focusWidget(), e);
     EXPECT_EQ(ed().FocusRequest, nullptr);
 
-    // Deleting from the menu frees the editor safely.
-    desktop.menuChoices.push_back(QStringLiteral("Delete"));
+    desktop.menuChoices.push_back(QStringLiteral("Delete"));  // frees the editor safely
     Pointer(surface, QEvent::MouseButtonPress, QPoint(4, 6), Qt::RightButton, Qt::RightButton);
     EXPECT_FALSE(ed().bz.Exists(n));
     EXPECT_FALSE(e->isVisibleTo(window.get()));
@@ -168,7 +151,6 @@ TEST_F(NoteEditor, AMenuThatTookTheReleaseEndsThePress) {
     const int second = PlaceNote(3000, 6000);
     QWidget* one = EditorOf(first)->viewport();
     QWidget* two = EditorOf(second)->viewport();
-    // The right press opens the menu, which takes the release with it.
     Pointer(one, QEvent::MouseButtonPress, QPoint(4, 6), Qt::RightButton, Qt::RightButton);
     Pointer(window.get(), QEvent::MouseMove, QPoint(5, 900), Qt::NoButton, Qt::NoButton);
     EXPECT_EQ(ed().Capture, nullptr);
@@ -184,43 +166,38 @@ TEST_F(NoteEditor, PartsUnderTheTopBarAreMaskedOff) {
     ed().Picture2.Top = 0;  // the canvas slides under the top bar
     window->Sync();
     const QRect place = PlaceOf(n);
-    const QRect bar = ControlPlace(ed().Picture6);
-    ASSERT_TRUE(place.intersects(bar));
-    ASSERT_LT(bar.bottom(), place.bottom());
+    ASSERT_TRUE(place.intersects(ControlPlace(ed().Picture6)));
+    ASSERT_LT(ControlPlace(ed().Picture6).bottom(), place.bottom());
     EXPECT_FALSE(e->mask().contains(QPoint(2, 0)));
     EXPECT_TRUE(e->mask().contains(QPoint(2, place.height() - 1)));
-
     ed().Picture2.Top = 5000;  // clear of the bar again
     window->Sync();
     EXPECT_TRUE(e->mask().isEmpty());
 }
 
-TEST(TextBoxKeys, TheModelSeesEveryKeyFirstAndMayConsumeIt) {
-    Form form(QStringLiteral("f"));
-    form.Width = 6000;
-    form.Height = 3000;
-    form.Visible = true;
-    TextBox box;
-    box.Name = QStringLiteral("shuzhi");
-    box.Width = 1500;
-    box.Height = 300;
-    form.Add(box);
-    std::vector<int> keys;
-    box.KeyPress = [&](int key) {
-        keys.push_back(key);
-        if (key == Qt::Key_Escape) box.Visible = false;
+TEST_F(NoteEditor, LabelEditBoxOffersEveryKeyToTheModelFirst) {
+    Draw(&Form1::Command3_Click, 1000, 2000, 2500, 2050);  // "101px"
+    const auto edit = [&] {
+        ed().aapxindex = 1;
+        ed().Command25_Click();
+        window->Sync();
+        return window->findChild<QLineEdit*>(QStringLiteral("shuzhi"));
     };
-    FormWindow window(form);
-    window.Sync();
-    auto* e = window.findChild<QLineEdit*>(QStringLiteral("shuzhi"));
+    QLineEdit* e = edit();
     ASSERT_NE(e, nullptr);
-    Type(e, Qt::Key_A, QStringLiteral("a"));
-    Type(e, Qt::Key_B, QStringLiteral("b"));
-    EXPECT_EQ(box.Text(), QStringLiteral("ab"));
-    Type(e, Qt::Key_Escape);
-    EXPECT_EQ(keys, (std::vector<int>{Qt::Key_A, Qt::Key_B, Qt::Key_Escape}));
-    window.Sync();
-    EXPECT_FALSE(e->isVisibleTo(&window));
+    Type(e, Qt::Key_Escape);  // closes without applying
+    EXPECT_FALSE(ed().shuzhi.Visible);
+    EXPECT_EQ(ed().aapx(1).Caption(), QStringLiteral("101px"));
+    const int enters[] = {Qt::Key_Return, Qt::Key_Enter};  // both apply
+    for (int k = 0; k < 2; ++k) {
+        e = edit();
+        e->selectAll();
+        Type(e, Qt::Key_A + k, QString(QChar('a' + k)));
+        Type(e, enters[k]);
+        EXPECT_EQ(ed().aapx(1).Caption(), QString(QChar('a' + k))) << k;
+        window->Sync();
+        EXPECT_FALSE(e->isVisibleTo(window.get()));
+    }
 }
 
 }  // namespace

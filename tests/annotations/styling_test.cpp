@@ -1,7 +1,10 @@
-// The palette, the colour and background commands of the distance-marker and
-// colour-marker menus, and deleting either kind of marker.
+// The palette; the colour, background, copy and delete commands of the three
+// annotation menus; the in-place editor of a length label's text and its tick.
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <string>
 
 #include "../editor/CanvasFixture.h"
 
@@ -9,7 +12,6 @@ namespace orv::test {
 namespace {
 
 constexpr Colour kGreen = RGB(0, 192, 0);
-constexpr Colour kChosen = RGB(10, 20, 30);
 
 class Styling : public CanvasTest {
   protected:
@@ -17,167 +19,240 @@ class Styling : public CanvasTest {
         CanvasTest::SetUp();
         Picture(600, 400, QColor(0, 128, 255));
     }
-    /// Draws a horizontal distance marker on row y (twips); returns its index.
-    int Distance(float y) {
-        ed().Command3_Click();
-        const int n = ed().qqqq;
-        Drag(1000, y, 3000, y + 50);
-        return n;
-    }
-    /// Places a colour marker or a note (tool command) pressed at (x, y).
-    int Leader(void (Form1::*tool)(), float x, float y) {
-        (ed().*tool)();
-        const int n = ed().wwww;
-        Drag(x, y, x + 600, y + 300);
-        return n;
-    }
-    /// Right-clicks the element's label and picks a menu item.
-    void ChooseFromDistanceMenu(int n, const char* item) {
-        desktop.menuChoices.push_back(QString::fromLatin1(item));
-        ed().aapx_MouseDown(n, Right(5, 5));
-    }
-    void ChooseFromColourMenu(int n, const char* item) {
-        ed().coindex = n;  // what the code label's press records
-        app->TrayHost().RunMenuItem(QString::fromLatin1(item));
-    }
+    /// A horizontal distance marker on row y (twips).
+    int Distance(float y) { return Draw(&Form1::Command3_Click, 1000, y, 3000, y + 50); }
+    int Marker(float x, float y) { return Draw(&Form1::Command4_Click, x, y, x + 600, y + 300); }
+    int Note(float x, float y) { return Draw(&Form1::Command6_Click, x, y, x + 600, y + 300); }
+    void DistanceMenu(int n, const char* item) { Choose(&Form1::aapx_MouseDown, n, item); }
+    void ColourMenu(int n, const char* item) { Choose(&Form1::co_MouseDown, n, item); }
 };
 
 TEST_F(Styling, PaletteColoursOnlyAnnotationsMadeAfterwards) {
     const int before = Distance(1500);
     ed().colormenu_Click(1);
-    EXPECT_EQ(ed().colorshape.Left, 600 - 60);
-    EXPECT_EQ(ed().colorshape.Top, 60);
-
+    EXPECT_EQ(QPointF(ed().colorshape.Left, ed().colorshape.Top), QPointF(600 - 60, 60));
     const int after = Distance(3000);
-    const int note = Leader(&Form1::Command6_Click, 4000, 4000);
-    const int marker = Leader(&Form1::Command4_Click, 1500, 4500);
+    const int note = Note(4000, 4000);
+    const int marker = Marker(1500, 4500);
     for (Line* l : {&ed().Line1(after), &ed().aaaa(after), &ed().bbbb(after), &ed().zba(note),
                     &ed().zbb(note), &ed().zba(marker), &ed().zbb(marker)})
         EXPECT_EQ(l->BorderColor, kGreen) << l->Name.toStdString() << l->Index;
     EXPECT_EQ(ed().aapx(after).ForeColor, kGreen);
     EXPECT_EQ(ed().bz(note).ForeColor, kGreen);
     EXPECT_EQ(ed().co(marker).ForeColor, kGreen);
-
     for (Line* l : {&ed().Line1(before), &ed().aaaa(before), &ed().bbbb(before)})
         EXPECT_EQ(l->BorderColor, kAnnotationRed);
     EXPECT_EQ(ed().aapx(before).ForeColor, kAnnotationRed);
-    // The swatch shows the sampled colour, the note label keeps its own.
-    EXPECT_EQ(ed().Shape1.Template().BackColor, RGB(128, 255, 128));
-    EXPECT_EQ(ed().Shape1(marker).BackColor, RGB(0, 128, 255));
-    EXPECT_EQ(ed().bzz.Template().ForeColor, RGB(0, 0, 0));
-}
+    EXPECT_EQ(ed().Shape1(marker).BackColor, RGB(0, 128, 255));  // the sampled colour
 
-TEST_F(Styling, ToolStripPaletteSetsTheEditorsTemplatesAndMovesOnlyItsOwnFrame) {
-    form3& strip = app->Strip();
-    strip.colormenu_Click(4);
-    EXPECT_EQ(strip.colorshape.Left, strip.colormenu[4].Left - 60);
-    EXPECT_EQ(ed().colorshape.Left, 180);  // the editor's frame stays round red
+    // The tool strip's palette sets the same templates but leaves the editor's frame.
+    app->Strip().colormenu_Click(4);
+    EXPECT_EQ(ed().colorshape.Left, 600 - 60);
     EXPECT_EQ(ed().Line1.Template().BorderColor, RGB(255, 128, 0));
     EXPECT_EQ(ed().co.Template().ForeColor, RGB(255, 128, 0));
-    // Back to red from the editor's palette; out-of-range swatches do nothing.
-    ed().colormenu_Click(0);
-    ed().colormenu_Click(6);
-    ed().colormenu_Click(-1);
-    EXPECT_EQ(ed().colorshape.Left, 180);
-    EXPECT_EQ(ed().zba.Template().BorderColor, kAnnotationRed);
+    for (int out : {6, -1}) ed().colormenu_Click(out);  // no such swatch: nothing happens
+    EXPECT_EQ(ed().colorshape.Left, 600 - 60);
+    EXPECT_EQ(ed().zba.Template().BorderColor, RGB(255, 128, 0));
 }
 
-TEST_F(Styling, LineColourRecoloursTheWholeDistanceMarkerOnly) {
+// Every colour command of the three menus: the dialog opens with the colour chosen last (black
+// at first); the choice lands on exactly its properties of the clicked annotation, also after
+// the right button's release, and nowhere else; a cancelled dialog changes nothing.
+TEST_F(Styling, ColourCommandsRecolourOnlyTheirTargetAndCancelChangesNothing) {
+    Form1& f = ed();
+    using Colours = std::map<std::string, Colour>;
+    // Every colour of annotation i of a kind: 0 distance, 1 colour marker, 2 note.
+    const auto coloursOf = [&](int kind, int i) -> Colours {
+        if (kind == 0)
+            return {{"line", f.Line1(i).BorderColor},
+                    {"tick1", f.aaaa(i).BorderColor},
+                    {"tick2", f.bbbb(i).BorderColor},
+                    {"text", f.aapx(i).ForeColor},
+                    {"back", f.aapx(i).BackColor}};
+        if (kind == 1)
+            return {{"leg1", f.zba(i).BorderColor},
+                    {"leg2", f.zbb(i).BorderColor},
+                    {"text", f.co(i).ForeColor},
+                    {"back", f.co(i).BackColor},
+                    {"swatch", f.Shape1(i).BackColor}};
+        return {{"leg1", f.zba(i).BorderColor},
+                {"leg2", f.zbb(i).BorderColor},
+                {"text", f.bz(i).ForeColor},
+                {"back", f.bz(i).BackColor}};
+    };
+    const struct {
+        void (Form1::*tool)();
+        Handler down, up;
+    } kinds[] = {{&Form1::Command3_Click, &Form1::aapx_MouseDown, nullptr},
+                 {&Form1::Command4_Click, &Form1::co_MouseDown, &Form1::co_MouseUp},
+                 {&Form1::Command6_Click, &Form1::bz_MouseDown, &Form1::bz_MouseUp}};
+    const struct {
+        int kind;
+        const char* item;
+        std::vector<std::string> changed;
+    } rows[] = {{0, "delyanse", {"line", "tick1", "tick2", "text"}},
+                {0, "btmbjs", {"back"}},
+                {1, "delys", {"leg1", "leg2", "text"}},
+                {1, "tjbjs", {"back"}},
+                {2, "editys", {"back"}},
+                {2, "editfore", {"text"}},
+                {2, "backno", {"back"}}};
+    Colour last = RGB(0, 0, 0), chosen = RGB(10, 20, 30);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.item);
+        const auto& k = kinds[r.kind];
+        const int other = Draw(k.tool, 1000, 1500, 1600, 1800);
+        const int n = Draw(k.tool, 1000, 3000, 1600, 3300);
+        const Colours otherBefore = coloursOf(r.kind, other);
+        Colours expected = coloursOf(r.kind, n);
+        for (const std::string& name : r.changed) expected[name] = chosen;
+        desktop.colourChoices.push_back(chosen);
+        Choose(k.down, n, r.item);
+        EXPECT_EQ(desktop.colourDialogStarts.back(), last);
+        if (k.up) (f.*k.up)(n, Right(5, 5));
+        EXPECT_EQ(coloursOf(r.kind, n), expected);
+        EXPECT_EQ(coloursOf(r.kind, other), otherBefore);
+        Choose(k.down, n, r.item);  // cancelled
+        EXPECT_EQ(desktop.colourDialogStarts.back(), chosen);
+        EXPECT_EQ(coloursOf(r.kind, n), expected);
+        last = chosen;
+        chosen += 0x10000;
+    }
+}
+
+TEST_F(Styling, LabelBackgroundIsTransparentOrTheNewlyChosenColour) {
+    const int d = Distance(1500), m = Marker(1500, 3000);
+    const struct {
+        Label* label;
+        Handler down;
+        const char *transparent, *colour;
+    } cases[] = {{&ed().aapx(d), &Form1::aapx_MouseDown, "tmbjs", "btmbjs"},
+                 {&ed().co(m), &Form1::co_MouseDown, "coltran", "tjbjs"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.colour);
+        Label& label = *c.label;
+        const int n = label.Index;
+        ASSERT_EQ(label.BackStyle, 1);
+        Choose(c.down, n, c.transparent);
+        EXPECT_EQ(label.BackStyle, 0);
+        desktop.colourChoices.push_back(RGB(10, 20, 30));
+        Choose(c.down, n, c.colour);
+        EXPECT_EQ(label.BackStyle, 1);
+        EXPECT_EQ(label.BackColor, RGB(10, 20, 30));
+        // A cancelled choice keeps the label as it is, also when transparent.
+        Choose(c.down, n, c.transparent);
+        Choose(c.down, n, c.colour);
+        EXPECT_EQ(label.BackStyle, 0);
+    }
+}
+
+TEST_F(Styling, CopyPutsTheFormTheCodeLabelShowsOnTheClipboard) {
+    const int n = Marker(1500, 1500);
+    Marker(1500, 3000);  // the newest marker is not the one clicked
+    ColourMenu(n, "fzts");
+    EXPECT_EQ(desktop.clipboardText, QStringLiteral("#0080FF"));
+    // The form switch reads the texts the right press copied into cotext1.
+    ColourMenu(n, "getrgb");
+    EXPECT_EQ(ed().co(n).Caption(), QStringLiteral("R0,G128,B255"));
+    ColourMenu(n, "fzts");
+    EXPECT_EQ(desktop.clipboardText, QStringLiteral("R0,G128,B255"));
+    ColourMenu(n, "getweb");
+    ColourMenu(n, "fzts");
+    EXPECT_EQ(desktop.clipboardText, QStringLiteral("#0080FF"));
+    ColourMenu(n, "delcolo");  // once the marker is gone there is nothing to copy
+    desktop.clipboardText = QStringLiteral("kept");
+    ed().Command11_Click();
+    EXPECT_EQ(desktop.clipboardText, QStringLiteral("kept"));
+}
+
+TEST_F(Styling, DeletingAMarkerRemovesAllItsElementsAndNothingElse) {
     const int a = Distance(1500), b = Distance(3000);
-    desktop.colourChoices.push_back(kChosen);
-    ChooseFromDistanceMenu(b, "delyanse");
-    for (Line* l : {&ed().Line1(b), &ed().aaaa(b), &ed().bbbb(b)})
-        EXPECT_EQ(l->BorderColor, kChosen);
-    EXPECT_EQ(ed().aapx(b).ForeColor, kChosen);
-    EXPECT_EQ(ed().aapx(b).BackColor, kLabelBack);
-    EXPECT_EQ(ed().Line1(a).BorderColor, kAnnotationRed);
-    EXPECT_EQ(ed().aapx(a).ForeColor, kAnnotationRed);
-
-    // Cancelling the dialog changes nothing.
-    ChooseFromDistanceMenu(a, "delyanse");
-    EXPECT_EQ(desktop.colourDialogStarts.size(), 2u);
-    EXPECT_EQ(ed().Line1(a).BorderColor, kAnnotationRed);
-    EXPECT_EQ(ed().aapx(a).ForeColor, kAnnotationRed);
-}
-
-TEST_F(Styling, DistanceLabelBackgroundIsTransparentOrTheNewlyChosenColour) {
-    const int n = Distance(1500);
-    Label& label = ed().aapx(n);
-    ASSERT_EQ(label.BackStyle, 1);
-    ChooseFromDistanceMenu(n, "tmbjs");
-    EXPECT_EQ(label.BackStyle, 0);
-    desktop.colourChoices.push_back(kChosen);
-    ChooseFromDistanceMenu(n, "btmbjs");
-    EXPECT_EQ(label.BackStyle, 1);
-    EXPECT_EQ(label.BackColor, kChosen);
-    // A cancelled choice keeps the label as it is, also when transparent.
-    ChooseFromDistanceMenu(n, "tmbjs");
-    ChooseFromDistanceMenu(n, "btmbjs");
-    EXPECT_EQ(label.BackStyle, 0);
-    EXPECT_EQ(label.BackColor, kChosen);
-}
-
-TEST_F(Styling, DeletingADistanceMarkerRemovesAllFourElements) {
-    const int a = Distance(1500), b = Distance(3000);
-    ChooseFromDistanceMenu(a, "Deleteline");
-    EXPECT_FALSE(ed().Line1.Exists(a));
-    EXPECT_FALSE(ed().aapx.Exists(a));
-    EXPECT_FALSE(ed().aaaa.Exists(a));
-    EXPECT_FALSE(ed().bbbb.Exists(a));
+    const int marker = Marker(1500, 1500), note = Note(3000, 3000);
+    DistanceMenu(a, "Deleteline");
+    ColourMenu(marker, "delcolo");
+    EXPECT_FALSE(ed().Line1.Exists(a) || ed().aapx.Exists(a) || ed().aaaa.Exists(a) ||
+                 ed().bbbb.Exists(a));
     EXPECT_TRUE(ed().Line1.Exists(b) && ed().aapx.Exists(b) && ed().aaaa.Exists(b) &&
                 ed().bbbb.Exists(b));
-    // Indices are not reused.
-    EXPECT_EQ(Distance(4500), b + 1);
+    EXPECT_FALSE(ed().zba.Exists(marker) || ed().zbb.Exists(marker) || ed().co.Exists(marker) ||
+                 ed().Shape1.Exists(marker));
+    EXPECT_EQ(Distance(4500), b + 1);  // indices are not reused
 
-    // Commands addressing a marker that is gone, or nothing yet, do nothing.
-    ed().aapxindex = a;
-    desktop.colourChoices.push_back(kChosen);
-    for (auto cmd : {&Form1::Command9_Click, &Form1::Command18_Click, &Form1::Command20_Click,
-                     &Form1::delline_Click})
-        EXPECT_NO_THROW((ed().*cmd)());
-    EXPECT_TRUE(desktop.colourDialogStarts.empty());
-    ed().aapxindex = 0;
-    ed().Command20_Click();
-    ed().delline_Click();
-    EXPECT_TRUE(ed().aapx.Exists(0));
-    EXPECT_EQ(ed().aapx.Template().BackStyle, 1);
-}
-
-TEST_F(Styling, ColourLabelBackgroundIsTransparentOrTheNewlyChosenColour) {
-    const int n = Leader(&Form1::Command4_Click, 1500, 1500);
-    Label& label = ed().co(n);
-    ChooseFromColourMenu(n, "coltran");
-    EXPECT_EQ(label.BackStyle, 0);
-    desktop.colourChoices.push_back(kChosen);
-    ChooseFromColourMenu(n, "tjbjs");
-    EXPECT_EQ(label.BackStyle, 1);
-    EXPECT_EQ(label.BackColor, kChosen);
-    ChooseFromColourMenu(n, "coltran");
-    ChooseFromColourMenu(n, "tjbjs");  // cancelled
-    EXPECT_EQ(label.BackStyle, 0);
-    // The dialog opens with the colour chosen last.
-    EXPECT_EQ(desktop.colourDialogStarts.back(), kChosen);
-}
-
-TEST_F(Styling, DeletingAColourMarkerRemovesItsSwatchAndSparesNotes) {
-    const int marker = Leader(&Form1::Command4_Click, 1500, 1500);
-    const int note = Leader(&Form1::Command6_Click, 3000, 3000);
-    ChooseFromColourMenu(marker, "delcolo");
-    EXPECT_FALSE(ed().zba.Exists(marker));
-    EXPECT_FALSE(ed().zbb.Exists(marker));
-    EXPECT_FALSE(ed().co.Exists(marker));
-    EXPECT_FALSE(ed().Shape1.Exists(marker));
-    EXPECT_TRUE(ed().zba.Exists(note) && ed().zbb.Exists(note) && ed().bz.Exists(note));
-
-    // An index without a colour marker (a note's, or a deleted one) deletes nothing.
+    // Commands addressing a marker that is gone, a note's index or nothing yet do nothing.
+    desktop.colourChoices.push_back(RGB(10, 20, 30));
+    for (int i : {a, 0}) {
+        ed().aapxindex = i;
+        for (auto cmd : {&Form1::Command9_Click, &Form1::Command18_Click, &Form1::Command20_Click,
+                         &Form1::delline_Click})
+            EXPECT_NO_THROW((ed().*cmd)());
+    }
     for (int i : {note, marker, 0}) {
         ed().coindex = i;
-        EXPECT_NO_THROW(ed().delzbb_Click());
-        EXPECT_NO_THROW(ed().coltm_Click());
+        for (auto cmd : {&Form1::Command21_Click, &Form1::coltm_Click, &Form1::delzbb_Click})
+            EXPECT_NO_THROW((ed().*cmd)());
     }
-    EXPECT_TRUE(ed().zba.Exists(note) && ed().zbb.Exists(note));
-    EXPECT_TRUE(ed().co.Exists(0) && ed().Shape1.Exists(0));
+    EXPECT_TRUE(desktop.colourDialogStarts.empty());
+    EXPECT_TRUE(ed().zba.Exists(note) && ed().zbb.Exists(note) && ed().bz.Exists(note));
+    EXPECT_TRUE(ed().aapx.Exists(0) && ed().co.Exists(0) && ed().Shape1.Exists(0));
+    EXPECT_EQ(ed().aapx.Template().BackStyle, 1);
     EXPECT_EQ(ed().co.Template().BackStyle, 1);
+}
+
+TEST_F(Styling, CustomTextBoxCoversTheLabelAndTheTickAppliesItsText) {
+    const int n = Distance(1500), other = Distance(3000);
+    const Label& label = ed().aapx(n);
+    const QString otherText = ed().aapx(other).Caption();
+    const float width = label.Width;
+    DistanceMenu(n, "shizhi");
+    TextBox& box = ed().shuzhi;
+    const PictureBox& canvas = ed().Picture2;
+    EXPECT_TRUE(box.Visible && ed().szz.Visible);
+    EXPECT_EQ(box.Text(), label.Caption());
+    EXPECT_EQ(QRectF(box.Left, box.Top, box.Width, box.Height),
+              QRectF(label.Left + canvas.Left, label.Top + canvas.Top, label.Width, label.Height));
+    EXPECT_EQ(QPointF(ed().szz.Left, ed().szz.Top), QPointF(box.Left + label.Width, box.Top));
+    EXPECT_EQ(ed().FocusRequest, &box);
+    box.SetText(QStringLiteral("2.5 cm, measured twice"));
+    ed().szz_Click();
+    EXPECT_EQ(label.Caption(), QStringLiteral("2.5 cm, measured twice"));
+    EXPECT_GT(label.Width, width);
+    EXPECT_FALSE(box.Visible || ed().szz.Visible);
+    EXPECT_TRUE(box.Text().isEmpty());
+    EXPECT_EQ(ed().aapx(other).Caption(), otherText);
+    DistanceMenu(other, "shizhi");
+    box.SetText(QString());
+    ed().szz_Click();
+    EXPECT_EQ(ed().aapx(other).Caption(), QString());  // an empty box gives an empty caption
+}
+
+TEST_F(Styling, CustomTextLandsOnTheLabelPressedLastOrIsDroppedWithIt) {
+    const int a = Distance(1500), b = Distance(3000);
+    const QString aText = ed().aapx(a).Caption();
+    DistanceMenu(a, "shizhi");
+    ed().shuzhi.SetText(QStringLiteral("gap"));
+    const QPointF place(ed().shuzhi.Left, ed().shuzhi.Top);
+    ed().aapx_MouseDown(b, Left(0, 0));
+    ed().aapx_MouseMove(b, Left(300, 300));
+    ed().aapx_MouseUp(b, Left(300, 300));
+    EXPECT_EQ(QPointF(ed().shuzhi.Left, ed().shuzhi.Top), place);  // the box stays
+    ed().szz_Click();
+    EXPECT_EQ(ed().aapx(b).Caption(), QStringLiteral("gap"));
+    EXPECT_EQ(ed().aapx(a).Caption(), aText);
+    // The measuring tick of a new marker writes only its own label.
+    const int c = Distance(4500);
+    EXPECT_EQ(ed().aapx(b).Caption(), QStringLiteral("gap"));
+    EXPECT_EQ(ed().aapx(c).Caption(), aText);
+
+    // A label deleted before the tick takes the edit with it.
+    DistanceMenu(a, "shizhi");
+    ed().shuzhi.SetText(QStringLiteral("lost"));
+    DistanceMenu(a, "Deleteline");
+    EXPECT_NO_THROW(ed().szz_Click());
+    EXPECT_FALSE(ed().shuzhi.Visible);
+    EXPECT_EQ(ed().aapx.Template().Caption(), QStringLiteral("aapx"));
+    EXPECT_EQ(ed().aapx(b).Caption(), QStringLiteral("gap"));
+    ed().Command25_Click();  // opening on a marker that is gone shows nothing
+    EXPECT_FALSE(ed().shuzhi.Visible);
 }
 
 }  // namespace

@@ -1,31 +1,50 @@
 #pragma once
 // Drives the editor's canvas as the window does: press, moves with the left
-// button held and measuring ticks between them, release.
+// button held and measuring ticks between them, release; and the right-click
+// menus of the annotations.
 
 #include <QImage>
+#include <QLineF>
 
 #include "AppFixture.h"
 
 namespace orv::test {
 
+/// Both ends of a line control.
+inline QLineF Seg(const Line& l) {
+    return {l.X1, l.Y1, l.X2, l.Y2};
+}
+
 class CanvasTest : public AppTest {
   protected:
+    using Handler = void (Form1::*)(int, const MouseEvent&);
+
     void Press(float x, float y, int button = 1) { ed().Picture2_MouseDown({button, 0, x, y}); }
     void Move(float x, float y, int buttons = 1) { ed().Picture2_MouseMove({buttons, 0, x, y}); }
     void Release(float x, float y, int button = 1) { ed().Picture2_MouseUp({button, 0, x, y}); }
-    /// A move, the tick that reads it, the move that uses the new codes and
-    /// the tick that measures the result.
+    /// Twice a move and the tick that reads it: the second move uses the new codes.
     void DragTo(float x, float y) {
-        Move(x, y);
-        ed().Timer1_Timer();
-        Move(x, y);
-        ed().Timer1_Timer();
+        for (int k = 0; k < 2; ++k) {
+            Move(x, y);
+            ed().Timer1_Timer();
+        }
     }
-    /// A full drag from (x0, y0) to (x1, y1) with the left button.
     void Drag(float x0, float y0, float x1, float y1) {
         Press(x0, y0);
         DragTo(x1, y1);
         Release(x1, y1);
+    }
+    /// Draws with a tool command and returns the index of what it made.
+    int Draw(void (Form1::*tool)(), float x0, float y0, float x1, float y1) {
+        (ed().*tool)();
+        const int n = tool == &Form1::Command3_Click ? ed().qqqq : ed().wwww;
+        Drag(x0, y0, x1, y1);
+        return n;
+    }
+    /// Right-presses element i through its MouseDown handler and picks item from the menu.
+    void Choose(Handler down, int i, const char* item) {
+        desktop.menuChoices.push_back(QString::fromLatin1(item));
+        (ed().*down)(i, Right(5, 5));
     }
     /// Puts a picture of w x h pixels filled with colour on the canvas.
     void Picture(int w, int h, QColor colour = Qt::white) {

@@ -1,41 +1,40 @@
-// Pointer moves over the canvas: panning, read-outs, the live shape of a
-// distance marker, the leader of colour markers and notes, edge scrolling.
+// Pointer moves over the canvas: panning, read-outs, the live shape of markers,
+// edge scrolling; painting at half-pixel places and in parts (lines, ticks and
+// labels at their pixels are checked on screen by e2e/test_distance_marker.sh).
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
 #include "CanvasFixture.h"
+#include "platform/Painter.h"
 
 namespace orv::test {
 namespace {
 
 using CanvasDrag = CanvasTest;
 
-TEST_F(CanvasDrag, MoveToolPansTheCanvasUnlessItHoldsAScreenCapture) {
+/// What the canvas box paints, optionally only within clip, on black.
+QImage Paint(const PictureBox& box, const QRegion& clip = {}) {
+    QImage out(static_cast<int>(box.Width / 15), static_cast<int>(box.Height / 15),
+               QImage::Format_RGB32);
+    out.fill(Qt::black);
+    QPainter p(&out);
+    if (!clip.isEmpty()) p.setClipRegion(clip);
+    PaintPictureBoxContent(p, box);
+    return out;
+}
+
+TEST_F(CanvasDrag, MoveToolPansWithTheLeftButtonAloneUnlessTheCanvasHoldsACapture) {
     const float left = ed().Picture2.Left, top = ed().Picture2.Top;
     Press(3000, 2000);
     Move(3450, 1800);
-    EXPECT_EQ(ed().Picture2.Left, left + 450);
-    EXPECT_EQ(ed().Picture2.Top, top - 200);
-    // The press point is under the pointer again: a move there changes nothing.
-    Move(3000, 2000);
-    EXPECT_EQ(ed().Picture2.Left, left + 450);
+    EXPECT_EQ(QPointF(ed().Picture2.Left, ed().Picture2.Top), QPointF(left + 450, top - 200));
+    Move(3000, 2000);     // the press point is under the pointer again: no change
     Move(3100, 2000, 3);  // two buttons held: no pan
-    EXPECT_EQ(ed().Picture2.Left, left + 450);
-
     app->Strip().Text1 = QStringLiteral("0");
     Move(4000, 2500);
     EXPECT_EQ(ed().Picture2.Left, left + 450);
-}
-
-TEST_F(CanvasDrag, ReadOutsShowThePointerInPixels) {
-    Move(4500, 1500, 0);
-    EXPECT_EQ(ed().Label5.Caption(), QStringLiteral("X:300"));
-    EXPECT_EQ(ed().Label6.Caption(), QStringLiteral("Y:100"));
-    EXPECT_EQ(ed().Text5, 4500.0f);
-    EXPECT_EQ(ed().Text6, 1500.0f);
-    Move(-300, 7.5f, 0);
-    EXPECT_EQ(ed().Label5.Caption(), QStringLiteral("X:-20"));
-    EXPECT_EQ(ed().Label6.Caption(), QStringLiteral("Y:0.5"));
 }
 
 TEST_F(CanvasDrag, DistanceMarkerSnapsAndGrowsTicksAndLabel) {
@@ -44,14 +43,10 @@ TEST_F(CanvasDrag, DistanceMarkerSnapsAndGrowsTicksAndLabel) {
     DragTo(4000, 2300);
     const Form1& f = ed();
     EXPECT_EQ(f.Label1, 1);
-    EXPECT_EQ(f.Line1(1).X2, 4000);
-    EXPECT_EQ(f.Line1(1).Y2, 2000);
-    EXPECT_EQ(QLineF(f.aaaa(1).X1, f.aaaa(1).Y1, f.aaaa(1).X2, f.aaaa(1).Y2),
-              QLineF(1000, 1920, 1000, 2080));
-    EXPECT_EQ(QLineF(f.bbbb(1).X1, f.bbbb(1).Y1, f.bbbb(1).X2, f.bbbb(1).Y2),
-              QLineF(4000, 1920, 4000, 2080));
-    EXPECT_EQ(f.aapx(1).Left, 2500);
-    EXPECT_EQ(f.aapx(1).Top, 2000);
+    EXPECT_EQ(Seg(f.Line1(1)), QLineF(1000, 2000, 4000, 2000));
+    EXPECT_EQ(Seg(f.aaaa(1)), QLineF(1000, 1920, 1000, 2080));
+    EXPECT_EQ(Seg(f.bbbb(1)), QLineF(4000, 1920, 4000, 2080));
+    EXPECT_EQ(QPointF(f.aapx(1).Left, f.aapx(1).Top), QPointF(2500, 2000));
     EXPECT_TRUE(f.aaaa(1).Visible && f.bbbb(1).Visible && f.aapx(1).Visible);
     EXPECT_EQ(f.aapx(1).Caption(), QStringLiteral("201px"));
     EXPECT_GT(f.aapx(1).StackKey(), f.bbbb(1).StackKey());
@@ -59,14 +54,10 @@ TEST_F(CanvasDrag, DistanceMarkerSnapsAndGrowsTicksAndLabel) {
     // Turning steep re-snaps to the vertical through the press point.
     DragTo(1300, 5000);
     EXPECT_EQ(f.Label1, 2);
-    EXPECT_EQ(QLineF(f.Line1(1).X1, f.Line1(1).Y1, f.Line1(1).X2, f.Line1(1).Y2),
-              QLineF(1000, 2000, 1000, 5000));
-    EXPECT_EQ(QLineF(f.aaaa(1).X1, f.aaaa(1).Y1, f.aaaa(1).X2, f.aaaa(1).Y2),
-              QLineF(920, 2000, 1080, 2000));
-    EXPECT_EQ(QLineF(f.bbbb(1).X1, f.bbbb(1).Y1, f.bbbb(1).X2, f.bbbb(1).Y2),
-              QLineF(920, 5000, 1080, 5000));
-    EXPECT_EQ(f.aapx(1).Left, 1000);
-    EXPECT_EQ(f.aapx(1).Top, 3500);
+    EXPECT_EQ(Seg(f.Line1(1)), QLineF(1000, 2000, 1000, 5000));
+    EXPECT_EQ(Seg(f.aaaa(1)), QLineF(920, 2000, 1080, 2000));
+    EXPECT_EQ(Seg(f.bbbb(1)), QLineF(920, 5000, 1080, 5000));
+    EXPECT_EQ(QPointF(f.aapx(1).Left, f.aapx(1).Top), QPointF(1000, 3500));
     EXPECT_EQ(f.aapx(1).Caption(), f.px.Caption());
 }
 
@@ -76,115 +67,67 @@ TEST_F(CanvasDrag, EveryWriteRunsEvenWhenAnElementIsMissing) {
     DragTo(4000, 2300);
     ed().aaaa.Unload(1);
     ed().aapx.Unload(1);
-    EXPECT_NO_THROW(DragTo(6000, 2300));
+    EXPECT_NO_THROW(DragTo(6000, 1500));
     EXPECT_EQ(ed().Line1(1).X2, 6000);
     EXPECT_EQ(ed().bbbb(1).X1, 6000);
+    // The read-outs show the pointer in pixels.
     EXPECT_EQ(ed().Label5.Caption(), QStringLiteral("X:400"));
+    EXPECT_EQ(ed().Label6.Caption(), QStringLiteral("Y:100"));
 }
 
-class ColourLeader : public CanvasTest {
-  protected:
-    // A colour marker pressed at (px, py), its label sized 210 x 225 twips.
-    void Start(float x, float y) {
-        Picture(1000, 1000);
-        ed().Command4_Click();
-        Press(x, y);
-        ed().co(1).Width = 210;
-        ed().co(1).Height = 225;
+TEST_F(CanvasDrag, ColourLeaderSwatchAndCodeFollowTheOctant) {
+    const struct {
+        QLineF drag;  // press point to pointer
+        int octant;
+        QLineF first;  // the 45-degree leg; a shallow octant adds a level leg to the pointer
+        QPointF swatch, code;
+    } cases[] = {
+        {{1000, 1000, 3000, 1500}, 1, {1000, 1000, 1500, 1500}, {3000, 1387.5}, {3135, 1347.5}},
+        {{1000, 1000, 1500, 3000}, 2, {1000, 1000, 3000, 3000}, {3000, 2887.5}, {3135, 2887.5}},
+        {{5000, 5000, 3000, 5500}, 4, {5000, 5000, 4500, 5500}, {2865, 5387.5}, {2655, 5387.5}},
+        {{5000, 5000, 2000, 4500}, 5, {5000, 5000, 4500, 4500}, {1865, 4432.5}, {1655, 4432.5}},
+        {{5000, 5000, 4500, 2000}, 6, {5000, 5000, 2000, 2000}, {1865, 1932.5}, {1655, 1932.5}},
+        {{1000, 5000, 3000, 4500}, 8, {1000, 5000, 1500, 4500}, {3000, 4387.5}, {3135, 4347.5}},
+    };
+    Picture(1000, 1000);
+    ed().Command4_Click();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.octant);
+        const int n = ed().wwww;
+        Press(c.drag.x1(), c.drag.y1());
+        ed().co(n).Width = 210;
+        ed().co(n).Height = 225;
+        DragTo(c.drag.x2(), c.drag.y2());
+        EXPECT_EQ(ed().Label2, c.octant);
+        EXPECT_EQ(Seg(ed().zba(n)), c.first);
+        const bool shallow = c.octant % 4 < 2;
+        EXPECT_EQ(ed().zbb(n).Visible, shallow);
+        if (shallow) {
+            EXPECT_EQ(Seg(ed().zbb(n)), QLineF(c.first.p2(), {c.drag.x2(), c.first.y2()}));
+        }
+        EXPECT_TRUE(ed().co(n).Visible && ed().Shape1(n).Visible);
+        EXPECT_EQ(QPointF(ed().Shape1(n).Left, ed().Shape1(n).Top), c.swatch);
+        EXPECT_EQ(QPointF(ed().co(n).Left, ed().co(n).Top), c.code);
+        Release(c.drag.x2(), c.drag.y2());
     }
-    QPointF Swatch() { return {ed().Shape1(1).Left, ed().Shape1(1).Top}; }
-    QPointF Code() { return {ed().co(1).Left, ed().co(1).Top}; }
-    QLineF Leg(ControlArray<Line>& a) { return {a(1).X1, a(1).Y1, a(1).X2, a(1).Y2}; }
-};
-
-TEST_F(ColourLeader, ShallowOctantBendsIntoAHorizontalLeg) {
-    Start(1000, 1000);
+    // Painted, the first swatch at 92.5 px keeps nine rows border to border, like its 135 twips.
+    const QImage img = Paint(ed().Picture2);
+    for (int y : {92, 93, 101, 102}) {
+        EXPECT_EQ(img.pixel(204, y) == qRgb(0, 0, 0), y == 93 || y == 101) << y;
+    }
+    // Crossing upwards before the next tick: still laid by the old code.
+    Press(1000, 1000);
     DragTo(3000, 1500);
-    EXPECT_EQ(ed().Label2, 1);
-    EXPECT_EQ(Leg(ed().zba), QLineF(1000, 1000, 1500, 1500));
-    EXPECT_EQ(Leg(ed().zbb), QLineF(1500, 1500, 3000, 1500));
-    EXPECT_TRUE(ed().zbb(1).Visible);
-    EXPECT_TRUE(ed().co(1).Visible && ed().Shape1(1).Visible);
-    EXPECT_EQ(Swatch(), QPointF(3000, 1387.5));
-    EXPECT_EQ(Code(), QPointF(3135, 1347.5));
+    Move(3000, 500);
+    EXPECT_EQ(Seg(ed().zba(ed().wwww)), QLineF(1000, 1000, 500, 500));
 }
 
-TEST_F(ColourLeader, SteepOctantEndsAtTheElbow) {
-    Start(1000, 1000);
-    DragTo(1500, 3000);
-    EXPECT_EQ(ed().Label2, 2);
-    EXPECT_EQ(Leg(ed().zba), QLineF(1000, 1000, 3000, 3000));
-    EXPECT_FALSE(ed().zbb(1).Visible);
-    EXPECT_EQ(Swatch(), QPointF(3000, 2887.5));
-    EXPECT_EQ(Code(), QPointF(3135, 2887.5));
-}
-
-TEST_F(ColourLeader, LeftwardOctantsPutTheLabelBeforeTheSwatch) {
-    Start(5000, 5000);
-    DragTo(3000, 5500);  // octant 4: left, a little down
-    EXPECT_EQ(ed().Label2, 4);
-    EXPECT_EQ(Leg(ed().zba), QLineF(5000, 5000, 4500, 5500));
-    EXPECT_EQ(Leg(ed().zbb), QLineF(4500, 5500, 3000, 5500));
-    EXPECT_EQ(Swatch(), QPointF(2865, 5387.5));
-    EXPECT_EQ(Code(), QPointF(2655, 5387.5));
-
-    DragTo(2000, 4500);  // octant 5: left, a little up; centred on the swatch
-    EXPECT_EQ(ed().Label2, 5);
-    EXPECT_EQ(Leg(ed().zba), QLineF(5000, 5000, 4500, 4500));
-    EXPECT_EQ(Swatch(), QPointF(1865, 4432.5));
-    EXPECT_EQ(Code(), QPointF(1655, 4432.5));
-
-    DragTo(4500, 2000);  // octant 6: up, a little left
-    EXPECT_EQ(ed().Label2, 6);
-    EXPECT_EQ(Leg(ed().zba), QLineF(5000, 5000, 2000, 2000));
-    EXPECT_FALSE(ed().zbb(1).Visible);
-    EXPECT_EQ(Swatch(), QPointF(1865, 1932.5));
-}
-
-TEST_F(ColourLeader, UpperRightOctantLiftsTheLabel) {
-    Start(1000, 5000);
-    DragTo(3000, 4500);  // octant 8
-    EXPECT_EQ(ed().Label2, 8);
-    EXPECT_EQ(Leg(ed().zba), QLineF(1000, 5000, 1500, 4500));
-    EXPECT_EQ(Swatch(), QPointF(3000, 4387.5));
-    EXPECT_EQ(Code(), QPointF(3135, 4347.5));
-}
-
-TEST_F(ColourLeader, LeaderFollowsTheCodeNotTheCurrentSigns) {
-    Start(1000, 1000);
-    DragTo(3000, 1500);  // octant 1
-    Move(3000, 500);     // crossed upwards, no tick yet: still laid as octant 1
-    EXPECT_EQ(Leg(ed().zba), QLineF(1000, 1000, 500, 500));
-}
-
-TEST_F(CanvasDrag, NoteBoxStartsAtTheLeaderEnd) {
-    ed().Command6_Click();
-    Press(5000, 2000);
-    DragTo(3000, 1800);
-    const Form1& f = ed();
-    EXPECT_EQ(f.Label2, 5);
-    EXPECT_EQ(QLineF(f.zba(1).X1, f.zba(1).Y1, f.zba(1).X2, f.zba(1).Y2),
-              QLineF(5000, 2000, 4800, 1800));
-    EXPECT_EQ(QLineF(f.zbb(1).X1, f.zbb(1).Y1, f.zbb(1).X2, f.zbb(1).Y2),
-              QLineF(4800, 1800, 3000, 1800));
-    EXPECT_EQ(f.bz(1).Left, 3000);
-    EXPECT_EQ(f.bz(1).Top + f.bz(1).Height / 2, 1800);
-}
-
-class EdgeScroll : public CanvasTest {
-  protected:
-    void SetUp() override {
-        CanvasTest::SetUp();
-        Picture(3000, 2000);  // larger than the 1920 x 1080 window
-    }
-};
-
-TEST_F(EdgeScroll, RightEdgeScrollsOnlyInDrawingToolsUntilThePictureEnds) {
+TEST_F(CanvasDrag, EdgeScrollingRunsInDrawingToolsUntilThePicturesEdge) {
+    Picture(3000, 2000);  // larger than the 1920 x 1080 window
     desktop.cursor = QPoint(1915, 500);
-    const float left = ed().Picture2.Left;
+    const float left = ed().Picture2.Left, top = ed().Picture2.Top;
     ed().Timer2_Timer();
     EXPECT_EQ(ed().Picture2.Left, left);  // move tool
-
     ed().Command3_Click();
     ed().Timer2_Timer();
     EXPECT_EQ(ed().Picture2.Left, left - 60);
@@ -192,23 +135,34 @@ TEST_F(EdgeScroll, RightEdgeScrollsOnlyInDrawingToolsUntilThePictureEnds) {
     const float end = ed().Width - ed().Picture2.Width;
     EXPECT_LE(ed().Picture2.Left, end);
     EXPECT_GT(ed().Picture2.Left, end - 60);
-    EXPECT_EQ(ed().Picture2.Top, ed().Picture6.Height + 100);  // untouched
-}
+    EXPECT_EQ(ed().Picture2.Top, top);
 
-TEST_F(EdgeScroll, TopLeftCornerScrollsAlongBothAxes) {
+    // The top-left corner scrolls both ways until the edges come out from behind the bars.
     ed().Command4_Click();
-    ed().Picture2.Left = -3000;
-    ed().Picture2.Top = -3000;
+    ed().Picture2.Left = ed().Picture2.Top = -3000;
     desktop.cursor = QPoint(1, 2);
     ed().Timer2_Timer();
-    EXPECT_EQ(ed().Picture2.Left, -2940);
-    EXPECT_EQ(ed().Picture2.Top, -2940);
-    // Once the picture's edge has come out from behind the bars it stops.
+    EXPECT_EQ(QPointF(ed().Picture2.Left, ed().Picture2.Top), QPointF(-2940, -2940));
     ed().Picture2.Left = ed().Picture1.Width;
     ed().Picture2.Top = ed().Picture6.Height;
     ed().Timer2_Timer();
-    EXPECT_EQ(ed().Picture2.Left, ed().Picture1.Width);
-    EXPECT_EQ(ed().Picture2.Top, ed().Picture6.Height);
+    EXPECT_EQ(QPointF(ed().Picture2.Left, ed().Picture2.Top),
+              QPointF(ed().Picture1.Width, ed().Picture6.Height));
+}
+
+TEST_F(CanvasDrag, RepaintOfAPartMatchesTheFullPictureThere) {
+    Picture(400, 300, QColor(30, 60, 90));
+    Draw(&Form1::Command3_Click, 1500, 1500, 4500, 1600);
+    Draw(&Form1::Command6_Click, 4000, 3000, 2000, 3500);
+    const QImage full = Paint(ed().Picture2);
+    // Small pieces across the label, a tick, the note box and empty canvas.
+    const QRegion part = QRegion(QRect(140, 90, 30, 20)) + QRect(99, 95, 3, 12) +
+                         QRect(130, 220, 60, 30) + QRect(350, 250, 10, 10);
+    const QImage partial = Paint(ed().Picture2, part);
+    for (const QRect& r : part)
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                ASSERT_EQ(partial.pixel(x, y), full.pixel(x, y)) << x << "," << y;
 }
 
 }  // namespace
