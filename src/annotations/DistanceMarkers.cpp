@@ -91,7 +91,10 @@ void Form1::aapx_MouseMove(int Index, const MouseEvent& e) {
     });
 }
 
-void Form1::aapx_MouseUp(int, const MouseEvent&) {
+void Form1::aapx_MouseUp(int, const MouseEvent& e) {
+    // Only the release that ends a left hold gives back the colour remembered at
+    // its press; after the right-click menu it would undo a colour chosen there.
+    if (e.Button != 1) return;
     // The marker may have been deleted from its menu meanwhile: skip what is gone.
     const int i = aapxindex;
     IgnoreErrors([&] { Line1(i).BorderColor = jzys.BackColor; });

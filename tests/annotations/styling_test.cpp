@@ -83,7 +83,7 @@ TEST_F(Styling, ColourCommandsRecolourOnlyTheirTargetAndCancelChangesNothing) {
     const struct {
         void (Form1::*tool)();
         Handler down, up;
-    } kinds[] = {{&Form1::Command3_Click, &Form1::aapx_MouseDown, nullptr},
+    } kinds[] = {{&Form1::Command3_Click, &Form1::aapx_MouseDown, &Form1::aapx_MouseUp},
                  {&Form1::Command4_Click, &Form1::co_MouseDown, &Form1::co_MouseUp},
                  {&Form1::Command6_Click, &Form1::bz_MouseDown, &Form1::bz_MouseUp}};
     const struct {
@@ -109,7 +109,7 @@ TEST_F(Styling, ColourCommandsRecolourOnlyTheirTargetAndCancelChangesNothing) {
         desktop.colourChoices.push_back(chosen);
         Choose(k.down, n, r.item);
         EXPECT_EQ(desktop.colourDialogStarts.back(), last);
-        if (k.up) (f.*k.up)(n, Right(5, 5));
+        (f.*k.up)(n, Right(5, 5));
         EXPECT_EQ(coloursOf(r.kind, n), expected);
         EXPECT_EQ(coloursOf(r.kind, other), otherBefore);
         Choose(k.down, n, r.item);  // cancelled
