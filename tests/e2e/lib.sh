@@ -1,6 +1,5 @@
-# Helpers for end-to-end tests: start orvane, find its windows and tray icon,
-# drive the pointer and keyboard with xdotool, read the screen's pixels.
-# Sourced by tests/e2e/test_*.sh, which run.sh starts on a display of their own.
+# Helpers for the end-to-end scripts (sourced; run.sh gives each a display of its own):
+# start orvane, find its windows, drive pointer and keyboard with xdotool, read pixels.
 set -u
 
 SRC="${ORVANE_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
@@ -10,22 +9,20 @@ IM_CONVERT=convert-im6.q16
 fail() { echo "FAIL: $*" >&2; exit 1; }
 pass() { echo "ok: $*"; }
 
-# start_orvane [args...]: starts the program in the background (ORVANE_PID).
+# start_orvane [args...]: starts the program in the background (ORVANE_PID, which
+# run.sh ends).
 start_orvane() {
     "$ORVANE_BIN" "$@" >>"$WORK/orvane.log" 2>&1 &
-    ORVANE_PID=$!
-    export ORVANE_PID
+    export ORVANE_PID=$!
 }
-
 orvane_alive() { kill -0 "$ORVANE_PID" 2>/dev/null; }
-orvane_gone() { ! orvane_alive; }
 
 # wait_until SECONDS COMMAND...: retries COMMAND every 0.1 s until it succeeds.
 wait_until() {
-    local limit=$(( $1 * 10 )); shift
-    for _ in $(seq "$limit"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+    for _ in $(seq $(($1 * 10))); do "${@:2}" >/dev/null 2>&1 && return 0; sleep 0.1; done
     return 1
 }
+not() { ! "$@"; } # for wait_until
 
 # Visible top-level windows of orvane (ids), one a line.
 orvane_windows() { xdotool search --onlyvisible --class orvane 2>/dev/null; }
@@ -36,80 +33,71 @@ window_geometry() {
         /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}'
 }
 
-# The editor window: the visible orvane window as large as the screen.
-editor_window() {
-    local id g
+# window_where MINW MAXW MINH MAXH: the first visible orvane window of a size in range.
+window_where() {
+    local id x y w h
     for id in $(orvane_windows); do
-        g=$(window_geometry "$id")
-        set -- $g
-        if [ "$3" -ge 1000 ] && [ "$4" -ge 700 ]; then echo "$id"; return 0; fi
+        read -r x y w h < <(window_geometry "$id")
+        [ "$w" -ge "$1" ] && [ "$w" -lt "$2" ] && [ "$h" -ge "$3" ] && [ "$h" -lt "$4" ] &&
+            { echo "$id"; return 0; }
     done
     return 1
 }
+editor_window() { window_where 1000 9999 700 9999; }
+open_menu() { window_where 60 600 40 600; }
 
 # The tray icon: orvane's small window embedded in the tray host; prints its centre "X Y".
 tray_icon_centre() {
-    local id g
+    local id x y w h
     for id in $(xdotool search --class orvane 2>/dev/null); do
-        g=$(window_geometry "$id") || continue
-        set -- $g
-        if [ "$3" -ge 8 ] && [ "$3" -le 64 ] && [ "$4" -ge 8 ] && [ "$4" -le 64 ] && [ "$2" -ge 0 ] &&
-            xwininfo -id "$id" | grep -q "IsViewable"; then
-            echo "$(( $1 + $3 / 2 )) $(( $2 + $4 / 2 ))"
-            return 0
-        fi
+        read -r x y w h < <(window_geometry "$id" 2>/dev/null)
+        [ "${w:-0}" -ge 8 ] && [ "$w" -le 64 ] && [ "$h" -ge 8 ] && [ "$h" -le 64 ] &&
+            [ "$y" -ge 0 ] && xwininfo -id "$id" | grep -q IsViewable &&
+            { echo "$((x + w / 2)) $((y + h / 2))"; return 0; }
     done
     return 1
 }
 
-# A pop-up menu of orvane that is open (its window id).
-open_menu() {
-    local id g
-    for id in $(orvane_windows); do
-        g=$(window_geometry "$id"); set -- $g
-        if [ "$3" -ge 60 ] && [ "$3" -lt 600 ] && [ "$4" -ge 40 ] && [ "$4" -lt 600 ]; then
-            echo "$id"; return 0
-        fi
-    done
-    return 1
+# move_to X Y: xdotool's --sync waits for a motion, so it is skipped when already there.
+move_to() {
+    [ "$(xdotool getmouselocation | cut -d' ' -f1-2)" = "x:$1 y:$2" ] ||
+        xdotool mousemove --sync "$1" "$2"
+    sleep 0.05
 }
+click() { move_to "$1" "$2"; xdotool click "${3:-1}"; sleep 0.2; }
 
-no_menu() { ! open_menu; }
-
-click() { xdotool mousemove --sync "$1" "$2" click "${3:-1}"; sleep 0.2; }
-move_to() { xdotool mousemove --sync "$1" "$2"; sleep 0.05; }
-
-# drag X1 Y1 X2 Y2 [BUTTON]: presses at the first point, moves in steps, releases at the second.
+# drag X1 Y1 X2 Y2: presses the left button at the first point, moves in 8 steps,
+# releases at the second.
 drag() {
-    local b="${5:-1}" steps=8 i
-    xdotool mousemove --sync "$1" "$2" mousedown "$b"
+    local i
+    move_to "$1" "$2"
+    xdotool mousedown 1
     sleep 0.1
-    for i in $(seq 1 $steps); do
-        xdotool mousemove "$(( $1 + ($3 - $1) * i / steps ))" "$(( $2 + ($4 - $2) * i / steps ))"
+    for i in $(seq 8); do
+        xdotool mousemove $(($1 + ($3 - $1) * i / 8)) $(($2 + ($4 - $2) * i / 8))
         sleep 0.03
     done
     sleep 0.1
-    xdotool mouseup "$b"
+    xdotool mouseup 1
     sleep 0.2
 }
 
 key() { xdotool key --clearmodifiers "$@"; sleep 0.1; }
 type_text() { xdotool type --delay 20 "$1"; sleep 0.1; }
 
-# shot FILE: a screenshot of the whole screen.
-shot() { import -window root "$1"; }
-
+shot() { import -window root "$1"; } # FILE: a screenshot of the whole screen
 # pixel FILE X Y: prints the pixel as "R,G,B".
 pixel() {
     "$IM_CONVERT" "$1" -crop "1x1+$2+$3" -depth 8 txt:- | tail -n 1 |
         sed -E 's/.*\(([0-9]+),([0-9]+),([0-9]+).*/\1,\2,\3/'
 }
-
 # expect_pixel FILE X Y R,G,B [WHAT]
 expect_pixel() {
-    local got; got=$(pixel "$1" "$2" "$3")
+    local got=$(pixel "$1" "$2" "$3")
     [ "$got" = "$4" ] || fail "${5:-pixel} at ($2,$3): expected $4, got $got"
 }
+# count_colour FILE WxH+X+Y HEX: pixels of colour #HEX in the area.
+count_colour() { "$IM_CONVERT" "$1" -crop "$2" -depth 8 txt:- | grep -c "#$3" || true; }
 
 # Keeps a screenshot for a failed run (E2E_KEEP=1 keeps the work folder).
 keep_shot() { shot "$WORK/$1.png"; echo "screenshot: $WORK/$1.png"; }

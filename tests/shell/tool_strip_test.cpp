@@ -1,25 +1,23 @@
-// The tool strip: its design, its load with and without a command-line path,
-// tool selection, palette, close and drag.
-
-#include <QColor>
+// The tool strip: its load, tool selection, palette, close and drag (its load
+// with a command-line path is in tray_host_test.cpp).
 
 #include "AppFixture.h"
-#include "PictureFiles.h"
 
 namespace orv::test {
 namespace {
 
 using StripTest = AppTest;
 
-TEST_F(StripTest, AllSixToolImagesShowAtLoadWithThePlainIconsInFront) {
+TEST_F(StripTest, LoadWithoutAPathShowsEveryToolPlainAndOnlySetsTheTopmostFlag) {
     form3& s = app->Strip();
     EXPECT_FALSE(s.Visible);
-    for (const Image* i : {&s.Imag5, &s.Imag55, &s.Imag6, &s.Imag66, &s.Imag7, &s.Imag77})
-        EXPECT_TRUE(i->Visible) << i->Name.toStdString();
-    EXPECT_EQ(s.bcolormenu.BackColor, RGB(0, 0, 0));
-    // Every plain icon paints after (in front of) its active look.
+    EXPECT_EQ(app->EditorIfLoaded(), nullptr);
+    EXPECT_TRUE(s.Topmost);
+    EXPECT_EQ(desktop.calls, std::vector<QString>{QStringLiteral("SetTopmost:form3")});
+    // All six looks show; every plain icon paints in front of its active look.
     const auto order = s.Picture1.PaintOrder();
     const auto pos = [&order](const Control& c) {
+        EXPECT_TRUE(c.Visible) << c.Name.toStdString();
         return std::find(order.begin(), order.end(), &c);
     };
     EXPECT_GT(pos(s.Imag5), pos(s.Imag55));
@@ -27,47 +25,7 @@ TEST_F(StripTest, AllSixToolImagesShowAtLoadWithThePlainIconsInFront) {
     EXPECT_GT(pos(s.Imag7), pos(s.Imag77));
 }
 
-TEST_F(StripTest, LoadWithoutAPathOnlySetsTheTopmostFlag) {
-    form3& s = app->Strip();
-    EXPECT_TRUE(s.firstopen.isEmpty());
-    EXPECT_EQ(app->EditorIfLoaded(), nullptr);
-    EXPECT_TRUE(s.Topmost);
-    EXPECT_EQ(desktop.calls, std::vector<QString>{QStringLiteral("SetTopmost:form3")});
-}
-
-TEST_F(StripTest, LoadWithAQuotedPathOpensItInTheEditorAndHides) {
-    PictureFiles files;
-    const QString path = files.Solid(QStringLiteral("my pic é.png"), 20, 10, Qt::red, "png");
-    commandLine = QLatin1Char('"') + path + QLatin1Char('"');
-    app = std::make_unique<App>(desktop, commandLine);
-    form3& s = app->Strip();
-    EXPECT_EQ(s.firstopen, path);
-    ASSERT_NE(app->EditorIfLoaded(), nullptr);
-    Form1& e = *app->EditorIfLoaded();
-    EXPECT_EQ(e.open1, path);
-    EXPECT_TRUE(e.Visible);
-    EXPECT_EQ(e.Picture2.Picture().size(), QSize(20, 10));
-    EXPECT_FLOAT_EQ(e.Picture2.Left, e.Picture1.Width + 100);
-    EXPECT_FLOAT_EQ(e.Picture1.Height, e.Height);
-    EXPECT_FALSE(s.Visible);
-    EXPECT_TRUE(s.Topmost);
-}
-
-TEST_F(StripTest, StartingWithAPathOpensItTwiceAndEndsBesideTheBars) {
-    PictureFiles files;
-    const QString path = files.Solid(QStringLiteral("start.png"), 8, 8, Qt::blue, "png");
-    StartWith(path);
-    Form1& e = *app->EditorIfLoaded();
-    // Once through the strip's load (the editor's load reads the start mode), once by the host.
-    EXPECT_EQ(desktop.waits.size(), 2u);
-    EXPECT_TRUE(e.Visible);
-    EXPECT_EQ(e.Picture2.Picture().size(), QSize(8, 8));
-    EXPECT_FLOAT_EQ(e.Picture2.Top, e.Picture6.Height + 100);
-    EXPECT_TRUE(e.open2.isEmpty());
-    EXPECT_FALSE(app->Strip().Visible);
-}
-
-TEST_F(StripTest, ToolIconsFollowTheSelectionTable) {
+TEST_F(StripTest, ToolIconsFollowTheSelectionTableAndThePaletteMovesItsOwnFrame) {
     form3& s = app->Strip();
     Form1& e = ed();
     const struct {
@@ -97,14 +55,11 @@ TEST_F(StripTest, ToolIconsFollowTheSelectionTable) {
     EXPECT_TRUE(e.Image5.Visible);
     EXPECT_FALSE(s.Imag55.Click);
     EXPECT_FALSE(s.Imag66.Click);
-}
-
-TEST_F(StripTest, PaletteMovesOnlyTheStripsFrame) {
-    form3& s = app->Strip();
-    const float editorFrame = ed().colorshape.Left;
+    // The palette moves only the strip's own frame.
+    const float editorFrame = e.colorshape.Left;
     s.colormenu[3].Click();
     EXPECT_FLOAT_EQ(s.colorshape.Left, s.colormenu[3].Left - 60);
-    EXPECT_FLOAT_EQ(ed().colorshape.Left, editorFrame);
+    EXPECT_FLOAT_EQ(e.colorshape.Left, editorFrame);
 }
 
 TEST_F(StripTest, CloseIconUnloadsEditorThenStripAndTheTrayStays) {

@@ -1,7 +1,9 @@
-// The tray host: start-up, the tray notifications, the menus and their items.
+// The tray host: start-up with and without a path, the tray notifications, the
+// menus and their own items.
 #include <gtest/gtest.h>
 
 #include "AppFixture.h"
+#include "PictureFiles.h"
 
 namespace orv::test {
 namespace {
@@ -21,20 +23,27 @@ TEST_F(TrayHostTest, StartWithoutArgumentShowsOnlyTheTrayIcon) {
     EXPECT_FALSE(app->TrayHost().Visible);
     EXPECT_EQ(app->EditorIfLoaded(), nullptr);
     EXPECT_EQ(app->StripIfLoaded(), nullptr);
-    EXPECT_TRUE(app->TrayHost().Text3.isEmpty());
 }
 
-TEST_F(TrayHostTest, QuotedPathLosesEveryQuoteAndOpensTheEditor) {
-    StartWith(QStringLiteral("\"/home/me/My \"Pictures\"/shot.png\""));
-    EXPECT_EQ(app->TrayHost().Text3, QStringLiteral("/home/me/My Pictures/shot.png"));
-    ASSERT_NE(app->EditorIfLoaded(), nullptr);
-    EXPECT_TRUE(ed().Visible);
-    EXPECT_EQ(ed().Caption, QStringLiteral("Orvane Tessaly"));
-    EXPECT_EQ(ed().Picture1.Height, Screen().Height);
-    EXPECT_EQ(ed().Picture6.Width, Screen().Width);
-    // The editor's load read the start mode, which loaded the tool strip.
-    ASSERT_NE(app->StripIfLoaded(), nullptr);
-    EXPECT_EQ(app->Strip().firstopen, QStringLiteral("/home/me/My Pictures/shot.png"));
+TEST_F(TrayHostTest, PathLosesEveryQuoteAndOpensTwiceBesideTheBars) {
+    PictureFiles files;
+    const QString path = files.Solid(QStringLiteral("start.png"), 8, 8, Qt::blue, "png");
+    StartWith(QStringLiteral("\"%1\"%2\"").arg(path.left(5), path.mid(5)));
+    EXPECT_EQ(app->TrayHost().Text3, path);
+    Form1& e = ed();
+    EXPECT_TRUE(e.Visible);
+    EXPECT_EQ(e.Caption, QStringLiteral("Orvane Tessaly"));
+    // Once through the strip's load (the editor's load reads the start mode), once by the host.
+    EXPECT_EQ(desktop.waits.size(), 2u);
+    EXPECT_EQ(e.Picture2.Picture().size(), QSize(8, 8));
+    EXPECT_FLOAT_EQ(e.Picture2.Top, e.Picture6.Height + 100);
+    EXPECT_EQ(e.Picture1.Height, Screen().Height);
+    EXPECT_EQ(e.Picture6.Width, Screen().Width);
+    EXPECT_TRUE(e.open2.isEmpty());
+    EXPECT_FLOAT_EQ(e.Picture2.Left, e.Picture1.Width + 100);
+    EXPECT_EQ(app->Strip().firstopen, path);
+    EXPECT_FALSE(app->Strip().Visible);
+    EXPECT_TRUE(app->Strip().Topmost);
 }
 
 TEST_F(TrayHostTest, OnlyButtonReleasesOpenTheTrayMenu) {
@@ -68,22 +77,14 @@ TEST_F(TrayHostTest, MenusHoldEveryItemInOrder) {
                            "Transparent Background color", "Change background color"}));
 }
 
-TEST_F(TrayHostTest, ShowLoadsTheEditorAndWebPagesOpenTheirAddresses) {
+TEST_F(TrayHostTest, WebPagesOpenTheirAddressesAndExitEndsWithoutAQuestion) {
     app->Start();
-    desktop.menuChoices = {"zjm", "cvs", "bm", "ffci"};
+    ed().qqqq = 5;  // unsaved work
+    desktop.menuChoices = {"cvs", "bm", "ffci", "tuichu"};
     for (int i = 0; i < 4; ++i) app->TrayHost().TrayNotify(0x0202);
-    ASSERT_NE(app->EditorIfLoaded(), nullptr);
-    EXPECT_TRUE(ed().Visible);
     ASSERT_EQ(desktop.urlsOpened.size(), 3u);
     EXPECT_TRUE(desktop.urlsOpened[0].endsWith(QStringLiteral("verson=1.1")));
     EXPECT_NE(desktop.urlsOpened[1], desktop.urlsOpened[2]);
-}
-
-TEST_F(TrayHostTest, ExitRemovesTheIconAndEndsEvenWithUnsavedWork) {
-    app->Start();
-    ed().qqqq = 5;
-    desktop.menuChoices = {"tuichu"};
-    app->TrayHost().TrayNotify(0x0205);
     EXPECT_FALSE(desktop.trayShown);
     EXPECT_TRUE(desktop.ended);
     EXPECT_TRUE(desktop.messages.empty());
