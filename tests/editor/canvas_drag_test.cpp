@@ -1,6 +1,6 @@
 // Pointer moves over the canvas: panning, read-outs, the live shape of markers,
 // edge scrolling; painting at half-pixel places and in parts (lines, ticks and
-// labels at their pixels are checked on screen by e2e/test_distance_marker.sh).
+// labels at their pixels are checked on screen by e2e/test_annotations.sh).
 
 #include <gtest/gtest.h>
 
