@@ -1,34 +1,39 @@
-// The save command: the capture of the canvas with its annotations, the save dialog's request,
-// the file written for each extension, the clipboard hand-over and the error box.
+// The save command: the capture of the canvas with its annotations, the save dialog (asked of
+// the fake desktop and shown on Qt), the file written for each extension, the clipboard
+// hand-over and the error box.
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
 
 #include "AppFixture.h"
 #include "platform/Painter.h"
+#include "platform/qt/QtDesktop.h"
 
 namespace orv::test {
 namespace {
 
 // A fake desktop that also records, at each change of the busy pointer, whether the file being
-// saved exists yet, and can run something while the save dialog is open.
+// saved exists yet.
 class SaveDesktop : public FakeDesktop {
   public:
     QString watched;
     std::vector<std::pair<bool, bool>> busyChanges;  ///< (busy, file exists at that moment)
-    std::function<void()> duringDialog;
 
     void SetBusyCursor(bool busy) override {
         FakeDesktop::SetBusyCursor(busy);
         busyChanges.emplace_back(busy, QFileInfo::exists(watched));
-    }
-    QString SaveFileDialog(const SaveDialogRequest& r) override {
-        if (duringDialog) duringDialog();
-        return FakeDesktop::SaveFileDialog(r);
     }
 };
 
@@ -43,14 +48,16 @@ class SaveTest : public ::testing::Test {
     }
     Form1& ed() { return app->Editor(); }
     QString Path(const QString& name) const { return folder.filePath(name); }
+    static bool Put(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
 
-    // Saves the canvas as `name` through the command, the dialog answering with that path.
-    QString SaveAs(const QString& name) {
-        const QString path = Path(name);
+    // Saves the canvas through the command, the dialog answering with `path`.
+    void SaveAs(const QString& path) {
         desktop.watched = path;
         desktop.saveFiles.push_back(path);
         ed().Command5_Click();
-        return path;
     }
 
     // What ImageMagick's identify reports about a file ("" when it is not installed).
@@ -86,7 +93,7 @@ void Annotate(Form1& e) {
     Shape& swatch = e.Shape1.Load(1);  // a filled blue swatch
     swatch.Left = 10 * 15, swatch.Top = 40 * 15, swatch.Width = 12 * 15, swatch.Height = 12 * 15;
     swatch.BackStyle = 1, swatch.BackColor = RGB(0, 0, 255), swatch.Visible = true;
-    TextBox& note = e.bz.Load(1);  // a note box drawn after, yet under, nothing windowless
+    TextBox& note = e.bz.Load(1);  // a note box, a window, above every windowless element
     note.Left = 0, note.Top = 0, note.Width = 20 * 15, note.Height = 20 * 15;
     note.BackColor = RGB(200, 200, 200), note.Visible = true;
     Label& noteLabel = e.bzz.Load(1);  // a hidden note label must not show
@@ -98,13 +105,16 @@ QRgb At(const QImage& image, int x, int y) {
     return image.pixel(x, y) & 0xffffff;
 }
 
-TEST_F(SaveTest, CaptureIsTheCanvasAsShownWithItsAnnotationsInStackingOrder) {
+TEST_F(SaveTest, CaptureIsTheCanvasAsShownAndStaysOnTheClipboardWhenCancelled) {
     Annotate(ed());
-    ed().Command5_Click();  // cancelled: the capture stays on the clipboard
+    ed().Command5_Click();  // cancelled
     const QImage capture = desktop.clipboardPicture;
     ASSERT_EQ(capture.size(), QSize(120, 80));
     EXPECT_FALSE(capture.hasAlphaChannel());
     EXPECT_EQ(ed().Picture3.Picture(), capture);
+    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_TRUE(desktop.busyChanges.empty());
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
     EXPECT_EQ(At(capture, 100, 20), 0x008000u);  // the picture
     EXPECT_EQ(At(capture, 30, 10), 0xff0000u);   // the line
     EXPECT_EQ(At(capture, 55, 10), 0xffff00u);   // the label, loaded later, covers the line
@@ -132,113 +142,132 @@ TEST_F(SaveTest, CaptureIsTheCanvasAsShownWithItsAnnotationsInStackingOrder) {
               desktop.clipboardPicture);
 }
 
-TEST_F(SaveTest, TheDialogIsAskedWithTheSixEntriesPngFirstFromAnExistingFolder) {
+// Shows the save dialog on Qt, lets `drive` act on it as the user would, and returns its
+// answer; `asked` tells whether another box appeared over it.
+QString RunQtDialog(const SaveDialogRequest& r, const std::function<void(QFileDialog&)>& drive,
+                    bool& asked) {
+    QtDesktop desktop;
+    bool driven = false;
+    int ticks = 0;
+    QTimer timer;
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            asked = true;
+            box->done(QMessageBox::No);
+        } else if (auto* dialog = qobject_cast<QFileDialog*>(modal); dialog && !driven) {
+            driven = true;  // queued: a timer never fires in its own slot, boxes must meet it
+            QMetaObject::invokeMethod(
+                dialog, [&drive, dialog] { drive(*dialog); }, Qt::QueuedConnection);
+        } else if (modal && ++ticks > 250) {
+            modal->close();  // never hang the test run
+        }
+    });
+    timer.start();
+    return desktop.SaveFileDialog(r);
+}
+
+// The editor's save picture and the strip's save icon ask for the same dialog. Shown on Qt it
+// lists the six descriptions, gives a bare name the chosen entry's extension (PNG first, and
+// for every file type) and replaces an existing file without a question.
+TEST_F(SaveTest, TheDialogListsSixEntriesAndABareNameTakesTheChosenOnesExtension) {
     ed().Image9_Click();
-    app->Strip().Image2_Click();  // the tool strip's save icon raises the same command
+    app->Strip().Image2_Click();
     ASSERT_EQ(desktop.saveRequests.size(), 2u);
-    const SaveDialogRequest& r = desktop.saveRequests[0];
-    const QStringList expected{"PNG File(*.PNG)",    "*.PNG",  "JPEG File(*.jpg;*.jpeg)", "*.jpg",
-                               "Bitmap File(*.bmp)", "*.bmp",  "GIF File(*.gif)",         "*.gif",
-                               "TIFF File(*.TIFF)",  "*.tiff", "All File(*.*)",           "*.*"};
-    EXPECT_EQ(r.Filters, expected);
-    EXPECT_EQ(r.FilterIndex, 1);
-    EXPECT_EQ(r.DefaultExtension, QStringLiteral("PNG"));
+    SaveDialogRequest r = desktop.saveRequests[1];
     EXPECT_TRUE(QDir(r.InitialFolder).exists()) << r.InitialFolder.toStdString();
-}
-
-TEST_F(SaveTest, CancelLeavesTheCaptureOnTheClipboardAndWritesNothing) {
-    ed().Command5_Click();
-    EXPECT_EQ(desktop.clipboardPicture.size(), QSize(120, 80));
-    EXPECT_TRUE(desktop.messages.empty());
-    EXPECT_TRUE(desktop.busyChanges.empty());
-    EXPECT_TRUE(QDir(folder.path()).isEmpty());
-}
-
-TEST_F(SaveTest, EachExtensionGetsItsEncoderAndSettings) {
+    r.InitialFolder = folder.path();
+    ASSERT_TRUE(Put(Path(QStringLiteral("there.PNG")), "x"));
     const struct {
-        const char* name;
-        const char* expected;  // identify: format, size, bits per sample, compression
-        int quality;           // JPEG quality, 0 where it does not apply
-    } cases[] = {
-        {"shot.PNG", "PNG 120x80 8 Zip", 0},      {"photo.jpg", "JPEG 120x80 8 JPEG", 80},
-        {"photo2.JPG", "JPEG 120x80 8 JPEG", 80}, {"photo3.jpeg", "JPEG 120x80 8 JPEG", 75},
-        {"plain.bmp", "BMP3 120x80 8 None", 0},   {"flat.gif", "GIF 120x80 8 LZW", 0},
-        {"raw.tiff", "TIFF 120x80 8 None", 0},    {"packed.tif", "TIFF 120x80 8 LZW", 0},
-    };
+        int entry;  // -1 leaves the first entry chosen
+        const char* typed;
+        const char* expected;
+    } cases[] = {{-1, "plain", "plain.PNG"}, {-1, "there.PNG", "there.PNG"},
+                 {1, "photo", "photo.jpg"},  {2, "pic", "pic.bmp"},
+                 {3, "anim", "anim.gif"},    {4, "scan", "scan.tiff"},
+                 {5, "any", "any.PNG"},      {5, "notes.txt", "notes.txt"}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.typed);
+        QStringList shown;
+        QString directory;
+        bool asked = false;
+        const auto drive = [&](QFileDialog& dialog) {
+            auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (!types || !edit) return dialog.reject();
+            for (int i = 0; i < types->count(); ++i) shown << types->itemText(i);
+            directory = dialog.directory().absolutePath();
+            if (c.entry >= 0) {  // as a click on the entry would
+                types->setCurrentIndex(c.entry);
+                emit types->activated(c.entry);
+                emit types->textActivated(types->itemText(c.entry));
+            }
+            edit->setText(QString::fromLatin1(c.typed));
+            static_cast<QDialog&>(dialog).accept();  // the accept button's own slot
+        };
+        const QString result = RunQtDialog(r, drive, asked);
+        EXPECT_EQ(shown.join('|').toStdString(),
+                  "PNG File(*.PNG)|JPEG File(*.jpg;*.jpeg)|Bitmap File(*.bmp)|GIF File(*.gif)|"
+                  "TIFF File(*.TIFF)|All File(*.*)");
+        EXPECT_EQ(directory, QDir(folder.path()).absolutePath());
+        EXPECT_EQ(
+            result.toStdString(),
+            QDir(folder.path()).absoluteFilePath(QString::fromLatin1(c.expected)).toStdString());
+        EXPECT_FALSE(asked);
+    }
+}
+
+TEST_F(SaveTest, EachExtensionGetsItsEncoderAndSettingsAndReplacesAFile) {
+    // What identify reads: format, size, bits per sample, compression, channels, quality.
+    const std::pair<const char*, const char*> cases[] = {
+        {"shot.PNG", "PNG 120x80 8 Zip srgb 92"},     {"photo.jpg", "JPEG 120x80 8 JPEG srgb 80"},
+        {"photo2.JPG", "JPEG 120x80 8 JPEG srgb 80"}, {"photo3.jpeg", "JPEG 120x80 8 JPEG srgb 75"},
+        {"plain.bmp", "BMP3 120x80 8 None srgb 92"},  {"flat.gif", "GIF 120x80 8 LZW srgb 92"},
+        {"raw.tiff", "TIFF 120x80 8 None srgb 92"},   {"packed.tif", "TIFF 120x80 8 LZW srgb 92"},
+    };
+    for (const auto& [name, expected] : cases) {
+        SCOPED_TRACE(name);
         desktop.busyChanges.clear();
-        const QString path = SaveAs(QString::fromLatin1(c.name));
+        const QString path = Path(QString::fromLatin1(name));
+        SaveAs(path);
         ASSERT_TRUE(QFileInfo::exists(path));
         EXPECT_TRUE(desktop.messages.empty());
         // The busy pointer shows from before the file exists until it is written.
         const std::vector<std::pair<bool, bool>> busy{{true, false}, {false, true}};
         EXPECT_EQ(desktop.busyChanges, busy);
-        EXPECT_EQ(desktop.busyDepth, 0);
         EXPECT_TRUE(desktop.clipboardPicture.isNull());  // a completed save empties it
-        const QString seen = Identify(path, "%m %wx%h %z %C");
+        const QString seen = Identify(path, "%m %wx%h %z %C %[channels] %Q");
         if (seen.isEmpty()) continue;  // no ImageMagick here
-        EXPECT_EQ(seen.toStdString(), c.expected);
-        if (c.quality) {
-            EXPECT_EQ(Identify(path, "%Q").toInt(), c.quality);
-        }
-        EXPECT_EQ(Identify(path, "%[channels]").toStdString(), "srgb");  // no alpha
+        EXPECT_EQ(seen.toStdString(), expected);
     }
-}
-
-TEST_F(SaveTest, TheSavedPixelsAreTheCaptureAndAnExistingFileIsReplaced) {
+    // Saved again with annotations, the PNG is replaced by exactly the new capture.
     Annotate(ed());
-    const QString path = Path(QStringLiteral("in.a.dotted.folder/result.png"));
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
-    QFile old(path);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old contents") > 0);
-    old.close();
-    // Another program takes the clipboard while the dialog is open: the capture is still what
-    // is saved, and the other program's text is left alone.
-    desktop.duringDialog = [this] { desktop.SetClipboardText(QStringLiteral("theirs")); };
-    desktop.saveFiles.push_back(path);
-    ed().Command5_Click();
-    const QImage saved(path);
+    SaveAs(Path(QStringLiteral("shot.PNG")));
+    const QImage saved(Path(QStringLiteral("shot.PNG")));
     EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), ed().Picture3.Picture());
-    EXPECT_EQ(desktop.clipboardText, QStringLiteral("theirs"));
-    EXPECT_TRUE(desktop.messages.empty());
 }
 
+// No encoder for the name or no folder to write in: the error box says so,
+// the capture stays on the clipboard and an existing file is untouched.
 TEST_F(SaveTest, ASaveThatWritesNoFileSaysSoAndKeepsTheCapture) {
     const QString kept = Path(QStringLiteral("notes.txt"));
-    QFile existing(kept);
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly) && existing.write("keep me") == 7);
-    existing.close();
-    const QString paths[] = {kept, Path(QStringLiteral("missing/folder/x.png")),
-                             Path(QStringLiteral("noextension"))};
-    for (const QString& path : paths) {
+    ASSERT_TRUE(Put(kept, "keep me"));
+    const QRegularExpression box(
+        QStringLiteral("^Error :\r\n\r\nError Code: [1-9][0-9]*\r\nError Description: .+$"));
+    for (const QString& path : {kept, Path(QStringLiteral("missing/folder/x.png")),
+                                Path(QStringLiteral("noextension"))}) {
         SCOPED_TRACE(path.toStdString());
         desktop.messages.clear();
-        desktop.saveFiles.push_back(path);
-        ed().Command5_Click();
+        SaveAs(path);
         ASSERT_EQ(desktop.messages.size(), 1u);
         EXPECT_EQ(desktop.messages[0].first, QStringLiteral("Error "));
-        const QString text = desktop.messages[0].second;
-        EXPECT_TRUE(text.startsWith(QStringLiteral("Error :\r\n\r\nError Code: ")));
-        const QStringList lines = text.split(QStringLiteral("\r\n"));
-        ASSERT_EQ(lines.size(), 4);
-        EXPECT_GT(lines[2].mid(12).toInt(), 0);
-        EXPECT_TRUE(lines[3].startsWith(QStringLiteral("Error Description: ")));
-        EXPECT_GT(lines[3].size(), 19);
+        EXPECT_TRUE(box.match(desktop.messages[0].second).hasMatch());
         EXPECT_EQ(desktop.busyDepth, 0);
         EXPECT_EQ(desktop.clipboardPicture.size(), QSize(120, 80));
     }
     EXPECT_EQ(QFile(kept).size(), 7);
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("missing"))));
-}
-
-TEST_F(SaveTest, SavingWithNothingCapturedReportsTheEmptyClipboard) {
-    desktop.saveFiles.push_back(Path(QStringLiteral("nothing.png")));
-    ed().CutdSave();
-    ASSERT_EQ(desktop.messages.size(), 1u);
-    EXPECT_TRUE(desktop.messages[0].second.startsWith(
-        QStringLiteral("Error :\r\n\r\nError Code: 481\r\nError Description: ")));
-    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("nothing.png"))));
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
-// A small PSD writer for the tests: builds files from channel planes, raw or PackBits
-// compressed, with optional colour mode data, image resources and layer section.
+// A small PSD writer for the tests: files from channel planes, raw or PackBits compressed,
+// with optional colour mode data, image resources and layer section.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 namespace orv::psdtest {
@@ -12,29 +11,22 @@ namespace orv::psdtest {
 using Bytes = std::vector<uint8_t>;
 
 // Colour mode numbers of the format.
-enum Mode : uint16_t {
-    kBitmap = 0,
-    kGray = 1,
-    kIndexed = 2,
-    kRgb = 3,
-    kCmyk = 4,
-    kMultichannel = 7,
-    kDuotone = 8,
-    kLab = 9
-};
+enum Mode : uint16_t { kBitmap, kGray, kIndexed, kRgb, kCmyk, kMultichannel = 7, kDuotone, kLab };
+
+// Offsets of header fields in a written file.
+constexpr std::size_t kHeightAt = 14, kWidthAt = 18, kColourLengthAt = 26;
 
 struct PsdFile {
     uint16_t channels = 3;
-    int32_t width = 1;
-    int32_t height = 1;
-    uint16_t depth = 8;
-    uint16_t mode = kRgb;
-    uint16_t compression = 0;
-    Bytes colourData;  // colour mode data section
-    Bytes resources;   // image resources section
-    Bytes layers;      // layer and mask information section
-    Bytes planes;      // all samples of channel 0, then channel 1, ... as stored when raw
+    int32_t width = 1, height = 1;
+    uint16_t depth = 8, mode = kRgb, compression = 0;
+    Bytes colourData, resources, layers;  // the sections before the image data
+    Bytes planes;  // all samples of channel 0, then channel 1, ... as stored when raw
 };
+
+inline void PutU32At(Bytes& b, std::size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (24 - 8 * i));
+}
 
 inline void PutU16(Bytes& b, uint32_t v) {
     b.push_back(static_cast<uint8_t>(v >> 8));
@@ -42,20 +34,18 @@ inline void PutU16(Bytes& b, uint32_t v) {
 }
 
 inline void PutU32(Bytes& b, uint32_t v) {
-    PutU16(b, v >> 16);
-    PutU16(b, v & 0xFFFF);
+    b.resize(b.size() + 4);
+    PutU32At(b, b.size() - 4, v);
 }
 
 // PackBits encoding of one row: repeats of 2 or more as runs, the rest as literals.
 inline Bytes PackRow(const uint8_t* row, std::size_t n) {
     Bytes out;
-    std::size_t i = 0;
-    while (i < n) {
+    for (std::size_t i = 0; i < n;) {
         std::size_t run = 1;
         while (i + run < n && run < 128 && row[i + run] == row[i]) ++run;
         if (run >= 2) {
-            out.push_back(static_cast<uint8_t>(257 - run));
-            out.push_back(row[i]);
+            out.insert(out.end(), {static_cast<uint8_t>(257 - run), row[i]});
             i += run;
             continue;
         }
@@ -69,16 +59,8 @@ inline Bytes PackRow(const uint8_t* row, std::size_t n) {
     return out;
 }
 
-// Bytes of one stored row of one channel.
-inline std::size_t RowBytes(const PsdFile& f) {
-    return f.depth == 1 ? (static_cast<std::size_t>(f.width) + 7) / 8
-                        : static_cast<std::size_t>(f.width) * (f.depth / 8);
-}
-
 inline Bytes Build(const PsdFile& f) {
-    Bytes b = {'8', 'B', 'P', 'S'};
-    PutU16(b, 1);
-    b.insert(b.end(), 6, 0);
+    Bytes b = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0};
     PutU16(b, f.channels);
     PutU32(b, static_cast<uint32_t>(f.height));
     PutU32(b, static_cast<uint32_t>(f.width));
@@ -93,11 +75,10 @@ inline Bytes Build(const PsdFile& f) {
         b.insert(b.end(), f.planes.begin(), f.planes.end());
         return b;
     }
-    const std::size_t rowBytes = RowBytes(f);
-    const std::size_t rows = f.planes.size() / std::max<std::size_t>(rowBytes, 1);
-    Bytes counts;
-    Bytes data;
-    for (std::size_t r = 0; r < rows; ++r) {
+    const std::size_t rowBytes = std::max<std::size_t>(
+        f.depth == 1 ? (std::size_t(f.width) + 7) / 8 : std::size_t(f.width) * (f.depth / 8), 1);
+    Bytes counts, data;
+    for (std::size_t r = 0; r < f.planes.size() / rowBytes; ++r) {
         const Bytes packed = PackRow(f.planes.data() + r * rowBytes, rowBytes);
         PutU16(counts, static_cast<uint32_t>(packed.size()));
         data.insert(data.end(), packed.begin(), packed.end());
