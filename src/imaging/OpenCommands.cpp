@@ -71,7 +71,9 @@ void Form1::Command66_Click() {
 
 void Form1::Command22_Click() {
     try {
-        Picture2.Cls();
+        // The document is drawn on the cleared surface; the canvas's picture goes too,
+        // so that a file that cannot be read never shows an earlier picture as its own.
+        ShowOnCanvas(*this, QImage());
         if (!vars.psdReader) vars.psdReader = std::make_shared<cpsd>();
         cpsd& reader = *vars.psdReader;
         const bool loaded = reader.LoadPsdFile(open1);

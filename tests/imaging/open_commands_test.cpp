@@ -127,7 +127,11 @@ TEST_F(OpenCommandsTest, TheCanvasShowsOnlyTheLatestOpen) {
     Open(good);
     ASSERT_EQ(CanvasPixel(10, 10), RGB(9, 9, 9));
     // The same header with its pixel data cut off: the size is read, the pixels are not.
-    Open(files.Truncated(QStringLiteral("cut.psd"), good, 40));
+    const QString cut = files.Truncated(QStringLiteral("cut.psd"), good, 40);
+    Open(cut);
+    EXPECT_EQ(CanvasPixel(10, 10), ed().Picture2.BackColor);
+    Open(files.Solid(QStringLiteral("before.png"), 50, 50, QColor(0, 200, 0), "png"));
+    Open(cut);  // nor the picture opened before
     EXPECT_EQ(CanvasPixel(10, 10), ed().Picture2.BackColor);
     Open(good);
     Open(files.Solid(QStringLiteral("after.png"), 50, 50, QColor(200, 0, 0), "png"));
