@@ -24,8 +24,8 @@ struct BitmapInfoHeader {
     uint32_t biSizeImage = 0;    // height * scan line
 };
 
-// Reader of PSD files into a drawable picture. One object serves many loads; header fields,
-// conversion kind and palette keep their last values between loads.
+// Reader of PSD files into a drawable picture. One object serves many loads; header fields
+// and conversion kind keep their last values between loads.
 class cpsd {
   public:
     cpsd() = default;

@@ -197,6 +197,8 @@ void Decoder::BuildPalette() {
     const std::size_t n = std::min<std::size_t>(header_.colourModeDataLength / 3, 256);
     for (std::size_t i = 0; i < n; ++i)
         palette_[i] = {rawPalette_[i], rawPalette_[n + i], rawPalette_[2 * n + i]};
+    // Values past a short table are black, never colours an earlier file left behind.
+    for (std::size_t i = n; i < palette_.size(); ++i) palette_[i] = {0, 0, 0};
 }
 
 bool Decoder::Parse(ByteSource& file) {

@@ -73,8 +73,8 @@ inline constexpr std::size_t kRawPaletteSize = 768;
 // PackBits output may fill at most this many planes; more fails the load.
 inline constexpr uint64_t kPackedPlaneRoom = 5;
 
-// Reader of PSD composite images. One object serves many loads: the header fields, the
-// conversion kind and the palette keep their last values between loads.
+// Reader of PSD composite images. One object serves many loads: the header fields and the
+// conversion kind keep their last values; the palette is rebuilt for each indexed file.
 class Decoder {
   public:
     // Reads the header and sections of `file` and makes the channel planes ready for

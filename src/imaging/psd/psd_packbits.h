@@ -13,12 +13,6 @@ struct UnpackResult {
     uint64_t total = 0;  // bytes the whole stream unpacks to (when ok)
 };
 
-// Unpacks `in` as one PackBits stream: a header byte h below 128 copies the next h + 1
-// bytes, above 128 repeats the next byte 257 - h times, and 128 produces nothing. The first
-// out.size() bytes of output go to `out`; the rest is only counted. Fails as soon as the
-// output would pass `limit` bytes.
-UnpackResult UnpackBits(std::span<const uint8_t> in, std::span<uint8_t> out, uint64_t limit);
-
 // Where a stretch of output starts inside a PackBits stream: the offset of the run header
 // that produces it, and how many bytes of that run come before it.
 struct RunPosition {
@@ -26,8 +20,11 @@ struct RunPosition {
     uint64_t skip = 0;
 };
 
-// Like UnpackBits without output, and also records where each of the first `rows` rows of
-// `rowBytes` bytes starts (runs may cross row boundaries). `starts` gets one entry per row
+// Walks `in` as one PackBits stream without unpacking it: a header byte h below 128 copies
+// the next h + 1 bytes, above 128 repeats the next byte 257 - h times, and 128 produces
+// nothing. Fails as soon as the output would pass `limit` bytes or a run reaches past the
+// input. Records where each of the first `rows` rows of `rowBytes` bytes starts (runs may
+// cross row boundaries). `starts` gets one entry per row
 // the stream reaches.
 UnpackResult IndexBits(std::span<const uint8_t> in, uint64_t limit, uint64_t rowBytes,
                        uint64_t rows, std::vector<RunPosition>& starts);

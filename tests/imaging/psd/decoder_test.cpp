@@ -142,6 +142,19 @@ TEST(PsdDecoder, EachModeConvertsItsPlanes) {
     EXPECT_EQ(LabToRgb(255, 0, 255)[2], 0);
 }
 
+// Values past a short colour table are black, whatever table an earlier file had.
+TEST(PsdDecoder, ShortColourTableLeavesLaterValuesBlack) {
+    Decoder d;
+    PsdFile full = Planes8(kIndexed, 1, 1, {{3}});
+    full.colourData = Bytes(768, 200);
+    ASSERT_EQ(PixelAt(Decoded(d, Build(full)), 0), (Rgb{200, 200, 200}));
+    PsdFile small = Planes8(kIndexed, 2, 1, {{1, 3}});
+    small.colourData = {1, 2, 3, 4, 5, 6};  // reds, greens, blues of two entries
+    const Bytes px = Decoded(d, Build(small));
+    EXPECT_EQ(PixelAt(px, 0), (Rgb{2, 4, 6}));
+    EXPECT_EQ(PixelAt(px, 1), (Rgb{0, 0, 0}));
+}
+
 // Multichannel and unknown modes, ZIP, 32-bit samples, a colour table over 256 entries or
 // none, 1-bit grayscale, lying channel counts: refused, never converted with the kind of the
 // file before.
