@@ -31,6 +31,12 @@ class SaveDesktop : public FakeDesktop {
     QString watched;
     std::vector<std::pair<bool, bool>> busyChanges;  ///< (busy, file exists at that moment)
 
+    QString copiedMeanwhile;  ///< text the user copies while the save dialog is open
+
+    QString SaveFileDialog(const SaveDialogRequest& r) override {
+        if (!copiedMeanwhile.isEmpty()) SetClipboardText(copiedMeanwhile);
+        return FakeDesktop::SaveFileDialog(r);
+    }
     void SetBusyCursor(bool busy) override {
         FakeDesktop::SetBusyCursor(busy);
         busyChanges.emplace_back(busy, QFileInfo::exists(watched));
@@ -246,6 +252,13 @@ TEST_F(SaveTest, EachExtensionGetsItsEncoderAndSettingsAndReplacesAFile) {
     SaveAs(Path(QStringLiteral("shot.PNG")));
     const QImage saved(Path(QStringLiteral("shot.PNG")));
     EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), ed().Picture3.Picture());
+    // Text the user copied while the dialog was open is not the capture: it stays, and the
+    // file still holds the capture.
+    desktop.copiedMeanwhile = QStringLiteral("copied meanwhile");
+    SaveAs(Path(QStringLiteral("again.png")));
+    EXPECT_EQ(desktop.clipboardText, desktop.copiedMeanwhile);
+    EXPECT_EQ(QImage(Path(QStringLiteral("again.png"))).convertToFormat(QImage::Format_RGB32),
+              ed().Picture3.Picture());
 }
 
 // No encoder for the name or no folder to write in: the error box says so,
