@@ -10,14 +10,9 @@ RUNS="${RUNS:-7}"
 
 work=$(mktemp -d)
 export HOME="$work" XDG_RUNTIME_DIR="$work/run"; mkdir -p "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
-# Xvfb picks a free display and writes its number to the file.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; pkill -P $$ 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$work/display")"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-trayer --edge top --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
+trap 'kill ${XVFB_PID:-} 2>/dev/null; pkill -P $$ 2>/dev/null; rm -rf "$work"' EXIT
+source "@PROJECT_SOURCE_DIR@/scripts/xvfb-session.sh"
+start_display "$work" || exit 1
 sleep 1
 
 # icon_shown CLASS: an embedded, viewable tray icon window of that class exists.

@@ -198,7 +198,7 @@ void Decoder::BuildPalette() {
     for (std::size_t i = 0; i < n; ++i)
         palette_[i] = {rawPalette_[i], rawPalette_[n + i], rawPalette_[2 * n + i]};
     // Values past a short table are black, never colours an earlier file left behind.
-    for (std::size_t i = n; i < palette_.size(); ++i) palette_[i] = {0, 0, 0};
+    std::fill(palette_.begin() + n, palette_.end(), std::array<uint8_t, 3>{0, 0, 0});
 }
 
 bool Decoder::Parse(ByteSource& file) {

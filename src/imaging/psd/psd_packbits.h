@@ -24,8 +24,7 @@ struct RunPosition {
 // the next h + 1 bytes, above 128 repeats the next byte 257 - h times, and 128 produces
 // nothing. Fails as soon as the output would pass `limit` bytes or a run reaches past the
 // input. Records where each of the first `rows` rows of `rowBytes` bytes starts (runs may
-// cross row boundaries). `starts` gets one entry per row
-// the stream reaches.
+// cross row boundaries): `starts` gets one entry per row the stream reaches.
 UnpackResult IndexBits(std::span<const uint8_t> in, uint64_t limit, uint64_t rowBytes,
                        uint64_t rows, std::vector<RunPosition>& starts);
 

@@ -1,0 +1,19 @@
+# Sourced by scripts that need a display of their own: the end-to-end tests and
+# the start-up benchmark.
+#
+# start_display WORKDIR [TRAYER ARGS...]: starts Xvfb (1280x800) on a display it
+# picks itself, so that sessions started at the same moment never share one,
+# exports DISPLAY and XVFB_PID, and starts a tray host (trayer) at the top right.
+# Returns 1, with Xvfb's log on standard output, when Xvfb does not come up.
+start_display() {
+    local work="$1"; shift
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" \
+        >"$work/xvfb.log" 2>&1 &
+    export XVFB_PID=$!
+    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+    [ -s "$work/display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; return 1; }
+    export DISPLAY=":$(head -n 1 "$work/display")"
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    trayer --edge top --align right --widthtype pixel --width 120 --height 24 "$@" \
+        >"$work/trayer.log" 2>&1 &
+}
