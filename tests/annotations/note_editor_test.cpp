@@ -59,8 +59,8 @@ class NoteEditor : public CanvasTest {
     std::unique_ptr<FormWindow> window;
 };
 
-TEST_F(NoteEditor, EditorFollowsTheBoxInPlaceColourFontAndText) {
-    const int n = PlaceNote();
+TEST_F(NoteEditor, EditorFollowsTheBoxInPlaceColourFontAndTextAndHidesUnderTheTopBar) {
+    const int n = PlaceNote(3000, 300);
     QPlainTextEdit* e = EditorOf(n);
     ASSERT_NE(e, nullptr);
     EXPECT_TRUE(e->isVisibleTo(window.get()));
@@ -83,6 +83,19 @@ TEST_F(NoteEditor, EditorFollowsTheBoxInPlaceColourFontAndText) {
     EXPECT_EQ(e->toPlainText(), QStringLiteral("one\ntwo"));
     EXPECT_EQ(ed().bz(n).Text(), QStringLiteral("one\r\ntwo"));
     EXPECT_EQ(changes, 1);
+
+    // The parts of the box that the top bar covers are masked off.
+    EXPECT_TRUE(e->mask().isEmpty());
+    ed().Picture2.Top = 0;  // the canvas slides under the top bar
+    window->Sync();
+    const QRect place = PlaceOf(n);
+    ASSERT_TRUE(place.intersects(ControlPlace(ed().Picture6)));
+    ASSERT_LT(ControlPlace(ed().Picture6).bottom(), place.bottom());
+    EXPECT_FALSE(e->mask().contains(QPoint(2, 0)));
+    EXPECT_TRUE(e->mask().contains(QPoint(2, place.height() - 1)));
+    ed().Picture2.Top = 5000;  // clear of the bar again
+    window->Sync();
+    EXPECT_TRUE(e->mask().isEmpty());
 
     // Hidden box, hidden editor; a deleted box loses its editor.
     ed().bz(n).Visible = false;
@@ -113,6 +126,7 @@ TEST_F(NoteEditor, TypingFlowsIntoTheModelAndResizesTheBoxAtOnce) {
 
 TEST_F(NoteEditor, PointerOverTheEditorReachesTheNoteHandlers) {
     const int n = PlaceNote();
+    const int other = PlaceNote(3000, 6000);
     QPlainTextEdit* e = EditorOf(n);
     ASSERT_NE(e, nullptr);
     QWidget* surface = e->viewport();
@@ -123,78 +137,52 @@ TEST_F(NoteEditor, PointerOverTheEditorReachesTheNoteHandlers) {
     Pointer(surface, QEvent::MouseButtonPress, QPoint(4, 6), Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(ed().bzindex, n);
     EXPECT_EQ(QPointF(ed().vars.grabX, ed().vars.grabY), QPointF(60, 90));
-    EXPECT_EQ(ed().zba(n).BorderColor, RGB(0, 0, 255));
     const float left = ed().bz(n).Left;
     Pointer(surface, QEvent::MouseMove, QPoint(14, 6), Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(ed().bz(n).Left, left + 150);
     EXPECT_EQ(e->geometry(), PlaceOf(n));
+    EXPECT_EQ(ed().zba(n).BorderColor, RGB(0, 0, 255));
     Pointer(surface, QEvent::MouseButtonRelease, QPoint(4, 6), Qt::LeftButton, Qt::NoButton);
     EXPECT_EQ(ed().zba(n).BorderColor, kAnnotationRed);
 
     // The right press opens the note menu only, and asks focus for the box.
-    desktop.menuChoices.push_back(QStringLiteral("editys"));
-    desktop.colourChoices.push_back(RGB(1, 2, 3));
     Pointer(surface, QEvent::MouseButtonPress, QPoint(4, 6), Qt::RightButton, Qt::RightButton);
     EXPECT_EQ(desktop.menusOpened, std::vector<QString>{QStringLiteral("cddd")});
-    EXPECT_EQ(e->palette().color(QPalette::Base), QColor(1, 2, 3));
     EXPECT_EQ(window->focusWidget(), e);
     EXPECT_EQ(ed().FocusRequest, nullptr);
-
-    desktop.menuChoices.push_back(QStringLiteral("Delete"));  // frees the editor safely
-    Pointer(surface, QEvent::MouseButtonPress, QPoint(4, 6), Qt::RightButton, Qt::RightButton);
-    EXPECT_FALSE(ed().bz.Exists(n));
-    EXPECT_FALSE(e->isVisibleTo(window.get()));
-}
-
-TEST_F(NoteEditor, AMenuThatTookTheReleaseEndsThePress) {
-    const int first = PlaceNote();
-    const int second = PlaceNote(3000, 6000);
-    QWidget* one = EditorOf(first)->viewport();
-    QWidget* two = EditorOf(second)->viewport();
-    Pointer(one, QEvent::MouseButtonPress, QPoint(4, 6), Qt::RightButton, Qt::RightButton);
+    // The menu took the release: moves with no button held go to what lies under the pointer.
     Pointer(window.get(), QEvent::MouseMove, QPoint(5, 900), Qt::NoButton, Qt::NoButton);
     EXPECT_EQ(ed().Capture, nullptr);
-    // Moves with no button held go to what lies under the pointer again.
-    Pointer(two, QEvent::MouseMove, QPoint(4, 6), Qt::NoButton, Qt::NoButton);
-    EXPECT_EQ(ed().Capture, &ed().bz(second));
+    QPlainTextEdit* two = EditorOf(other);
+    Pointer(two->viewport(), QEvent::MouseMove, QPoint(4, 6), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(ed().Capture, &ed().bz(other));
+
+    desktop.menuChoices.push_back(QStringLiteral("Delete"));  // frees the editor safely
+    Pointer(two->viewport(), QEvent::MouseButtonPress, QPoint(4, 6), Qt::RightButton,
+            Qt::RightButton);
+    EXPECT_FALSE(ed().bz.Exists(other));
+    EXPECT_FALSE(two->isVisibleTo(window.get()));
 }
 
-TEST_F(NoteEditor, PartsUnderTheTopBarAreMaskedOff) {
-    const int n = PlaceNote(3000, 300);
-    QPlainTextEdit* e = EditorOf(n);
-    ASSERT_NE(e, nullptr);
-    ed().Picture2.Top = 0;  // the canvas slides under the top bar
-    window->Sync();
-    const QRect place = PlaceOf(n);
-    ASSERT_TRUE(place.intersects(ControlPlace(ed().Picture6)));
-    ASSERT_LT(ControlPlace(ed().Picture6).bottom(), place.bottom());
-    EXPECT_FALSE(e->mask().contains(QPoint(2, 0)));
-    EXPECT_TRUE(e->mask().contains(QPoint(2, place.height() - 1)));
-    ed().Picture2.Top = 5000;  // clear of the bar again
-    window->Sync();
-    EXPECT_TRUE(e->mask().isEmpty());
-}
-
+// Escape closes the label's edit box without applying its text; Return and Enter apply it.
 TEST_F(NoteEditor, LabelEditBoxOffersEveryKeyToTheModelFirst) {
     Draw(&Form1::Command3_Click, 1000, 2000, 2500, 2050);  // "101px"
-    const auto edit = [&] {
+    const struct {
+        int key;
+        const char *typed, *caption;
+    } cases[] = {
+        {Qt::Key_Escape, "x", "101px"}, {Qt::Key_Return, "r", "r"}, {Qt::Key_Enter, "e", "e"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
         ed().aapxindex = 1;
         ed().Command25_Click();
         window->Sync();
-        return window->findChild<QLineEdit*>(QStringLiteral("shuzhi"));
-    };
-    QLineEdit* e = edit();
-    ASSERT_NE(e, nullptr);
-    Type(e, Qt::Key_Escape);  // closes without applying
-    EXPECT_FALSE(ed().shuzhi.Visible);
-    EXPECT_EQ(ed().aapx(1).Caption(), QStringLiteral("101px"));
-    const int enters[] = {Qt::Key_Return, Qt::Key_Enter};  // both apply
-    for (int k = 0; k < 2; ++k) {
-        e = edit();
+        auto* e = window->findChild<QLineEdit*>(QStringLiteral("shuzhi"));
+        ASSERT_NE(e, nullptr);
         e->selectAll();
-        Type(e, Qt::Key_A + k, QString(QChar('a' + k)));
-        Type(e, enters[k]);
-        EXPECT_EQ(ed().aapx(1).Caption(), QString(QChar('a' + k))) << k;
+        Type(e, 0, QString::fromLatin1(c.typed));
+        Type(e, c.key);
+        EXPECT_EQ(ed().aapx(1).Caption(), QString::fromLatin1(c.caption));
         window->Sync();
         EXPECT_FALSE(e->isVisibleTo(window.get()));
     }

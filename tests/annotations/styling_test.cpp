@@ -22,7 +22,6 @@ class Styling : public CanvasTest {
     /// A horizontal distance marker on row y (twips).
     int Distance(float y) { return Draw(&Form1::Command3_Click, 1000, y, 3000, y + 50); }
     int Marker(float x, float y) { return Draw(&Form1::Command4_Click, x, y, x + 600, y + 300); }
-    int Note(float x, float y) { return Draw(&Form1::Command6_Click, x, y, x + 600, y + 300); }
     void DistanceMenu(int n, const char* item) { Choose(&Form1::aapx_MouseDown, n, item); }
     void ColourMenu(int n, const char* item) { Choose(&Form1::co_MouseDown, n, item); }
 };
@@ -32,7 +31,7 @@ TEST_F(Styling, PaletteColoursOnlyAnnotationsMadeAfterwards) {
     ed().colormenu_Click(1);
     EXPECT_EQ(QPointF(ed().colorshape.Left, ed().colorshape.Top), QPointF(600 - 60, 60));
     const int after = Distance(3000);
-    const int note = Note(4000, 4000);
+    const int note = Draw(&Form1::Command6_Click, 4000, 4000, 4600, 4300);
     const int marker = Marker(1500, 4500);
     for (Line* l : {&ed().Line1(after), &ed().aaaa(after), &ed().bbbb(after), &ed().zba(note),
                     &ed().zbb(note), &ed().zba(marker), &ed().zbb(marker)})
@@ -45,36 +44,31 @@ TEST_F(Styling, PaletteColoursOnlyAnnotationsMadeAfterwards) {
     EXPECT_EQ(ed().aapx(before).ForeColor, kAnnotationRed);
     EXPECT_EQ(ed().Shape1(marker).BackColor, RGB(0, 128, 255));  // the sampled colour
 
-    // The tool strip's palette sets the same templates but leaves the editor's frame.
-    app->Strip().colormenu_Click(4);
-    EXPECT_EQ(ed().colorshape.Left, 600 - 60);
-    EXPECT_EQ(ed().Line1.Template().BorderColor, RGB(255, 128, 0));
-    EXPECT_EQ(ed().co.Template().ForeColor, RGB(255, 128, 0));
+    app->Strip().colormenu_Click(4);  // the tool strip's palette sets the same templates
+    EXPECT_EQ(ed().zba.Template().BorderColor, RGB(255, 128, 0));
     for (int out : {6, -1}) ed().colormenu_Click(out);  // no such swatch: nothing happens
     EXPECT_EQ(ed().colorshape.Left, 600 - 60);
-    EXPECT_EQ(ed().zba.Template().BorderColor, RGB(255, 128, 0));
+    EXPECT_EQ(ed().aapx.Template().ForeColor, RGB(255, 128, 0));
 }
 
 // Every colour command of the three menus: the dialog opens with the colour chosen last (black
-// at first); the choice lands on exactly its properties of the clicked annotation, also after
-// the right button's release, and nowhere else; a cancelled dialog changes nothing.
+// at first); a cancelled dialog changes nothing, also on a transparent label; the choice lands
+// on exactly its properties of the clicked annotation, also after the right button's release,
+// and nowhere else. A background colour makes a transparent label opaque again.
 TEST_F(Styling, ColourCommandsRecolourOnlyTheirTargetAndCancelChangesNothing) {
     Form1& f = ed();
     using Colours = std::map<std::string, Colour>;
-    // Every colour of annotation i of a kind: 0 distance, 1 colour marker, 2 note.
+    // Every colour of annotation i of a kind (0 distance, 1 colour marker, 2 note), and whether
+    // its label is opaque.
     const auto coloursOf = [&](int kind, int i) -> Colours {
         if (kind == 0)
-            return {{"line", f.Line1(i).BorderColor},
-                    {"tick1", f.aaaa(i).BorderColor},
-                    {"tick2", f.bbbb(i).BorderColor},
-                    {"text", f.aapx(i).ForeColor},
-                    {"back", f.aapx(i).BackColor}};
+            return {{"line", f.Line1(i).BorderColor}, {"tick1", f.aaaa(i).BorderColor},
+                    {"tick2", f.bbbb(i).BorderColor}, {"text", f.aapx(i).ForeColor},
+                    {"back", f.aapx(i).BackColor},    {"opaque", f.aapx(i).BackStyle}};
         if (kind == 1)
-            return {{"leg1", f.zba(i).BorderColor},
-                    {"leg2", f.zbb(i).BorderColor},
-                    {"text", f.co(i).ForeColor},
-                    {"back", f.co(i).BackColor},
-                    {"swatch", f.Shape1(i).BackColor}};
+            return {{"leg1", f.zba(i).BorderColor}, {"leg2", f.zbb(i).BorderColor},
+                    {"text", f.co(i).ForeColor},    {"back", f.co(i).BackColor},
+                    {"opaque", f.co(i).BackStyle},  {"swatch", f.Shape1(i).BackColor}};
         return {{"leg1", f.zba(i).BorderColor},
                 {"leg2", f.zbb(i).BorderColor},
                 {"text", f.bz(i).ForeColor},
@@ -88,15 +82,15 @@ TEST_F(Styling, ColourCommandsRecolourOnlyTheirTargetAndCancelChangesNothing) {
                  {&Form1::Command6_Click, &Form1::bz_MouseDown, &Form1::bz_MouseUp}};
     const struct {
         int kind;
-        const char* item;
+        const char *item, *transparent;  // the command, and one chosen before it
         std::vector<std::string> changed;
-    } rows[] = {{0, "delyanse", {"line", "tick1", "tick2", "text"}},
-                {0, "btmbjs", {"back"}},
-                {1, "delys", {"leg1", "leg2", "text"}},
-                {1, "tjbjs", {"back"}},
-                {2, "editys", {"back"}},
-                {2, "editfore", {"text"}},
-                {2, "backno", {"back"}}};
+    } rows[] = {{0, "delyanse", nullptr, {"line", "tick1", "tick2", "text"}},
+                {0, "btmbjs", "tmbjs", {"back"}},
+                {1, "delys", nullptr, {"leg1", "leg2", "text"}},
+                {1, "tjbjs", "coltran", {"back"}},
+                {2, "editys", nullptr, {"back"}},
+                {2, "editfore", nullptr, {"text"}},
+                {2, "backno", nullptr, {"back"}}};
     Colour last = RGB(0, 0, 0), chosen = RGB(10, 20, 30);
     for (const auto& r : rows) {
         SCOPED_TRACE(r.item);
@@ -104,46 +98,25 @@ TEST_F(Styling, ColourCommandsRecolourOnlyTheirTargetAndCancelChangesNothing) {
         const int other = Draw(k.tool, 1000, 1500, 1600, 1800);
         const int n = Draw(k.tool, 1000, 3000, 1600, 3300);
         const Colours otherBefore = coloursOf(r.kind, other);
+        if (r.transparent) {
+            Choose(k.down, n, r.transparent);
+            EXPECT_EQ(coloursOf(r.kind, n)["opaque"], 0u);
+        }
         Colours expected = coloursOf(r.kind, n);
+        Choose(k.down, n, r.item);  // cancelled
+        EXPECT_EQ(coloursOf(r.kind, n), expected);
         for (const std::string& name : r.changed) expected[name] = chosen;
+        if (r.transparent) expected["opaque"] = 1;
         desktop.colourChoices.push_back(chosen);
         Choose(k.down, n, r.item);
         EXPECT_EQ(desktop.colourDialogStarts.back(), last);
         (f.*k.up)(n, Right(5, 5));
         EXPECT_EQ(coloursOf(r.kind, n), expected);
         EXPECT_EQ(coloursOf(r.kind, other), otherBefore);
-        Choose(k.down, n, r.item);  // cancelled
-        EXPECT_EQ(desktop.colourDialogStarts.back(), chosen);
-        EXPECT_EQ(coloursOf(r.kind, n), expected);
         last = chosen;
         chosen += 0x10000;
     }
-}
-
-TEST_F(Styling, LabelBackgroundIsTransparentOrTheNewlyChosenColour) {
-    const int d = Distance(1500), m = Marker(1500, 3000);
-    const struct {
-        Label* label;
-        Handler down;
-        const char *transparent, *colour;
-    } cases[] = {{&ed().aapx(d), &Form1::aapx_MouseDown, "tmbjs", "btmbjs"},
-                 {&ed().co(m), &Form1::co_MouseDown, "coltran", "tjbjs"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.colour);
-        Label& label = *c.label;
-        const int n = label.Index;
-        ASSERT_EQ(label.BackStyle, 1);
-        Choose(c.down, n, c.transparent);
-        EXPECT_EQ(label.BackStyle, 0);
-        desktop.colourChoices.push_back(RGB(10, 20, 30));
-        Choose(c.down, n, c.colour);
-        EXPECT_EQ(label.BackStyle, 1);
-        EXPECT_EQ(label.BackColor, RGB(10, 20, 30));
-        // A cancelled choice keeps the label as it is, also when transparent.
-        Choose(c.down, n, c.transparent);
-        Choose(c.down, n, c.colour);
-        EXPECT_EQ(label.BackStyle, 0);
-    }
+    EXPECT_EQ(desktop.colourDialogStarts.size(), 14u);
 }
 
 TEST_F(Styling, CopyPutsTheFormTheCodeLabelShowsOnTheClipboard) {
@@ -167,7 +140,8 @@ TEST_F(Styling, CopyPutsTheFormTheCodeLabelShowsOnTheClipboard) {
 
 TEST_F(Styling, DeletingAMarkerRemovesAllItsElementsAndNothingElse) {
     const int a = Distance(1500), b = Distance(3000);
-    const int marker = Marker(1500, 1500), note = Note(3000, 3000);
+    const int marker = Marker(1500, 1500);
+    const int note = Draw(&Form1::Command6_Click, 3000, 3000, 3600, 3300);
     DistanceMenu(a, "Deleteline");
     ColourMenu(marker, "delcolo");
     EXPECT_FALSE(ed().Line1.Exists(a) || ed().aapx.Exists(a) || ed().aaaa.Exists(a) ||
@@ -194,20 +168,21 @@ TEST_F(Styling, DeletingAMarkerRemovesAllItsElementsAndNothingElse) {
     EXPECT_TRUE(desktop.colourDialogStarts.empty());
     EXPECT_TRUE(ed().zba.Exists(note) && ed().zbb.Exists(note) && ed().bz.Exists(note));
     EXPECT_TRUE(ed().aapx.Exists(0) && ed().co.Exists(0) && ed().Shape1.Exists(0));
-    EXPECT_EQ(ed().aapx.Template().BackStyle, 1);
-    EXPECT_EQ(ed().co.Template().BackStyle, 1);
+    EXPECT_EQ(ed().aapx.Template().BackStyle + ed().co.Template().BackStyle, 2);
 }
 
-TEST_F(Styling, CustomTextBoxCoversTheLabelAndTheTickAppliesItsText) {
-    const int n = Distance(1500), other = Distance(3000);
-    const Label& label = ed().aapx(n);
-    const QString otherText = ed().aapx(other).Caption();
+// The edit box lies over the label; the tick applies its text to the label pressed last (an
+// empty box gives an empty caption) and drops it when that label was deleted meanwhile.
+TEST_F(Styling, CustomTextBoxCoversTheLabelAndTheTickAppliesItToTheLabelPressedLast) {
+    const int a = Distance(1500), b = Distance(3000);
+    const Label& label = ed().aapx(a);
+    const QString measured = label.Caption();
     const float width = label.Width;
-    DistanceMenu(n, "shizhi");
+    DistanceMenu(a, "shizhi");
     TextBox& box = ed().shuzhi;
     const PictureBox& canvas = ed().Picture2;
     EXPECT_TRUE(box.Visible && ed().szz.Visible);
-    EXPECT_EQ(box.Text(), label.Caption());
+    EXPECT_EQ(box.Text(), measured);
     EXPECT_EQ(QRectF(box.Left, box.Top, box.Width, box.Height),
               QRectF(label.Left + canvas.Left, label.Top + canvas.Top, label.Width, label.Height));
     EXPECT_EQ(QPointF(ed().szz.Left, ed().szz.Top), QPointF(box.Left + label.Width, box.Top));
@@ -218,41 +193,35 @@ TEST_F(Styling, CustomTextBoxCoversTheLabelAndTheTickAppliesItsText) {
     EXPECT_GT(label.Width, width);
     EXPECT_FALSE(box.Visible || ed().szz.Visible);
     EXPECT_TRUE(box.Text().isEmpty());
-    EXPECT_EQ(ed().aapx(other).Caption(), otherText);
-    DistanceMenu(other, "shizhi");
-    box.SetText(QString());
-    ed().szz_Click();
-    EXPECT_EQ(ed().aapx(other).Caption(), QString());  // an empty box gives an empty caption
-}
+    EXPECT_EQ(ed().aapx(b).Caption(), measured);
 
-TEST_F(Styling, CustomTextLandsOnTheLabelPressedLastOrIsDroppedWithIt) {
-    const int a = Distance(1500), b = Distance(3000);
-    const QString aText = ed().aapx(a).Caption();
     DistanceMenu(a, "shizhi");
-    ed().shuzhi.SetText(QStringLiteral("gap"));
-    const QPointF place(ed().shuzhi.Left, ed().shuzhi.Top);
+    box.SetText(QStringLiteral("gap"));
+    const QPointF place(box.Left, box.Top);
     ed().aapx_MouseDown(b, Left(0, 0));
     ed().aapx_MouseMove(b, Left(300, 300));
     ed().aapx_MouseUp(b, Left(300, 300));
-    EXPECT_EQ(QPointF(ed().shuzhi.Left, ed().shuzhi.Top), place);  // the box stays
+    EXPECT_EQ(QPointF(box.Left, box.Top), place);  // the box stays
     ed().szz_Click();
     EXPECT_EQ(ed().aapx(b).Caption(), QStringLiteral("gap"));
-    EXPECT_EQ(ed().aapx(a).Caption(), aText);
+    EXPECT_EQ(label.Caption(), QStringLiteral("2.5 cm, measured twice"));
     // The measuring tick of a new marker writes only its own label.
     const int c = Distance(4500);
     EXPECT_EQ(ed().aapx(b).Caption(), QStringLiteral("gap"));
-    EXPECT_EQ(ed().aapx(c).Caption(), aText);
+    DistanceMenu(c, "shizhi");
+    box.SetText(QString());
+    ed().szz_Click();
+    EXPECT_EQ(ed().aapx(c).Caption(), QString());
 
-    // A label deleted before the tick takes the edit with it.
     DistanceMenu(a, "shizhi");
-    ed().shuzhi.SetText(QStringLiteral("lost"));
+    box.SetText(QStringLiteral("lost"));
     DistanceMenu(a, "Deleteline");
     EXPECT_NO_THROW(ed().szz_Click());
-    EXPECT_FALSE(ed().shuzhi.Visible);
+    EXPECT_FALSE(box.Visible);
     EXPECT_EQ(ed().aapx.Template().Caption(), QStringLiteral("aapx"));
     EXPECT_EQ(ed().aapx(b).Caption(), QStringLiteral("gap"));
     ed().Command25_Click();  // opening on a marker that is gone shows nothing
-    EXPECT_FALSE(ed().shuzhi.Visible);
+    EXPECT_FALSE(box.Visible);
 }
 
 }  // namespace

@@ -29,16 +29,13 @@ class CanvasTest : public AppTest {
             ed().Timer1_Timer();
         }
     }
-    void Drag(float x0, float y0, float x1, float y1) {
-        Press(x0, y0);
-        DragTo(x1, y1);
-        Release(x1, y1);
-    }
     /// Draws with a tool command and returns the index of what it made.
     int Draw(void (Form1::*tool)(), float x0, float y0, float x1, float y1) {
         (ed().*tool)();
         const int n = tool == &Form1::Command3_Click ? ed().qqqq : ed().wwww;
-        Drag(x0, y0, x1, y1);
+        Press(x0, y0);
+        DragTo(x1, y1);
+        Release(x1, y1);
         return n;
     }
     /// Right-presses element i through its MouseDown handler and picks item from the menu.

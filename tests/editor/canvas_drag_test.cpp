@@ -37,30 +37,6 @@ TEST_F(CanvasDrag, MoveToolPansWithTheLeftButtonAloneUnlessTheCanvasHoldsACaptur
     EXPECT_EQ(ed().Picture2.Left, left + 450);
 }
 
-TEST_F(CanvasDrag, DistanceMarkerSnapsAndGrowsTicksAndLabel) {
-    ed().Command3_Click();
-    Press(1000, 2000);
-    DragTo(4000, 2300);
-    const Form1& f = ed();
-    EXPECT_EQ(f.Label1, 1);
-    EXPECT_EQ(Seg(f.Line1(1)), QLineF(1000, 2000, 4000, 2000));
-    EXPECT_EQ(Seg(f.aaaa(1)), QLineF(1000, 1920, 1000, 2080));
-    EXPECT_EQ(Seg(f.bbbb(1)), QLineF(4000, 1920, 4000, 2080));
-    EXPECT_EQ(QPointF(f.aapx(1).Left, f.aapx(1).Top), QPointF(2500, 2000));
-    EXPECT_TRUE(f.aaaa(1).Visible && f.bbbb(1).Visible && f.aapx(1).Visible);
-    EXPECT_EQ(f.aapx(1).Caption(), QStringLiteral("201px"));
-    EXPECT_GT(f.aapx(1).StackKey(), f.bbbb(1).StackKey());
-
-    // Turning steep re-snaps to the vertical through the press point.
-    DragTo(1300, 5000);
-    EXPECT_EQ(f.Label1, 2);
-    EXPECT_EQ(Seg(f.Line1(1)), QLineF(1000, 2000, 1000, 5000));
-    EXPECT_EQ(Seg(f.aaaa(1)), QLineF(920, 2000, 1080, 2000));
-    EXPECT_EQ(Seg(f.bbbb(1)), QLineF(920, 5000, 1080, 5000));
-    EXPECT_EQ(QPointF(f.aapx(1).Left, f.aapx(1).Top), QPointF(1000, 3500));
-    EXPECT_EQ(f.aapx(1).Caption(), f.px.Caption());
-}
-
 TEST_F(CanvasDrag, EveryWriteRunsEvenWhenAnElementIsMissing) {
     ed().Command3_Click();
     Press(1000, 2000);

@@ -10,34 +10,49 @@ namespace {
 
 using CanvasPress = CanvasTest;
 
-TEST_F(CanvasPress, DistancePressStartsASegmentWhoseReleasePlacesTheLabelByOrientation) {
+// Press, drag and release of a distance marker: the segment snaps to the axis its direction code
+// says, grows 80-twip end ticks and its length label, which the release places by orientation.
+TEST_F(CanvasPress, DistanceMarkerSnapsWhileDraggedAndItsReleasePlacesTheLabel) {
+    const Form1& f = ed();
     ed().Command3_Click();
     Press(1000, 2000);
-    EXPECT_TRUE(ed().Timer1.Enabled() && ed().Line1(1).Visible);
-    EXPECT_EQ(Seg(ed().Line1(1)), QLineF(1000, 2000, 1000, 2000));
-    EXPECT_FALSE(ed().aaaa(1).Visible || ed().bbbb(1).Visible || ed().aapx(1).Visible);
+    EXPECT_TRUE(f.Timer1.Enabled() && f.Line1(1).Visible);
+    EXPECT_EQ(Seg(f.Line1(1)), QLineF(1000, 2000, 1000, 2000));
+    EXPECT_FALSE(f.aaaa(1).Visible || f.bbbb(1).Visible || f.aapx(1).Visible);
     // Exactly horizontal in a fresh editor: no direction code yet, so nothing grows or moves.
     DragTo(4000, 2000);
     Release(4000, 2000);
-    EXPECT_FALSE(ed().Timer1.Enabled());
-    EXPECT_EQ(ed().Label1, 0);
-    EXPECT_EQ(ed().Line1(1).X2, 1000);
-    EXPECT_EQ(QPointF(ed().aapx(1).Left, ed().aapx(1).Top),
-              QPointF(ed().aapx.Template().Left, ed().aapx.Template().Top));
-
-    Drag(1000, 2000, 4000, 2150);
-    ASSERT_EQ(ed().Label1, 1);
-    EXPECT_EQ(Seg(ed().Line1(2)), QLineF(1000, 2000, 4000, 2000));
-    EXPECT_EQ(QPointF(ed().aapx(2).Left, ed().aapx(2).Top), QPointF(2500, 1900));
+    EXPECT_FALSE(f.Timer1.Enabled());
+    EXPECT_EQ(f.Label1, 0);
+    EXPECT_EQ(f.Line1(1).X2, 1000);
+    EXPECT_EQ(QPointF(f.aapx(1).Left, f.aapx(1).Top),
+              QPointF(f.aapx.Template().Left, f.aapx.Template().Top));
 
     Press(1000, 2000);
-    DragTo(1100, 5000);
-    ASSERT_EQ(ed().Label1, 2);
+    DragTo(4000, 2150);
+    EXPECT_EQ(f.Label1, 1);
+    EXPECT_EQ(Seg(f.Line1(2)), QLineF(1000, 2000, 4000, 2000));
+    EXPECT_EQ(Seg(f.aaaa(2)), QLineF(1000, 1920, 1000, 2080));
+    EXPECT_EQ(Seg(f.bbbb(2)), QLineF(4000, 1920, 4000, 2080));
+    EXPECT_EQ(QPointF(f.aapx(2).Left, f.aapx(2).Top), QPointF(2500, 2000));
+    EXPECT_TRUE(f.aaaa(2).Visible && f.bbbb(2).Visible && f.aapx(2).Visible);
+    EXPECT_EQ(f.aapx(2).Caption(), QStringLiteral("201px"));
+    EXPECT_GT(f.aapx(2).StackKey(), f.bbbb(2).StackKey());
+    Release(4000, 2150);
+    EXPECT_EQ(QPointF(f.aapx(2).Left, f.aapx(2).Top), QPointF(2500, 1900));
+
+    Press(1000, 2000);
+    DragTo(1300, 5000);
+    EXPECT_EQ(f.Label1, 2);
+    EXPECT_EQ(Seg(f.Line1(3)), QLineF(1000, 2000, 1000, 5000));
+    EXPECT_EQ(Seg(f.aaaa(3)), QLineF(920, 2000, 1080, 2000));
+    EXPECT_EQ(Seg(f.bbbb(3)), QLineF(920, 5000, 1080, 5000));
+    EXPECT_EQ(QPointF(f.aapx(3).Left, f.aapx(3).Top), QPointF(1000, 3500));
+    EXPECT_EQ(f.aapx(3).Caption(), QStringLiteral("201px"));  // the vertical length
     ed().aapx(3).Width = 600;
-    Release(1100, 5000);
-    EXPECT_EQ(Seg(ed().Line1(3)), QLineF(1000, 2000, 1000, 5000));
-    EXPECT_EQ(QPointF(ed().aapx(3).Left, ed().aapx(3).Top), QPointF(700, 3500));
-    EXPECT_EQ(ed().qqqq, 4);
+    Release(1300, 5000);
+    EXPECT_EQ(QPointF(f.aapx(3).Left, f.aapx(3).Top), QPointF(700, 3500));
+    EXPECT_EQ(f.qqqq, 4);
 }
 
 TEST_F(CanvasPress, ColourPickReadsTheCanvasAndSharesItsCounterWithNotes) {
@@ -63,19 +78,9 @@ TEST_F(CanvasPress, ColourPickReadsTheCanvasAndSharesItsCounterWithNotes) {
     EXPECT_EQ(ed().wwww, 3);
 }
 
-TEST_F(CanvasPress, PickOutsideThePictureCreatesNoMarker) {
-    Picture(10, 10);
-    ed().Command4_Click();
-    Press(10 * 15 + 1, 5);  // just past the right edge: Point is -1
-    EXPECT_EQ(ed().vars.sampledColor, -1);
-    EXPECT_EQ(ed().zba.Count() + ed().co.Count(), 0);
-    EXPECT_FALSE(ed().Timer1.Enabled());
-    EXPECT_NO_THROW(Move(400, 400));
-    Release(400, 400);
-    EXPECT_EQ(ed().wwww, 2);  // like any press that made nothing
-}
-
-TEST_F(CanvasPress, MoveToolAndOtherButtonsOnlyRecordThePress) {
+// The move tool, other buttons and a colour pick where the surface has no pixel record the press
+// and make nothing; every release in a drawing tool uses up an index all the same.
+TEST_F(CanvasPress, PressesThatMakeNothingOnlyRecordThePress) {
     Press(3000, 2000);
     Release(3000, 2000);
     EXPECT_EQ(ed().qqqq + ed().wwww, 2);
@@ -84,10 +89,21 @@ TEST_F(CanvasPress, MoveToolAndOtherButtonsOnlyRecordThePress) {
     EXPECT_EQ(QPointF(ed().vars.pressX, ed().vars.pressY), QPointF(700, 800));
     EXPECT_EQ(ed().Line1.Count() + ed().zba.Count(), 0);
     Release(700, 800, 2);
-    EXPECT_EQ(ed().qqqq, 2);  // the index is used up all the same
+    EXPECT_EQ(ed().qqqq, 2);
     Press(100, 100);
     EXPECT_TRUE(ed().Line1.Exists(2));
     EXPECT_FALSE(ed().Line1.Exists(1));
+    Release(100, 100);
+
+    Picture(10, 10);
+    ed().Command4_Click();
+    Press(10 * 15 + 1, 5);  // just past the right edge: Point is -1
+    EXPECT_EQ(ed().vars.sampledColor, -1);
+    EXPECT_EQ(ed().zba.Count() + ed().co.Count(), 0);
+    EXPECT_FALSE(ed().Timer1.Enabled());
+    EXPECT_NO_THROW(Move(400, 400));
+    Release(400, 400);
+    EXPECT_EQ(ed().wwww, 2);
 }
 
 TEST_F(CanvasPress, PressWhoseReleaseWasLostKeepsTheEarlierMarker) {
@@ -100,7 +116,6 @@ TEST_F(CanvasPress, PressWhoseReleaseWasLostKeepsTheEarlierMarker) {
     Release(5000, 5000);
     EXPECT_EQ(ed().qqqq, 3);
 
-    Picture(500, 500);
     ed().Command6_Click();
     Press(100, 100);
     Press(200, 200);

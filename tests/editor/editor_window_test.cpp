@@ -8,16 +8,6 @@ namespace {
 
 using EditorWindowTest = AppTest;
 
-TEST_F(EditorWindowTest, FreshEditorIsInTheMoveToolWithCountersAtOneAndNoAnnotation) {
-    Form1& e = ed();
-    EXPECT_EQ(e.pd, QStringLiteral("2"));
-    EXPECT_EQ(e.qqqq, 1);
-    EXPECT_EQ(e.wwww, 1);
-    EXPECT_EQ(e.Line1.Count() + e.aapx.Count() + e.co.Count() + e.bz.Count() + e.zba.Count(), 0);
-    EXPECT_TRUE(e.Picture1.Visible && e.Picture6.Visible);
-    EXPECT_EQ(e.Surface.size(), QSize(1920, 1080));  // the pattern tiled over the whole screen
-}
-
 TEST_F(EditorWindowTest, ToolPicturesFollowTheTable) {
     Form1& e = ed();
     Image* normals[] = {&e.Image5, &e.Image6, &e.Image7, &e.Image8};
@@ -33,7 +23,20 @@ TEST_F(EditorWindowTest, ToolPicturesFollowTheTable) {
     }
 }
 
-TEST_F(EditorWindowTest, HideKeepsEverythingAndCloseStartsAfresh) {
+// A fresh editor is in the move tool with its counters at one and no annotation; hiding keeps
+// everything, closing discards it and the next showing loads afresh.
+TEST_F(EditorWindowTest, FreshEditorAfterLoadingAndAfterCloseButNotAfterHide) {
+    const auto expectFresh = [&] {
+        Form1& e = ed();
+        EXPECT_EQ(e.pd, QStringLiteral("2"));
+        EXPECT_EQ(std::pair(e.qqqq, e.wwww), std::pair(1, 1));
+        EXPECT_EQ(e.Line1.Count() + e.aapx.Count() + e.co.Count() + e.bz.Count() + e.zba.Count(),
+                  0);
+        EXPECT_TRUE(e.Picture1.Visible && e.Picture6.Visible);
+        EXPECT_EQ(e.Surface.size(), QSize(1920, 1080));  // the pattern tiled over the whole screen
+        EXPECT_EQ(e.vars.lensWidth, 100);
+    };
+    expectFresh();
     Form1* first = &ed();
     first->Image7.Click();
     first->Line1.Load(3);
@@ -51,10 +54,7 @@ TEST_F(EditorWindowTest, HideKeepsEverythingAndCloseStartsAfresh) {
     EXPECT_EQ(app->EditorIfLoaded(), nullptr);
     app->CollectGarbage();
     app->ShowEditor();
-    EXPECT_EQ(ed().pd, QStringLiteral("2"));
-    EXPECT_EQ(ed().qqqq, 1);
-    EXPECT_FALSE(ed().Line1.Exists(3));
-    EXPECT_EQ(ed().vars.lensWidth, 100);  // the load ran again
+    expectFresh();
 }
 
 TEST_F(EditorWindowTest, TilingStopsOnAnEmptyTileAndCountsBeyondSixteenBits) {
