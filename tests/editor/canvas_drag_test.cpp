@@ -37,20 +37,6 @@ TEST_F(CanvasDrag, MoveToolPansWithTheLeftButtonAloneUnlessTheCanvasHoldsACaptur
     EXPECT_EQ(ed().Picture2.Left, left + 450);
 }
 
-TEST_F(CanvasDrag, EveryWriteRunsEvenWhenAnElementIsMissing) {
-    ed().Command3_Click();
-    Press(1000, 2000);
-    DragTo(4000, 2300);
-    ed().aaaa.Unload(1);
-    ed().aapx.Unload(1);
-    EXPECT_NO_THROW(DragTo(6000, 1500));
-    EXPECT_EQ(ed().Line1(1).X2, 6000);
-    EXPECT_EQ(ed().bbbb(1).X1, 6000);
-    // The read-outs show the pointer in pixels.
-    EXPECT_EQ(ed().Label5.Caption(), QStringLiteral("X:400"));
-    EXPECT_EQ(ed().Label6.Caption(), QStringLiteral("Y:100"));
-}
-
 TEST_F(CanvasDrag, ColourLeaderSwatchAndCodeFollowTheOctant) {
     const struct {
         QLineF drag;  // press point to pointer

@@ -53,6 +53,15 @@ TEST_F(CanvasPress, DistanceMarkerSnapsWhileDraggedAndItsReleasePlacesTheLabel) 
     Release(1300, 5000);
     EXPECT_EQ(QPointF(f.aapx(3).Left, f.aapx(3).Top), QPointF(700, 3500));
     EXPECT_EQ(f.qqqq, 4);
+
+    // Every write of a move runs even when an element is missing.
+    Press(1000, 2000);
+    ed().aaaa.Unload(4);
+    ed().aapx.Unload(4);
+    EXPECT_NO_THROW(DragTo(6000, 1500));
+    EXPECT_EQ(std::pair(f.Line1(4).X2, f.bbbb(4).X1), std::pair(6000.0f, 6000.0f));
+    // The read-outs show the pointer in pixels.
+    EXPECT_EQ(f.Label5.Caption() + f.Label6.Caption(), QStringLiteral("X:400Y:100"));
 }
 
 TEST_F(CanvasPress, ColourPickReadsTheCanvasAndSharesItsCounterWithNotes) {
