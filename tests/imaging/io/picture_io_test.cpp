@@ -5,17 +5,16 @@
 #include "imaging/io/PictureSaver.h"
 
 #include <QDir>
-#include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-namespace orv {
+#include "../ImagingFiles.h"
+
+namespace orv::test {
 namespace {
 
 // A flat UI-like picture of exactly `colours` colours (at most 256): blocks of distinct
@@ -56,17 +55,7 @@ int MaxChannelDifference(const QImage& a, const QImage& b) {
     return worst;
 }
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-class LoaderTest : public ::testing::Test {
+class PictureIo : public ::testing::Test {
   protected:
     QString Write(const QImage& picture, const char* name, const char* format, int quality = -1,
                   bool progressive = false) {
@@ -81,26 +70,22 @@ class LoaderTest : public ::testing::Test {
         width_ = height_ = -1;
         return LoadImageAsPicture(path, width_, height_, background, false);
     }
-    static QString Convert() { return QStandardPaths::findExecutable("convert-im6.q16"); }
     QTemporaryDir folder_;
     int width_ = -1, height_ = -1;
 };
 
-// A palette PNG, whose transparency comes as a table of alpha values.
-TEST_F(LoaderTest, PngAlphaIsComposedOverTheBackgroundColour) {
-    QImage source(3, 1, QImage::Format_Indexed8);
-    source.setColorTable({qRgba(255, 0, 0, 0), qRgba(255, 0, 0, 128), qRgba(10, 20, 30, 255)});
-    for (int x = 0; x < 3; ++x) source.setPixel(x, 0, uint(x));
-    const QImage picture = Load(Write(source, "alpha.png", "png"), 0x204080);  // 0x00BBGGRR
+// A palette PNG's transparency, which comes as a table of alpha values, is composed over the
+// background colour; deep, grey and palette PNGs come out as the 8-bit colours Qt reads.
+TEST_F(PictureIo, PngAlphaIsComposedOverTheBackgroundAndVariantsKeepTheirColours) {
+    QImage alpha(3, 1, QImage::Format_Indexed8);
+    alpha.setColorTable({qRgba(255, 0, 0, 0), qRgba(255, 0, 0, 128), qRgba(10, 20, 30, 255)});
+    for (int x = 0; x < 3; ++x) alpha.setPixel(x, 0, uint(x));
+    const QImage picture = Load(Write(alpha, "alpha.png", "png"), 0x204080);  // 0x00BBGGRR
     ASSERT_EQ(picture.format(), QImage::Format_RGB32);
     EXPECT_EQ(QSize(width_, height_), QSize(3, 1));
     EXPECT_EQ(picture.pixel(0, 0), qRgb(0x80, 0x40, 0x20));
     EXPECT_EQ(picture.pixel(1, 0), qRgb(192, 32, 16));  // (f*a + b*(255-a) + 127) / 255
     EXPECT_EQ(picture.pixel(2, 0), qRgb(10, 20, 30));
-}
-
-// Deep, grey and palette PNGs come out as the same 8-bit colours Qt reads from them.
-TEST_F(LoaderTest, PngVariantsDecodeToTheirColours) {
     const QImage colours = RichPicture(37, 11);
     const std::pair<const char*, QImage> cases[] = {
         {"deep.png", colours.convertToFormat(QImage::Format_RGBX64)},
@@ -113,7 +98,8 @@ TEST_F(LoaderTest, PngVariantsDecodeToTheirColours) {
     }
 }
 
-TEST_F(LoaderTest, JpegLoadsAtItsOwnSizeLikeOtherDecoders) {
+// Baseline and progressive JPEGs load at their own size as Qt decodes them; CMYK ones in RGB.
+TEST_F(PictureIo, JpegLoadsAtItsOwnSizeLikeOtherDecodersAndCmykAsRgb) {
     const QImage source = RichPicture(131, 67);
     for (const bool progressive : {false, true}) {
         const QString path = Write(source, "photo.jpg", "jpeg", 90, progressive);
@@ -123,14 +109,10 @@ TEST_F(LoaderTest, JpegLoadsAtItsOwnSizeLikeOtherDecoders) {
         EXPECT_LE(MaxChannelDifference(picture, QImage(path)), 1);
         EXPECT_EQ(MaxChannelDifference(LoadPicture(path), picture), 0);
     }
-}
-
-TEST_F(LoaderTest, CmykJpegIsConvertedToRgb) {
-    if (Convert().isEmpty()) GTEST_SKIP() << "convert-im6.q16 missing";
+    if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick missing for the CMYK part";
     const QString cmyk = folder_.filePath("cmyk.jpg");
-    ASSERT_EQ(QProcess::execute(Convert(), {"-size", "16x16", "xc:rgb(200,30,90)", "-colorspace",
-                                            "CMYK", "-quality", "95", cmyk}),
-              0);
+    ASSERT_TRUE(ImageMagick("convert", {"-size", "16x16", "xc:rgb(200,30,90)", "-colorspace",
+                                        "CMYK", "-quality", "95", cmyk}));
     QImage expected(16, 16, QImage::Format_RGB32);
     expected.fill(qRgb(200, 30, 90));
     EXPECT_LE(MaxChannelDifference(Load(cmyk), expected), 6);
@@ -138,17 +120,17 @@ TEST_F(LoaderTest, CmykJpegIsConvertedToRgb) {
 
 // A file cut short is refused as a whole; so are missing, empty and foreign files. The size
 // arguments are left as they were.
-TEST_F(LoaderTest, DamagedMissingAndForeignFilesGiveNoPicture) {
+TEST_F(PictureIo, DamagedMissingAndForeignFilesGiveNoPicture) {
     const QImage source = RichPicture(64, 64);
     const QStringList whole = {Write(source, "cut.png", "png"),
                                Write(source, "cut.jpg", "jpeg", 80),
                                Write(source, "cutp.jpg", "jpeg", 80, true)};
     for (const QString& path : whole) {
-        const QByteArray bytes = ReadAll(path);
-        ASSERT_TRUE(WriteAll(path, bytes.left(bytes.size() * 2 / 3)));
+        const QByteArray bytes = ReadFile(path);
+        ASSERT_TRUE(WriteFile(path, bytes.left(bytes.size() * 2 / 3)));
     }
-    ASSERT_TRUE(WriteAll(folder_.filePath("notes.png"), "just some text, not a picture"));
-    ASSERT_TRUE(WriteAll(folder_.filePath("empty.jpg"), ""));
+    ASSERT_TRUE(WriteFile(folder_.filePath("notes.png"), "just some text, not a picture"));
+    ASSERT_TRUE(WriteFile(folder_.filePath("empty.jpg"), ""));
     for (const QString& path :
          whole + QStringList{folder_.filePath("missing.png"), folder_.filePath("notes.png"),
                              folder_.filePath("empty.jpg")}) {
@@ -161,7 +143,7 @@ TEST_F(LoaderTest, DamagedMissingAndForeignFilesGiveNoPicture) {
 
 // The standard loader judges by content: a BMP called .png loads, a PNG called .bmp does not;
 // icons and cursors keep their transparency; a GIF gives its first frame.
-TEST_F(LoaderTest, StandardLoaderReadsItsFormatsByContentOnly) {
+TEST_F(PictureIo, StandardLoaderReadsItsFormatsByContentOnly) {
     const QImage flat = FlatPicture(33, 17, 30, QImage::Format_RGB32);
     EXPECT_TRUE(LoadPicture(Write(flat, "fake.bmp", "png")).isNull());
     const QImage bmp = LoadPicture(Write(flat, "fake.png", "bmp"));
@@ -171,9 +153,9 @@ TEST_F(LoaderTest, StandardLoaderReadsItsFormatsByContentOnly) {
     QImage icon(16, 16, QImage::Format_ARGB32);
     icon.fill(qRgba(0, 0, 255, 255));
     icon.setPixel(3, 4, qRgba(0, 0, 0, 0));
-    QByteArray bytes = ReadAll(Write(icon, "icon.ico", "ico"));
+    QByteArray bytes = ReadFile(Write(icon, "icon.ico", "ico"));
     bytes[2] = 2;  // a cursor directory differs in its type field
-    ASSERT_TRUE(WriteAll(folder_.filePath("pointer.cur"), bytes));
+    ASSERT_TRUE(WriteFile(folder_.filePath("pointer.cur"), bytes));
     for (const char* name : {"icon.ico", "pointer.cur"}) {
         const QImage picture = LoadPicture(folder_.filePath(name));
         ASSERT_EQ(picture.size(), QSize(16, 16)) << name;
@@ -181,9 +163,9 @@ TEST_F(LoaderTest, StandardLoaderReadsItsFormatsByContentOnly) {
         EXPECT_EQ(picture.pixel(5, 5), qRgb(0, 0, 255));
     }
 
-    if (Convert().isEmpty()) GTEST_SKIP() << "convert-im6.q16 missing for the GIF part";
+    if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick missing for the GIF part";
     const QString gif = folder_.filePath("frames.gif");
-    ASSERT_EQ(QProcess::execute(Convert(), {"-size", "6x4", "xc:red", "xc:blue", gif}), 0);
+    ASSERT_TRUE(ImageMagick("convert", {"-size", "6x4", "xc:red", "xc:blue", gif}));
     const QImage frame = LoadPicture(gif);
     ASSERT_EQ(frame.size(), QSize(6, 4));
     EXPECT_EQ(frame.pixel(2, 2), qRgb(255, 0, 0));
@@ -191,7 +173,7 @@ TEST_F(LoaderTest, StandardLoaderReadsItsFormatsByContentOnly) {
 
 // 16384 × 16384 loads (a one-bit picture keeps the file and the test's own copy small);
 // anything beyond the limits is refused from the header, and Qt's limit is left as found.
-TEST_F(LoaderTest, LargestPicturesLoadAndLargerOnesAreRefused) {
+TEST_F(PictureIo, LargestPicturesLoadAndLargerOnesAreRefused) {
     const int qtLimit = QImageReader::allocationLimit();
     QImage mono(16384, 16384, QImage::Format_Mono);
     mono.fill(1);
@@ -223,7 +205,7 @@ SaveResult Save(const QImage& picture, const QString& path, const QString& exten
 }
 
 // The first encoder whose lower-cased list holds the lower-cased extension as a substring.
-TEST(EncoderLookup, SubstringOfTheLowerCasedListsInTableOrder) {
+TEST(PictureSaver, EncoderIsTheFirstWhoseLowerCasedListHoldsTheExtension) {
     const std::pair<const char*, EncoderId> cases[] = {
         {"JPEG", EncoderId::Jpeg}, {"jfif", EncoderId::Jpeg}, {"rle", EncoderId::Bmp},
         {"", EncoderId::Bmp},      {"g", EncoderId::Jpeg},  // "*.jpg" comes before "*.gif"
@@ -239,16 +221,16 @@ TEST(EncoderLookup, SubstringOfTheLowerCasedListsInTableOrder) {
 }
 
 // Lossless formats give back exactly the source's colours, from opaque RGB32 and from
-// premultiplied ARGB sources alike, at awkward sizes too.
-TEST(SaveRoundTrip, LosslessFormatsAreExact) {
-    QTemporaryDir folder;
+// premultiplied ARGB sources alike, at awkward sizes too. Over 256 colours, a GIF takes an
+// adaptive palette: close, though not exact.
+TEST_F(PictureIo, LosslessFormatsRoundTripExactlyAndManyColoursInAGifClosely) {
     for (const QSize size : {QSize(1, 1), QSize(97, 61), QSize(300, 7)}) {
         for (const auto format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied}) {
             const QImage source = FlatPicture(size.width(), size.height(), 200, format);
             for (const char* extension : {"png", "bmp", "tif", "tiff", "gif"}) {
                 SCOPED_TRACE(::testing::Message() << extension << " " << size.width() << "x"
                                                   << size.height() << " " << format);
-                const QString path = folder.filePath(QStringLiteral("round.%1").arg(extension));
+                const QString path = folder_.filePath(QStringLiteral("round.%1").arg(extension));
                 ASSERT_TRUE(Save(source, path, extension).ok());
                 const QImage back(path);
                 EXPECT_EQ(MaxChannelDifference(back, source), 0);
@@ -256,13 +238,8 @@ TEST(SaveRoundTrip, LosslessFormatsAreExact) {
             }
         }
     }
-}
-
-// Over 256 colours, a GIF takes an adaptive palette: close, though not exact.
-TEST(SaveRoundTrip, GifOfManyColoursIsClose) {
-    QTemporaryDir folder;
     const QImage source = RichPicture(200, 120);
-    const QString gif = folder.filePath("many.gif");
+    const QString gif = folder_.filePath("many.gif");
     ASSERT_TRUE(Save(source, gif, "gif").ok());
     const int error = MaxChannelDifference(QImage(gif), source);
     EXPECT_GT(error, 0);
@@ -271,11 +248,10 @@ TEST(SaveRoundTrip, GifOfManyColoursIsClose) {
 
 // An encoder failing after the temporary file was opened, or nothing to save: each says why,
 // and the user's earlier file stays as it was with nothing left beside it.
-TEST(AtomicSave, FailuresLeaveTheOldFileAsItWas) {
-    QTemporaryDir folder;
-    const QString target = folder.filePath("keep.png");
+TEST_F(PictureIo, FailedSavesLeaveTheOldFileAsItWas) {
+    const QString target = folder_.filePath("keep.png");
     const QByteArray old = "the user's earlier work";
-    ASSERT_TRUE(WriteAll(target, old));
+    ASSERT_TRUE(WriteFile(target, old));
     const QImage tooWide(70000, 1, QImage::Format_RGB32);  // GIF sides are 16-bit
     const std::tuple<QImage, const char*, SaveError> cases[] = {
         {tooWide, "gif", SaveError::EncodeFailed}, {QImage(), "png", SaveError::EmptyPicture}};
@@ -283,12 +259,12 @@ TEST(AtomicSave, FailuresLeaveTheOldFileAsItWas) {
         const SaveResult result = Save(picture, target, extension);
         EXPECT_EQ(result.error, error) << extension;
         EXPECT_FALSE(result.description.isEmpty());
-        EXPECT_EQ(ReadAll(target), old);
-        EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+        EXPECT_EQ(ReadFile(target), old);
+        EXPECT_EQ(QDir(folder_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                   QStringList{"keep.png"});
     }
-    EXPECT_FALSE(Save(tooWide, folder.path(), "png").ok());  // a folder as the target
+    EXPECT_FALSE(Save(tooWide, folder_.path(), "png").ok());  // a folder as the target
 }
 
 }  // namespace
-}  // namespace orv
+}  // namespace orv::test

@@ -3,17 +3,14 @@
 // conversions, must match our picture.
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <optional>
 
+#include "../ImagingFiles.h"
 #include "cpsd.h"
 #include "psd_writer.h"
 
-namespace orv {
+namespace orv::test {
 namespace {
 
 using namespace psdtest;
@@ -22,9 +19,8 @@ class CpsdTest : public ::testing::Test {
   protected:
     QString Write(const QString& name, const Bytes& bytes) {
         const QString path = dir_.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        EXPECT_TRUE(WriteFile(path, QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                               static_cast<qsizetype>(bytes.size()))));
         return path;
     }
     QTemporaryDir dir_;
@@ -81,23 +77,12 @@ TEST_F(CpsdTest, FailedLoadKeepsThePreviousPictureAndTheSizeRead) {
     EXPECT_EQ(reader_.Bitmap().pixel(1, 1), qRgb(77, 77, 77));
 }
 
-const QString kConvert = QStringLiteral("convert-im6.q16");
-
-// Runs ImageMagick; its standard output, or nothing when it failed.
-std::optional<QByteArray> RunConvert(const QStringList& args) {
-    QProcess p;
-    p.start(kConvert, args);
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return std::nullopt;
-    return p.readAllStandardOutput();
-}
-
 TEST_F(CpsdTest, ImageMagickFilesMatchTheToolsChannelValues) {
-    if (QStandardPaths::findExecutable(kConvert).isEmpty())
-        GTEST_SKIP() << "ImageMagick (convert-im6.q16) is not installed";
+    if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
     constexpr int kWidth = 23, kHeight = 17;
     const QString source = dir_.filePath("source.png"), psd = dir_.filePath("picture.psd");
-    ASSERT_TRUE(RunConvert({"-seed", "42", "-size", "23x17", "plasma:", "-depth", "8", source}));
+    ASSERT_TRUE(ImageMagick("convert",
+                            {"-seed", "42", "-size", "23x17", "plasma:", "-depth", "8", source}));
     const struct {
         const char* colourspace;
         const char* rawFormat;  // ImageMagick's raw output of the channels
@@ -107,12 +92,13 @@ TEST_F(CpsdTest, ImageMagickFilesMatchTheToolsChannelValues) {
         for (const char* depth : {"8", "16"}) {
             for (const char* compression : {"None", "RLE"}) {
                 SCOPED_TRACE(::testing::Message() << v.colourspace << depth << compression);
-                ASSERT_TRUE(RunConvert({source, "-colorspace", v.colourspace, "-depth", depth,
-                                        "-compress", compression, psd}));
+                ASSERT_TRUE(ImageMagick("convert", {source, "-colorspace", v.colourspace, "-depth",
+                                                    depth, "-compress", compression, psd}));
                 // The composite image, each sample as 16 bits, most significant byte first.
-                const QByteArray raw = RunConvert({psd + "[0]", "-depth", "16", "-endian", "MSB",
-                                                   QStringLiteral("%1:-").arg(v.rawFormat)})
-                                           .value_or(QByteArray());
+                const QByteArray raw =
+                    ImageMagick("convert", {psd + "[0]", "-depth", "16", "-endian", "MSB",
+                                            QStringLiteral("%1:-").arg(v.rawFormat)})
+                        .value_or(QByteArray());
                 ASSERT_EQ(raw.size(), kWidth * kHeight * v.channels * 2);
                 ASSERT_TRUE(reader_.LoadPsdFile(psd));
                 const QImage& img = reader_.Bitmap();
@@ -136,4 +122,4 @@ TEST_F(CpsdTest, ImageMagickFilesMatchTheToolsChannelValues) {
 }
 
 }  // namespace
-}  // namespace orv
+}  // namespace orv::test

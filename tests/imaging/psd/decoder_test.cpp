@@ -77,18 +77,6 @@ TEST(PsdDecoder, RawAndPackBitsGiveTheHighByteOfEverySample) {
     }
 }
 
-TEST(PsdDecoder, PackBitsTakesFiveChannelsButNotSix) {
-    for (uint16_t channels : {5, 6}) {
-        for (uint16_t compression : {0, 1}) {  // raw data has no such limit
-            PsdFile f = Planes8(kRgb, 4, 3, {});
-            f.channels = channels;
-            f.compression = compression;
-            f.planes = TestPlane(4 * 3 * channels, 9);
-            EXPECT_EQ(Decodes(Build(f)), channels == 5 || compression == 0) << channels;
-        }
-    }
-}
-
 TEST(PsdDecoder, EachModeConvertsItsPlanes) {
     Bytes palette(768);
     for (int i = 0; i < 768; ++i) palette[i] = static_cast<uint8_t>(i * 7 + i / 256);
@@ -156,8 +144,8 @@ TEST(PsdDecoder, ShortColourTableLeavesLaterValuesBlack) {
 }
 
 // Multichannel and unknown modes, ZIP, 32-bit samples, a colour table over 256 entries or
-// none, 1-bit grayscale, lying channel counts: refused, never converted with the kind of the
-// file before.
+// none, 1-bit grayscale, lying channel counts, six channels of PackBits data (five are taken,
+// see the cuts below): refused, never converted with the kind of the file before.
 TEST(PsdDecoder, UndecodedInputsAreRefusedEvenAfterAGoodFile) {
     const PsdFile rgb = Planes8(kRgb, 1, 1, {{1}, {2}, {3}});
     std::vector<PsdFile> refused(5, rgb);
@@ -175,10 +163,13 @@ TEST(PsdDecoder, UndecodedInputsAreRefusedEvenAfterAGoodFile) {
     }
     refused.push_back(rgb);
     refused.back().mode = kCmyk;  // three planes cannot make CMYK
+    refused.push_back(Planes8(kRgb, 1, 1, {{1}, {2}, {3}, {4}, {5}, {6}}));
+    ASSERT_TRUE(Decodes(Build(refused.back())));  // as raw data, six channels are fine
+    refused.back().compression = 1;
     Decoder d;
     for (PsdFile f : refused) {
         for (uint16_t packed : {0, 1}) {
-            if (f.compression < 2) f.compression = packed;
+            if (f.compression == 0) f.compression = packed;
             Decoded(d, Build(rgb));
             Bytes px;
             EXPECT_FALSE(d.Decode(Build(f), px))
@@ -191,7 +182,7 @@ TEST(PsdDecoder, UndecodedInputsAreRefusedEvenAfterAGoodFile) {
 TEST(PsdMalformed, EveryCutOfAValidFileIsRefused) {
     Bytes plane(6 * 4);
     for (std::size_t i = 0; i < plane.size(); ++i) plane[i] = static_cast<uint8_t>(i * 37 % 5);
-    PsdFile f = Planes8(kRgb, 6, 4, {plane, plane, plane, plane});
+    PsdFile f = Planes8(kRgb, 6, 4, {plane, plane, plane, plane, plane});
     f.resources = Bytes(12, 1);
     f.layers = Bytes(8, 2);
     for (uint16_t compression : {0, 1}) {

@@ -28,62 +28,52 @@ inline void PutU32At(Bytes& b, std::size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (24 - 8 * i));
 }
 
-inline void PutU16(Bytes& b, uint32_t v) {
-    b.push_back(static_cast<uint8_t>(v >> 8));
-    b.push_back(static_cast<uint8_t>(v));
+// Appends v as `size` bytes, most significant first.
+inline void Put(Bytes& b, uint32_t v, int size) {
+    for (int i = size - 1; i >= 0; --i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-inline void PutU32(Bytes& b, uint32_t v) {
-    b.resize(b.size() + 4);
-    PutU32At(b, b.size() - 4, v);
-}
-
-// PackBits encoding of one row: repeats of 2 or more as runs, the rest as literals.
+// PackBits encoding of one row: repeats of 2 or more as runs, the rest as literals that end
+// where a repeat begins.
 inline Bytes PackRow(const uint8_t* row, std::size_t n) {
     Bytes out;
-    for (std::size_t i = 0; i < n;) {
-        std::size_t run = 1;
+    for (std::size_t i = 0, run = 1; i < n; i += run, run = 1) {
         while (i + run < n && run < 128 && row[i + run] == row[i]) ++run;
         if (run >= 2) {
             out.insert(out.end(), {static_cast<uint8_t>(257 - run), row[i]});
-            i += run;
             continue;
         }
-        std::size_t lit = 1;
-        while (i + lit < n && lit < 128 && !(i + lit + 1 < n && row[i + lit] == row[i + lit + 1]))
-            ++lit;
-        out.push_back(static_cast<uint8_t>(lit - 1));
-        out.insert(out.end(), row + i, row + i + lit);
-        i += lit;
+        while (i + run < n && run < 128 && row[i + run] != row[i + run - 1]) ++run;
+        out.push_back(static_cast<uint8_t>(run - 1));
+        out.insert(out.end(), row + i, row + i + run);
     }
     return out;
 }
 
 inline Bytes Build(const PsdFile& f) {
     Bytes b = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0};
-    PutU16(b, f.channels);
-    PutU32(b, static_cast<uint32_t>(f.height));
-    PutU32(b, static_cast<uint32_t>(f.width));
-    PutU16(b, f.depth);
-    PutU16(b, f.mode);
+    Put(b, f.channels, 2);
+    Put(b, static_cast<uint32_t>(f.height), 4);
+    Put(b, static_cast<uint32_t>(f.width), 4);
+    Put(b, f.depth, 2);
+    Put(b, f.mode, 2);
     for (const Bytes* section : {&f.colourData, &f.resources, &f.layers}) {
-        PutU32(b, static_cast<uint32_t>(section->size()));
+        Put(b, static_cast<uint32_t>(section->size()), 4);
         b.insert(b.end(), section->begin(), section->end());
     }
-    PutU16(b, f.compression);
-    if (f.compression != 1) {
-        b.insert(b.end(), f.planes.begin(), f.planes.end());
-        return b;
+    Put(b, f.compression, 2);
+    Bytes data = f.planes;  // when packed: the row byte counts go first, then the rows
+    if (f.compression == 1) {
+        const std::size_t rowBytes = std::max<std::size_t>(
+            f.depth == 1 ? (std::size_t(f.width) + 7) / 8 : std::size_t(f.width) * (f.depth / 8),
+            1);
+        data.clear();
+        for (std::size_t r = 0; r < f.planes.size() / rowBytes; ++r) {
+            const Bytes packed = PackRow(f.planes.data() + r * rowBytes, rowBytes);
+            Put(b, static_cast<uint32_t>(packed.size()), 2);
+            data.insert(data.end(), packed.begin(), packed.end());
+        }
     }
-    const std::size_t rowBytes = std::max<std::size_t>(
-        f.depth == 1 ? (std::size_t(f.width) + 7) / 8 : std::size_t(f.width) * (f.depth / 8), 1);
-    Bytes counts, data;
-    for (std::size_t r = 0; r < f.planes.size() / rowBytes; ++r) {
-        const Bytes packed = PackRow(f.planes.data() + r * rowBytes, rowBytes);
-        PutU16(counts, static_cast<uint32_t>(packed.size()));
-        data.insert(data.end(), packed.begin(), packed.end());
-    }
-    b.insert(b.end(), counts.begin(), counts.end());
     b.insert(b.end(), data.begin(), data.end());
     return b;
 }
