@@ -257,3 +257,21 @@ TEST_F(SaveTest, ASaveThatWritesNoFileSaysSoAndKeepsTheCapture) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+// A name typed without a dot is its own extension; a dot in the folder's name
+// never passes for one.
+TEST_F(SaveTest, OnlyTheFileNameGivesTheExtension) {
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("client.jpg")));
+    const QString path = Path(QStringLiteral("client.jpg/gif"));
+    SaveAs(path);
+    EXPECT_TRUE(desktop.messages.empty());
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.read(4), QByteArray("GIF8"));
+}
+
+}  // namespace
+}  // namespace orv::test
