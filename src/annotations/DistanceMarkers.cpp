@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "annotations/Directions.h"
 #include "editor/Form1.h"
 #include "imaging/ColourCodes.h"
 #include "platform/Screen.h"
@@ -15,31 +16,6 @@ namespace orv {
 namespace {
 
 constexpr Colour kHeldLineColour = RGB(0, 0, 255);
-
-// Octant and orientation of the offset (dx, dy) with ratio r = |dy| / |dx|;
-// y grows downwards and octants count clockwise from just below east. All
-// comparisons are strict: on an axis or a diagonal nothing matches.
-bool Octant(float dx, float dy, float r, int& octant, int& orientation) {
-    struct Row {
-        int sx, sy;  // signs of dx and dy
-        bool steep;  // r > 1 (else r < 1)
-        int octant, orientation;
-    };
-    static constexpr Row rows[] = {
-        {1, 1, false, 1, 1},   {1, 1, true, 2, 2},   {-1, 1, true, 3, 2}, {-1, 1, false, 4, 1},
-        {-1, -1, false, 5, 1}, {-1, -1, true, 6, 2}, {1, -1, true, 7, 2}, {1, -1, false, 8, 1}};
-    for (const Row& row : rows) {
-        const bool xs = row.sx > 0 ? dx > 0 : dx < 0;
-        const bool ys = row.sy > 0 ? dy > 0 : dy < 0;
-        const bool rs = row.steep ? r > 1 : r < 1;
-        if (xs && ys && rs) {
-            octant = row.octant;
-            orientation = row.orientation;
-            return true;
-        }
-    }
-    return false;
-}
 
 }  // namespace
 
@@ -55,7 +31,7 @@ void Form1::Timer1_Timer() {
         Text2 = Text6.value_or(0.0f) - anchor->Y1;
     }
     if (Text1 != 0) Text3 = std::abs(Text2) / std::abs(Text1);
-    Octant(Text1, Text2, Text3, Label2, Label1);
+    DirectionCodes(Text1, Text2, Text3, Label2, Label1);
 
     if (pd == QLatin1String("0")) {
         const Line* line = Line1.Find(qqqq);
