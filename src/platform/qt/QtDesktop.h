@@ -57,6 +57,8 @@ class QtDesktop : public Desktop {
     void ReleaseCapture(Form& form) override;
 
   private:
+    /// The window a topmost window that appears now serves, or null.
+    QWidget* OwnerWindow() const;
     void OnFormLoaded(Form& form);
     void OnFormUnloaded(Form& form);
     App* app_ = nullptr;
