@@ -12,9 +12,10 @@ export HOME="$E2E_WORK/home" XDG_RUNTIME_DIR="$E2E_WORK/run"
 mkdir -p "$HOME/Desktop" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
 cleanup() {
+    # The window manager with what it started (xfwm4 runs in a bus session of its own).
+    [ -n "${WM_PID:-}" ] && { pkill -P "$WM_PID"; kill "$WM_PID"; } >/dev/null 2>&1
     pkill -P $$ >/dev/null 2>&1
     [ -n "${ORVANE_PID:-}" ] && kill "$ORVANE_PID" >/dev/null 2>&1
-    [ -n "${WM_PID:-}" ] && kill "$WM_PID" >/dev/null 2>&1
     kill "${XVFB_PID:-}" >/dev/null 2>&1
     wait >/dev/null 2>&1
     if [ "${E2E_KEEP:-0}" != 1 ]; then rm -rf "$E2E_WORK"; fi
