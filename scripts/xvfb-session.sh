@@ -17,3 +17,23 @@ start_display() {
     trayer --edge top --align right --widthtype pixel --width 120 --height 24 "$@" \
         >"$work/trayer.log" 2>&1 &
 }
+
+# start_window_manager WORKDIR NAME: starts the window manager NAME (openbox; or
+# xfwm4, which install-deps leaves out, for trying by hand) on
+# the display, exports WM_PID, and waits until it has taken the screen (it
+# announces itself on the root window). Returns 1, with its log, when it does not.
+start_window_manager() {
+    local work="$1" name="$2"
+    case "$name" in
+        openbox) openbox --sm-disable >"$work/wm.log" 2>&1 & ;;
+        xfwm4) NO_AT_BRIDGE=1 dbus-run-session -- xfwm4 --compositor=off --sm-client-disable \
+            >"$work/wm.log" 2>&1 & ;;
+        *) echo "unknown window manager: $name"; return 1 ;;
+    esac
+    export WM_PID=$!
+    for _ in $(seq 300); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+    done
+    echo "$name did not start"; cat "$work/wm.log"; return 1
+}

@@ -22,22 +22,19 @@ float F(double v) {
 }  // namespace
 
 std::optional<Direction> DirectionOf(float dx, float dy, float r) {
-    struct Row {
-        int sx, sy;  // signs of dx and dy
-        bool steep;  // r > 1 (else r < 1)
-        int octant, orientation;
+    if (dx == 0 && dy == 0) return std::nullopt;
+    // Straight above or below the anchor: vertical, whatever ratio was kept.
+    if (dx == 0) return Direction{dy > 0 ? 2 : 7, 2};
+    const bool right = dx > 0;
+    if (dy == 0) return Direction{right ? 1 : 4, 1};
+    const bool down = dy > 0;
+    const bool steep = r > 1;  // a diagonal counts as shallow
+    static constexpr int kOctant[2][2][2] = {
+        // [right][down][steep]
+        {{5, 6}, {4, 3}},  // leftwards: up, down
+        {{8, 7}, {1, 2}},  // rightwards: up, down
     };
-    // All comparisons are strict: on an axis or a diagonal nothing matches.
-    static constexpr Row rows[] = {
-        {1, 1, false, 1, 1},   {1, 1, true, 2, 2},   {-1, 1, true, 3, 2}, {-1, 1, false, 4, 1},
-        {-1, -1, false, 5, 1}, {-1, -1, true, 6, 2}, {1, -1, true, 7, 2}, {1, -1, false, 8, 1}};
-    for (const Row& row : rows) {
-        const bool xs = row.sx > 0 ? dx > 0 : dx < 0;
-        const bool ys = row.sy > 0 ? dy > 0 : dy < 0;
-        const bool rs = row.steep ? r > 1 : r < 1;
-        if (xs && ys && rs) return Direction{row.octant, row.orientation};
-    }
-    return std::nullopt;
+    return Direction{kOctant[right][down][steep], steep ? 2 : 1};
 }
 
 std::optional<DistanceLayout> LayOutDistance(QPointF anchor, QPointF pointer, int orientation) {

@@ -18,8 +18,10 @@ struct Direction {
     bool operator==(const Direction&) const = default;
 };
 
-/// The direction of the offset (dx, dy) with ratio r = |dy| / |dx|, or nullopt
-/// where no octant matches (exactly on an axis or a diagonal).
+/// The direction of the offset (dx, dy) from the anchor, with r = |dy| / |dx|.
+/// An offset along an axis takes that axis (dx = 0 vertical, dy = 0 horizontal),
+/// and a diagonal (r = 1) the shallow octant of its quadrant, so every drag has
+/// a direction; nullopt only when the pointer is on the anchor.
 std::optional<Direction> DirectionOf(float dx, float dy, float r);
 
 /// A straight piece from (X1, Y1) to (X2, Y2).

@@ -29,7 +29,7 @@ void Form1::Timer1_Timer() {
         Text2 = Text6.value_or(0.0f) - anchor->Y1;
     }
     if (Text1 != 0) Text3 = std::abs(Text2) / std::abs(Text1);
-    // Exactly on an axis or a diagonal the codes keep what they were.
+    // Only a pointer back on the anchor keeps the codes as they were.
     if (const auto d = DirectionOf(Text1, Text2, Text3)) {
         Label2 = d->Octant;
         Label1 = d->Orientation;

@@ -24,15 +24,17 @@ TEST_F(MeasuringTick, LengthCountsBothEndPixels) {
     EXPECT_EQ(ed().aapx(1).Caption(), QStringLiteral("11px"));
 }
 
-TEST_F(MeasuringTick, DirectionCodesFollowTheOctantTableAndStayOnAxesAndDiagonals) {
-    // The last five offsets lie on an axis or a diagonal: no row applies and the codes stay.
+TEST_F(MeasuringTick, DirectionCodesFollowTheOctantTableAndTakeAxesAndDiagonals) {
+    // After the eight rows: an axis gives its own direction, a diagonal the shallow octant of
+    // its quadrant; only the anchor itself leaves the codes as they were.
     const struct {
         float dx, dy;
         int octant, orientation;
-    } cases[] = {{300, 100, 1, 1},   {100, 300, 2, 2},   {-100, 300, 3, 2},    {-300, 100, 4, 1},
-                 {-300, -100, 5, 1}, {-100, -300, 6, 2}, {100, -300, 7, 2},    {300, -100, 8, 1},
-                 {0, -1000, 8, 1},   {1000, 0, 8, 1},    {-1000, -1000, 8, 1}, {1000, 1000, 8, 1},
-                 {0, 0, 8, 1}};
+    } cases[] = {{300, 100, 1, 1},    {100, 300, 2, 2},    {-100, 300, 3, 2},  {-300, 100, 4, 1},
+                 {-300, -100, 5, 1},  {-100, -300, 6, 2},  {100, -300, 7, 2},  {300, -100, 8, 1},
+                 {1000, 0, 1, 1},     {0, -1000, 7, 2},    {-1000, 0, 4, 1},   {-1000, -1000, 5, 1},
+                 {1000, -1000, 8, 1}, {-1000, 1000, 4, 1}, {1000, 1000, 1, 1}, {0, 1000, 2, 2},
+                 {0, 0, 2, 2}};
     ed().Command3_Click();
     Press(5000, 5000);
     for (const auto& c : cases) {

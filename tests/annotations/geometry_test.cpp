@@ -19,6 +19,14 @@ TEST(GeometryTest, DirectionCodesFollowTheOctantTable) {
         ASSERT_TRUE(d) << c.dx << "," << c.dy;
         EXPECT_EQ(*d, (Direction{c.octant, c.orientation})) << c.dx << "," << c.dy;
     }
+    // Along an axis or a diagonal every drag still has a direction; the ratio
+    // kept from an earlier offset does not count on the vertical axis.
+    EXPECT_EQ(DirectionOf(10, 0, 0), (Direction{1, 1}));
+    EXPECT_EQ(DirectionOf(-10, 0, 0), (Direction{4, 1}));
+    EXPECT_EQ(DirectionOf(0, 10, 0.2f), (Direction{2, 2}));
+    EXPECT_EQ(DirectionOf(0, -10, 0.2f), (Direction{7, 2}));
+    EXPECT_EQ(DirectionOf(-5, -5, 1), (Direction{5, 1}));
+    EXPECT_FALSE(DirectionOf(0, 0, 3));
 }
 
 TEST(GeometryTest, DistanceLayoutSnapsToItsOrientationWithTicksAcrossBothEnds) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs one end-to-end test script on a display of its own: a fresh Xvfb with a
-# tray host (trayer). Everything started here is ended when the script ends.
+# tray host (trayer), and a window manager when E2E_WM names one (openbox).
+# Everything started here is ended when the script ends.
 set -u
 test_script="$1"
 : "${ORVANE_BIN:?ORVANE_BIN must name the orvane binary}"
@@ -11,6 +12,8 @@ export HOME="$E2E_WORK/home" XDG_RUNTIME_DIR="$E2E_WORK/run"
 mkdir -p "$HOME/Desktop" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
 cleanup() {
+    # The window manager with what it started (xfwm4 runs in a bus session of its own).
+    [ -n "${WM_PID:-}" ] && { pkill -P "$WM_PID"; kill "$WM_PID"; } >/dev/null 2>&1
     pkill -P $$ >/dev/null 2>&1
     [ -n "${ORVANE_PID:-}" ] && kill "$ORVANE_PID" >/dev/null 2>&1
     kill "${XVFB_PID:-}" >/dev/null 2>&1
@@ -20,6 +23,7 @@ cleanup() {
 trap cleanup EXIT
 source "$(dirname "$0")/../../scripts/xvfb-session.sh"
 start_display "$E2E_WORK" --transparent false --tint 0x202020 || exit 1
+if [ -n "${E2E_WM:-}" ]; then start_window_manager "$E2E_WORK" "$E2E_WM" || exit 1; fi
 sleep 0.5
 bash "$test_script"
 status=$?

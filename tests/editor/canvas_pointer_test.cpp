@@ -19,14 +19,13 @@ TEST_F(CanvasPress, DistanceMarkerSnapsWhileDraggedAndItsReleasePlacesTheLabel) 
     EXPECT_TRUE(f.Timer1.Enabled() && f.Line1(1).Visible);
     EXPECT_EQ(Seg(f.Line1(1)), QLineF(1000, 2000, 1000, 2000));
     EXPECT_FALSE(f.aaaa(1).Visible || f.bbbb(1).Visible || f.aapx(1).Visible);
-    // Exactly horizontal in a fresh editor: no direction code yet, so nothing grows or moves.
+    // Exactly horizontal in a fresh editor: horizontal, and the release places the label.
     DragTo(4000, 2000);
     Release(4000, 2000);
     EXPECT_FALSE(f.Timer1.Enabled());
-    EXPECT_EQ(f.Label1, 0);
-    EXPECT_EQ(f.Line1(1).X2, 1000);
-    EXPECT_EQ(QPointF(f.aapx(1).Left, f.aapx(1).Top),
-              QPointF(f.aapx.Template().Left, f.aapx.Template().Top));
+    EXPECT_EQ(f.Label1, 1);
+    EXPECT_EQ(Seg(f.Line1(1)), QLineF(1000, 2000, 4000, 2000));
+    EXPECT_EQ(QPointF(f.aapx(1).Left, f.aapx(1).Top), QPointF(2500, 1900));
 
     Press(1000, 2000);
     DragTo(4000, 2150);

@@ -1,7 +1,6 @@
 #include "platform/qt/FormWindow.h"
 
 #include <QCloseEvent>
-#include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -15,6 +14,7 @@
 
 #include "platform/Painter.h"
 #include "platform/Screen.h"
+#include "platform/qt/Stacking.h"
 
 namespace orv {
 
@@ -152,6 +152,18 @@ Control* FormWindow::HitTest(QPoint px, QPoint* origin) {
 
 void FormWindow::Dispatch(QMouseEvent* e, int kind) {
     const QPoint pos = e->position().toPoint();
+    leftHeld_ = (e->buttons() & Qt::LeftButton) != 0;
+    pointer_ = e->globalPosition().toPoint();
+    if (windowDrag_ && kind != 0) {
+        // Moving the whole window with the pointer.
+        const QPoint d = e->globalPosition().toPoint() - childDragLast_;
+        form_.Left += static_cast<float>(d.x()) * Screen().TwipsPerPixelX;
+        form_.Top += static_cast<float>(d.y()) * Screen().TwipsPerPixelY;
+        childDragLast_ = e->globalPosition().toPoint();
+        if (kind == 2 || !leftHeld_) windowDrag_ = false;
+        if (AfterEvent()) AfterEvent()();
+        return;
+    }
     if (!childDrag_.isEmpty() && kind != 0) {
         // Moving the magnifier view (or another child) with the pointer.
         for (Control* c : form_.Children()) {
@@ -250,7 +262,8 @@ void FormWindow::dropEvent(QDropEvent* e) {
 
 void FormWindow::BeginChildDrag(const QString& child) {
     childDrag_ = child;
-    childDragLast_ = QCursor::pos();
+    windowDrag_ = child.isEmpty();
+    childDragLast_ = pointer_;
 }
 
 void FormWindow::paintEvent(QPaintEvent* e) {
@@ -333,7 +346,13 @@ void FormWindow::Sync() {
         if (!dirty.isEmpty()) update(dirty);
     }
     painted_ = std::move(now);
-    if (form_.Visible != isVisible()) setVisible(form_.Visible);
+    if (form_.Visible != isVisible()) {
+        if (form_.Visible)
+            ShowOnTop(*this, form_.Left == 0 && form_.Top == 0 && form_.Width == Screen().Width &&
+                                 form_.Height == Screen().Height);
+        else
+            hide();
+    }
     editors_.Sync();
 }
 

@@ -21,8 +21,11 @@ class FormWindow : public QWidget {
     /// Brings the window in step with its form: visibility, place, and a
     /// repaint of every control whose look changed since the last sync.
     void Sync();
-    /// Starts moving the child picture box named child with the pointer.
+    /// Starts moving the child picture box named child with the pointer, or the
+    /// window itself when child is empty, until the left button goes up.
     void BeginChildDrag(const QString& child);
+    /// Whether the left button is held in the pointer event being handled.
+    bool LeftHeld() const { return leftHeld_; }
     /// The control under a window pixel that takes pointer events, or null.
     Control* HitTest(QPoint px, QPoint* origin = nullptr);
 
@@ -63,6 +66,9 @@ class FormWindow : public QWidget {
     Control* pressed_ = nullptr;
     QString childDrag_;
     QPoint childDragLast_;
+    bool windowDrag_ = false;  ///< the pointer moves the window itself
+    bool leftHeld_ = false;
+    QPoint pointer_;  ///< on the screen, in the pointer event being handled
     QHash<const Control*, Snapshot> painted_;
     bool firstSync_ = true;
     // Real editors over the form's text boxes (after form_: it uses it).

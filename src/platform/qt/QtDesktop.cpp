@@ -20,10 +20,10 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUrl>
-#include <QWindow>
 #include <cstdlib>
 
 #include "platform/Timer.h"
+#include "platform/qt/Stacking.h"
 
 namespace orv {
 
@@ -81,11 +81,16 @@ void QtDesktop::RemoveWindow(Form& form) {
 
 void QtDesktop::SyncAll() {
     bool shown = false;
-    for (auto it = windows_.begin(); it != windows_.end(); ++it) {
-        if (!it.value()) continue;
-        const bool was = it.value()->isVisible();
-        it.value()->Sync();
-        shown = shown || (!was && it.value()->isVisible());
+    // Topmost windows last: one that appears is made the tool window of a window
+    // already on screen, which the window manager then keeps it above.
+    for (const bool topmost : {false, true}) {
+        for (auto it = windows_.begin(); it != windows_.end(); ++it) {
+            if (!it.value() || it.key()->Topmost != topmost) continue;
+            const bool was = it.value()->isVisible();
+            if (topmost && !was && it.key()->Visible) SetOwner(*it.value(), OwnerWindow());
+            it.value()->Sync();
+            shown = shown || (!was && it.value()->isVisible());
+        }
     }
     // Without a window manager stacking follows the order of showing: keep
     // topmost windows above the others whenever a window appears.
@@ -296,12 +301,20 @@ void QtDesktop::SetTopmost(Form& form) {
 
 void QtDesktop::StartSystemMove(Form& form, const QString& childName) {
     FormWindow* w = WindowOf(form);
-    if (!w || !(QGuiApplication::mouseButtons() & Qt::LeftButton)) return;
-    if (!childName.isEmpty()) {
-        w->BeginChildDrag(childName);
-        return;
-    }
-    if (QWindow* h = w->windowHandle(); !h || !h->startSystemMove()) w->BeginChildDrag(QString());
+    // Only a held left button moves: passing over the window starts nothing.
+    if (!w || !w->LeftHeld()) return;
+    // The window follows the pointer while we hold it, with or without a window
+    // manager. A window manager's own move (_NET_WM_MOVERESIZE) ends only at a
+    // release it sees, and one that comes before its grab would leave the
+    // window stuck to the pointer.
+    w->BeginChildDrag(childName);
+}
+
+QWidget* QtDesktop::OwnerWindow() const {
+    // The visible window that is not topmost: the editor.
+    for (auto it = windows_.begin(); it != windows_.end(); ++it)
+        if (it.value() && !it.key()->Topmost && it.key()->Visible) return it.value();
+    return nullptr;
 }
 
 void QtDesktop::ReleaseCapture(Form& form) {

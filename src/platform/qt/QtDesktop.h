@@ -65,6 +65,8 @@ class QtDesktop : public Desktop {
     void ReleaseCapture(Form& form) override;
 
   private:
+    /// The window a topmost window that appears now serves, or null.
+    QWidget* OwnerWindow() const;
     QHash<const Form*, QPointer<FormWindow>> windows_;
     std::unique_ptr<QSystemTrayIcon> tray_;
     int depth_ = 0;
