@@ -95,14 +95,27 @@ void PaintImage(QPainter& p, const Image& img, bool ps) {
     if (!art.isNull()) p.drawImage(r.topLeft(), art);
 }
 
+// Draws only the part of a picture that lies in the area being repainted: a
+// zoomed canvas repaints a strip of a large picture at a time.
+void DrawVisible(QPainter& p, const QImage& img) {
+    if (!p.hasClipping()) {
+        p.drawImage(0, 0, img);
+        return;
+    }
+    const QRect src =
+        p.clipBoundingRect().toAlignedRect().adjusted(-1, -1, 1, 1).intersected(img.rect());
+    if (!src.isEmpty()) p.drawImage(src.topLeft(), img, src);
+}
+
 // Paints the visible children in stacking order, skipping those wholly outside
 // the area being repainted (a drag repaints a few small rectangles of a large
 // picture with many annotations).
-void PaintChildren(QPainter& p, const Container& box, bool ps) {
+void PaintChildren(QPainter& p, const Container& box, bool ps, const PaintHook& hook = nullptr) {
     const bool clipped = p.hasClipping();
     const QRect clip = clipped ? p.clipBoundingRect().toAlignedRect() : QRect();
     for (const Control* c : box.PaintOrder()) {
         if (!c->Visible) continue;
+        if (hook && hook(p, *c)) continue;
         if (clipped && !clip.intersects(ControlPixelRect(*c, ps))) continue;
         PaintControl(p, *c, ps);
     }
@@ -143,8 +156,8 @@ void PaintPictureBoxContent(QPainter& p, const PictureBox& box) {
         const QImage art = RenderArtwork(box.Artwork, r.size());
         if (!art.isNull()) p.drawImage(0, 0, art);
     }
-    if (!box.Picture().isNull()) p.drawImage(0, 0, box.Picture());
-    if (box.HasSurface()) p.drawImage(0, 0, const_cast<PictureBox&>(box).Surface());
+    if (!box.Picture().isNull()) DrawVisible(p, box.Picture());
+    if (box.HasSurface()) DrawVisible(p, const_cast<PictureBox&>(box).Surface());
     PaintChildren(p, box, box.ScalePixels);
     p.restore();
     if (box.BorderStyle == 1) {
@@ -185,12 +198,12 @@ void PaintControl(QPainter& p, const Control& c, bool ps) {
     }
 }
 
-void PaintForm(QPainter& p, const Form& form) {
+void PaintForm(QPainter& p, const Form& form, const PaintHook& paintOwn) {
     if (!form.Surface.isNull())
         p.drawImage(0, 0, form.Surface);
     else
         p.fillRect(p.viewport(), ToQColor(form.BackColor));
-    PaintChildren(p, form, false);
+    PaintChildren(p, form, false, paintOwn);
 }
 
 }  // namespace orv

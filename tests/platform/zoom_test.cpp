@@ -1,0 +1,179 @@
+// The zoomed canvas: pointer positions reach the models in picture pixels and
+// the picture shows in whole blocks, whatever the zoom; saving ignores the zoom.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <cmath>
+
+#include "FakeDesktop.h"
+#include "editor/Form1.h"
+#include "platform/Painter.h"
+#include "platform/Screen.h"
+#include "platform/qt/CanvasView.h"
+#include "platform/qt/FormWindow.h"
+#include "shell/App.h"
+
+namespace orv::test {
+namespace {
+
+// A picture whose every pixel differs from its neighbours.
+QImage Checked(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgb((x * 37) & 255, (y * 53) & 255, 90));
+    return img;
+}
+
+// The editor in its window on the fake desktop, its canvas zoomed about its corner.
+struct ZoomedEditor {
+    explicit ZoomedEditor(double zoom) {
+        Screen() = ScreenInfo{15.0f, 15.0f, 1920 * 15.0f, 1080 * 15.0f};
+        app = std::make_unique<App>(desktop, QString());
+        Form1& e = app->Editor();
+        e.Timer2.SetEnabled(false);
+        e.Timer3.SetEnabled(false);
+        e.Picture2.SetPicture(Checked(240, 160));
+        app->ShowEditor();
+        win = std::make_unique<FormWindow>(e);
+        win->SetZoomable(QStringLiteral("Picture2"), QStringLiteral("Label6"));
+        win->Sync();
+        corner = ControlPlace(e.Picture2).topLeft();
+        win->ZoomAbout(zoom, QPointF(corner));
+        scale = win->Zoom() / win->devicePixelRatioF();
+    }
+    Form1& ed() { return app->Editor(); }
+    /// A window position over picture pixel (x, y).
+    QPointF At(int x, int y) const {
+        return QPointF(corner.x() + std::ceil(scale * x - 1e-9),
+                       corner.y() + std::ceil(scale * y - 1e-9));
+    }
+    void Send(QEvent::Type type, QPointF p, Qt::MouseButton b, Qt::MouseButtons held) {
+        QMouseEvent ev(type, p, win->mapToGlobal(p), b, held, Qt::NoModifier);
+        QApplication::sendEvent(win.get(), &ev);
+    }
+    /// A left-button drag between two window positions, with the measuring ticks.
+    void Drag(QPointF from, QPointF to) {
+        Send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+        for (int k = 0; k < 2; ++k) {
+            Send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+            ed().Timer1_Timer();
+        }
+        Send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    }
+    /// Saves the canvas through the save command; the file's bytes.
+    QByteArray Save(const QString& path) {
+        desktop.saveFiles.push_back(path);
+        ed().Command5_Click();
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    FakeDesktop desktop;
+    std::unique_ptr<App> app;
+    std::unique_ptr<FormWindow> win;
+    QPoint corner;
+    double scale = 1;
+};
+
+struct Outcome {
+    QString hoverX, hoverY, length, colourCode;
+    QByteArray saved;
+};
+
+Outcome MeasureAt(double zoom, const QString& folder) {
+    ZoomedEditor z(zoom);
+    Outcome o;
+    z.Send(QEvent::MouseMove, z.At(44, 28), Qt::NoButton, Qt::NoButton);
+    o.hoverX = z.ed().Label5.Caption();
+    o.hoverY = z.ed().Label6.Caption();
+    z.ed().Image5_Click();  // distance tool: a drag from pixel (40, 20) to (160, 24)
+    z.Drag(z.At(40, 20), z.At(160, 24));
+    o.length = z.ed().aapx(1).Caption();
+    z.ed().Image6_Click();  // colour pick at pixel (100, 60)
+    z.Drag(z.At(100, 60), z.At(120, 80));
+    o.colourCode = z.ed().co(1).Caption();
+    o.saved = z.Save(folder + QStringLiteral("/zoom%1.png").arg(zoom * 100));
+    return o;
+}
+
+TEST(ZoomTest, MeasurementsReadOutsAndSavedFileAreTheSameAtEveryZoom) {
+    QTemporaryDir folder;
+    const Outcome base = MeasureAt(1.0, folder.path());
+    EXPECT_EQ(base.hoverX, QStringLiteral("X:44"));
+    EXPECT_EQ(base.hoverY, QStringLiteral("Y:28"));
+    EXPECT_EQ(base.length, QStringLiteral("121px"));
+    EXPECT_FALSE(base.colourCode.isEmpty());
+    ASSERT_FALSE(base.saved.isEmpty());
+    for (double zoom : {0.25, 3.0}) {
+        const Outcome o = MeasureAt(zoom, folder.path());
+        EXPECT_EQ(o.hoverX, base.hoverX) << zoom;
+        EXPECT_EQ(o.hoverY, base.hoverY) << zoom;
+        EXPECT_EQ(o.length, base.length) << zoom;
+        EXPECT_EQ(o.colourCode, base.colourCode) << zoom;
+        EXPECT_TRUE(o.saved == base.saved) << "saved file differs at zoom " << zoom;
+    }
+}
+
+// At 300 % every picture pixel is a 3 x 3 block of one colour, annotations included, and a
+// label dragged by the pointer moves by a third of the pointer's way.
+TEST(ZoomTest, ZoomedInShowsBlocksAndLabelsFollowThePointer) {
+    ZoomedEditor z(3.0);
+    EXPECT_EQ(z.win->ZoomText(), QStringLiteral("300%"));
+    const QImage shown = z.win->grab().toImage();
+    const QImage pic = z.ed().Picture2.Picture();
+    for (auto [px, py] : {std::pair(0, 0), std::pair(17, 9), std::pair(120, 100)}) {
+        const QPoint o = z.corner + QPoint(3 * px, 3 * py);
+        for (int dy = 0; dy < 3; ++dy)
+            for (int dx = 0; dx < 3; ++dx)
+                ASSERT_EQ(shown.pixel(o + QPoint(dx, dy)) & 0xffffff, pic.pixel(px, py) & 0xffffff)
+                    << px << "," << py << " +" << dx << "," << dy;
+    }
+    z.ed().Image5_Click();
+    z.Drag(z.At(30, 50), z.At(90, 52));
+    Label& label = z.ed().aapx(1);
+    const float left = label.Left;
+    // Press inside the label and move 30 window pixels right: 10 picture pixels.
+    const QRect place = ControlPlace(label);
+    const QPointF grip = z.At(place.left() + 2, place.top() + 2);
+    z.Send(QEvent::MouseButtonPress, grip, Qt::LeftButton, Qt::LeftButton);
+    z.Send(QEvent::MouseMove, grip + QPointF(30, 0), Qt::NoButton, Qt::LeftButton);
+    z.Send(QEvent::MouseButtonRelease, grip + QPointF(30, 0), Qt::LeftButton, Qt::NoButton);
+    EXPECT_FLOAT_EQ(z.ed().aapx(1).Left, left + 10 * 15.0f);
+}
+
+// Zooming about the pointer keeps the picture pixel under it; the steps run from 12.5 % to
+// 3200 % and stop there.
+TEST(ZoomTest, ZoomingKeepsThePixelUnderThePointerAndStopsAtTheEnds) {
+    ZoomedEditor z(1.0);
+    const QPointF pointer = z.At(70, 45);
+    for (int k = 0; k < 20; ++k) {
+        z.win->ZoomIn(pointer);
+        z.Send(QEvent::MouseMove, pointer, Qt::NoButton, Qt::NoButton);
+        ASSERT_EQ(z.ed().Label5.Caption(), QStringLiteral("X:70")) << z.win->Zoom();
+        ASSERT_EQ(z.ed().Label6.Caption(), QStringLiteral("Y:45")) << z.win->Zoom();
+    }
+    EXPECT_EQ(z.win->Zoom(), 32.0);
+    for (int k = 0; k < 20; ++k) z.win->ZoomOut(pointer);
+    EXPECT_EQ(z.win->Zoom(), 0.125);
+    EXPECT_EQ(z.win->ZoomText(), QStringLiteral("12.5%"));
+    z.win->ZoomReset();
+    EXPECT_EQ(z.win->Zoom(), 1.0);
+    EXPECT_EQ(ControlPlace(z.ed().Picture2).topLeft(), z.corner);
+    z.Send(QEvent::MouseMove, QPointF(z.corner + QPoint(5, 6)), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(z.ed().Label5.Caption(), QStringLiteral("X:5"));
+}
+
+TEST(ZoomTest, FitShowsTheWholePictureBesideTheBars) {
+    ZoomedEditor z(1.0);
+    z.win->resize(1920, 1080);
+    z.win->ZoomToFit();
+    // 240 x 160 in 1870 x 1038 beside the bars: six whole blocks per pixel fit, seven do not.
+    EXPECT_EQ(z.win->Zoom(), 6.0);
+    EXPECT_EQ(CanvasView::Text(2.0 / 3), QStringLiteral("66.7%"));
+}
+
+}  // namespace
+}  // namespace orv::test
