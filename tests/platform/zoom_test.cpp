@@ -10,11 +10,13 @@
 
 #include "FakeDesktop.h"
 #include "editor/Form1.h"
+#include "platform/Colour.h"
 #include "platform/Painter.h"
 #include "platform/Screen.h"
 #include "platform/qt/CanvasView.h"
 #include "platform/qt/FormWindow.h"
 #include "shell/App.h"
+#include "shell/form3.h"
 
 namespace orv::test {
 namespace {
@@ -173,6 +175,88 @@ TEST(ZoomTest, FitShowsTheWholePictureBesideTheBars) {
     // 240 x 160 in 1870 x 1038 beside the bars: six whole blocks per pixel fit, seven do not.
     EXPECT_EQ(z.win->Zoom(), 6.0);
     EXPECT_EQ(CanvasView::Text(2.0 / 3), QStringLiteral("66.7%"));
+}
+
+// A screen measurement on a screen at the window's device pixel ratio (2 when the tests run
+// with QT_SCALE_FACTOR=2): the copy holds every device pixel, shows one device pixel per
+// picture pixel, and a drag of 100 device pixels reads 101px, as on a screen at scale 1.
+TEST(DevicePixels, ScreenCopyShowsAndMeasuresDevicePixels) {
+    Screen() = ScreenInfo{15.0f, 15.0f, 1920 * 15.0f, 1080 * 15.0f};
+    FakeDesktop desktop;
+    const double ratio = QApplication::primaryScreen()->devicePixelRatio();
+    if (qEnvironmentVariableIntValue("QT_SCALE_FACTOR") == 2) {
+        ASSERT_EQ(ratio, 2.0);
+    }
+    desktop.screen = QSize(960, 540);
+    desktop.deviceRatio = ratio;
+    desktop.devicePicture = Checked(qRound(960 * ratio), qRound(540 * ratio));
+    App app(desktop, QString());
+    app.Strip().MeasureScreen();
+    Form1& e = app.Editor();
+    e.Timer2.SetEnabled(false);
+    e.Timer3.SetEnabled(false);
+    const QSize device = desktop.devicePicture.size();
+    ASSERT_EQ(e.Picture2.Surface().size(), device);
+    EXPECT_EQ(
+        e.Picture2.Point(e.Picture2.Width - 1, e.Picture2.Height - 1),
+        FromQColor(desktop.devicePicture.pixelColor(device.width() - 1, device.height() - 1)));
+
+    FormWindow win(e);
+    win.SetZoomable(QStringLiteral("Picture2"), QStringLiteral("Label6"));
+    win.Sync();
+    EXPECT_EQ(win.Zoom(), 1.0);
+    const QImage shown = win.grab().toImage();
+    ASSERT_EQ(shown.size(), device);
+    for (QPoint p : {QPoint(0, 0), QPoint(1, 1), QPoint(777, 333), QPoint(1000, 500)})
+        EXPECT_EQ(shown.pixel(p) & 0xffffff, desktop.devicePicture.pixel(p) & 0xffffff) << p.x();
+
+    e.Image5_Click();
+    const auto send = [&](QEvent::Type type, QPointF p, Qt::MouseButtons held) {
+        const Qt::MouseButton b = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent ev(type, p, win.mapToGlobal(p), b, held, Qt::NoModifier);
+        QApplication::sendEvent(&win, &ev);
+    };
+    // Window positions are logical pixels: 100 device pixels are 100 / ratio of them.
+    const QPointF from(200 / ratio, 300 / ratio), to(300 / ratio, 304 / ratio);
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    for (int k = 0; k < 2; ++k) {
+        send(QEvent::MouseMove, to, Qt::LeftButton);
+        e.Timer1_Timer();
+    }
+    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+    EXPECT_EQ(e.aapx(1).Caption(), QStringLiteral("101px"));
+}
+
+// Screens are read when the editor is laid out: a screen at 144 dpi is copied whole (every
+// pixel, not the part a fixed 15 twips per pixel reaches), and the editor and strip follow
+// the screen the pointer is on.
+TEST(DevicePixels, EditorFollowsThePointersScreenAsItIsNow) {
+    Screen() = ScreenInfo{15.0f, 15.0f, 1920 * 15.0f, 1080 * 15.0f};
+    FakeDesktop desktop;
+    desktop.dpi = 144;
+    desktop.screen = QSize(1280, 800);
+    desktop.screenOrigin = QPoint(1920, 0);  // the second screen, right of the first
+    desktop.devicePicture = Checked(1280, 800);
+    App app(desktop, QString());
+    app.Strip().MeasureScreen();
+    Form1& e = app.Editor();
+    EXPECT_FLOAT_EQ(Screen().TwipsPerPixelX, 10.0f);
+    EXPECT_EQ(e.Picture2.Surface().size(), QSize(1280, 800));
+    EXPECT_EQ(e.Picture2.Point(1279 * 10.0f, 799 * 10.0f),
+              FromQColor(desktop.devicePicture.pixelColor(1279, 799)));
+    EXPECT_FLOAT_EQ(e.Left, 1920 * 10.0f);
+    EXPECT_FLOAT_EQ(e.Width, 1280 * 10.0f);
+    form3& strip = app.Strip();
+    EXPECT_FLOAT_EQ(strip.Left + strip.Width, (1920 + 1280) * 10.0f);
+
+    // The resolution changes while the program waits: the next editor is laid out anew.
+    app.UnloadEditor();
+    app.CollectGarbage();
+    desktop.dpi = 96;
+    desktop.screen = QSize(2560, 1440);
+    desktop.screenOrigin = QPoint(0, 0);
+    EXPECT_FLOAT_EQ(app.Editor().Width, 2560 * 15.0f);
+    EXPECT_FLOAT_EQ(Screen().Height, 1440 * 15.0f);
 }
 
 }  // namespace

@@ -82,7 +82,8 @@ class FakeDesktop : public Desktop {
     }
     QPoint CursorPos() override { return cursor; }
     QSize ScreenSize() override { return screen; }
-    double LogicalDpi() override { return 96.0; }
+    double dpi = 96.0;  ///< logical dots per inch of the pointer's screen
+    double LogicalDpi() override { return dpi; }
     QImage GrabScreen(int x, int y, int w, int h) override {
         calls.push_back(QStringLiteral("GrabScreen"));
         QImage out(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
