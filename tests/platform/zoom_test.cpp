@@ -5,12 +5,15 @@
 #include <QApplication>
 #include <QFile>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <cmath>
 
 #include "FakeDesktop.h"
 #include "editor/Form1.h"
 #include "platform/Colour.h"
+#include "platform/Fonts.h"
 #include "platform/Painter.h"
 #include "platform/Screen.h"
 #include "platform/qt/CanvasView.h"
@@ -166,6 +169,54 @@ TEST(ZoomTest, ZoomingKeepsThePixelUnderThePointerAndStopsAtTheEnds) {
     EXPECT_EQ(ControlPlace(z.ed().Picture2).topLeft(), z.corner);
     z.Send(QEvent::MouseMove, QPointF(z.corner + QPoint(5, 6)), Qt::NoButton, Qt::NoButton);
     EXPECT_EQ(z.ed().Label5.Caption(), QStringLiteral("X:5"));
+}
+
+// Panning moves the window's pixels and repaints only what came into view: at 300 %, with a
+// marker on the canvas, the result must be what a full repaint shows.
+TEST(ZoomTest, PanningAZoomedCanvasShowsWhatAFullRepaintShows) {
+    ZoomedEditor z(3.0);
+    z.ed().Image5_Click();
+    z.Drag(z.At(20, 30), z.At(70, 33));
+    FormWindow::AfterEvent() = [&z] { z.win->Sync(); };
+    z.win->Sync();
+    QCoreApplication::processEvents();
+    z.ed().Image8_Click();  // the move tool pans
+    QPointF p = z.At(60, 40);
+    z.Send(QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    for (int k = 0; k < 12; ++k) {
+        p += QPointF(k % 3 == 0 ? -7 : 11, k % 2 ? 5 : -2);
+        z.Send(QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+    z.Send(QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+    QCoreApplication::processEvents();
+    FormWindow::AfterEvent() = nullptr;
+    EXPECT_NE(ControlPlace(z.ed().Picture2).topLeft(), z.corner);  // it did pan
+    const QRect area(0, 0, 900, 600);
+    const QImage shown = QGuiApplication::primaryScreen()
+                             ->grabWindow(z.win->winId(), 0, 0, area.width(), area.height())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    const QImage full = z.win->grab(area).toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), full.size());
+    EXPECT_TRUE(shown == full);
+}
+
+// The editor of a note lies over the note as shown, its text zoomed with the canvas.
+TEST(ZoomTest, NoteEditorsLieOverTheirNotesAtTheZoom) {
+    ZoomedEditor z(3.0);
+    z.ed().Image7_Click();
+    z.Drag(z.At(30, 60), z.At(60, 40));
+    z.win->Sync();
+    const TextBox& note = z.ed().bz(1);
+    auto* editor = z.win->findChild<QPlainTextEdit*>();
+    ASSERT_NE(editor, nullptr);
+    const QRect place = ControlPlace(note);  // picture pixels, from the canvas's corner
+    EXPECT_EQ(editor->geometry(), QRect(z.corner + 3 * place.topLeft(), 3 * place.size()));
+    EXPECT_EQ(editor->font().pixelSize(), 3 * MakeQFont(note.Font).pixelSize());
+    z.win->ZoomReset();
+    EXPECT_EQ(editor->geometry(), QRect(z.corner + place.topLeft(), place.size()));
+    EXPECT_EQ(editor->font().pixelSize(), MakeQFont(note.Font).pixelSize());
 }
 
 TEST(ZoomTest, FitShowsTheWholePictureBesideTheBars) {

@@ -356,7 +356,10 @@ const Control* FormWindow::ScrollMovedBox(const QHash<const Control*, Snapshot>&
         return nullptr;
     scroll(d.x(), d.y(), area);
     // What moved along but is not the box's: the window's backdrop and every other control.
-    dirty += QRegion(area) - QRegion(newR);
+    // (The box's exact place: the margin round it holds backdrop, which moved along.)
+    const QRect place = ControlPlace(*box);
+    const QRect exact = box == ZoomBox() ? view_.ToWindow(place, place.topLeft()) : place;
+    dirty += QRegion(area) - QRegion(exact);
     for (auto it = now.constBegin(); it != now.constEnd(); ++it) {
         if (it->root == box) continue;
         if (it->rect.intersects(area)) dirty += it->rect.united(it->rect.translated(d));

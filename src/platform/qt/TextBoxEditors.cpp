@@ -194,13 +194,12 @@ void TextBoxEditors::Update(Editor& ed, const TextBox& box, const Shown& place) 
         w->setPalette(pal);
     }
     QFont font = MakeQFont(box.Font);
-    if (place.scale != 1.0) {
-        // Text in a zoomed canvas grows and shrinks with it.
+    if (place.scale != 1.0)  // text in a zoomed canvas grows and shrinks with it
         font.setPixelSize(
             std::max(1, static_cast<int>(std::lround(font.pixelSize() * place.scale))));
-        if (auto* pe = qobject_cast<QPlainTextEdit*>(w))
-            pe->document()->setDocumentMargin(
-                std::round(50.0 / Screen().TwipsPerPixelX * place.scale));
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
+        const double margin = std::round(50.0 / Screen().TwipsPerPixelX * place.scale);
+        if (pe->document()->documentMargin() != margin) pe->document()->setDocumentMargin(margin);
     }
     if (w->font() != font) w->setFont(font);
     if (w->isEnabled() != box.Enabled) w->setEnabled(box.Enabled);
