@@ -20,6 +20,7 @@ void Connect(App& app, QtDesktop& desktop) {
             w.setAcceptDrops(true);
             w.FileDropped = [ed](const QString& path) { ed->OpenDroppedFile(path); };
             w.CloseRequested = [ed] { ed->Image3_Click(); };
+            w.SetZoomable(QStringLiteral("Picture2"), QStringLiteral("Label6"));
         } else if (auto* strip = dynamic_cast<form3*>(&form)) {
             w.CloseRequested = [strip] { strip->QueryUnload(); };
         }

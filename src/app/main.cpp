@@ -45,11 +45,7 @@ int main(int argc, char** argv) {
     UseDarkLook();
 
     orv::QtDesktop desktop;
-    const double dpi = desktop.LogicalDpi() > 0 ? desktop.LogicalDpi() : 96.0;
-    orv::ScreenInfo& screen = orv::Screen();
-    screen.TwipsPerPixelX = screen.TwipsPerPixelY = static_cast<float>(1440.0 / dpi);
-    screen.Width = static_cast<float>(desktop.ScreenSize().width()) * screen.TwipsPerPixelX;
-    screen.Height = static_cast<float>(desktop.ScreenSize().height()) * screen.TwipsPerPixelY;
+    orv::ReadScreen(desktop);  // read again wherever a window is laid out
 
     // Everything after the program's own name, as one text.
     QStringList args = QApplication::arguments();

@@ -7,6 +7,7 @@
 #include "imaging/ColourCodes.h"
 #include "platform/Desktop.h"
 #include "platform/Screen.h"
+#include "platform/ShownPlace.h"
 
 namespace orv {
 
@@ -112,13 +113,15 @@ void Form1::Timer2_Timer() {
     const QPoint c = desktop.CursorPos();
     const float cx = static_cast<float>(c.x()), cy = static_cast<float>(c.y());
     const float k = kFixedTwipsPerPixel;
-    if (cx - Left / k - kNearEdge < 0 && Picture2.Left - Picture1.Width < 0)
+    // Where the canvas is shown (a zoomed canvas is larger or smaller than its place).
+    const ShownRect shown = ShownPlace(Picture2);
+    if (cx - Left / k - kNearEdge < 0 && shown.Left - Picture1.Width < 0)
         Picture2.Left += kScrollStep;
-    if (cx - Left / k - Width / k > -kFarEdge && Picture2.Left > Width - Picture2.Width)
+    if (cx - Left / k - Width / k > -kFarEdge && shown.Left > Width - shown.Width)
         Picture2.Left -= kScrollStep;
-    if (cy - Top / k - kNearEdge < 0 && Picture2.Top - Picture6.Height < 0)
+    if (cy - Top / k - kNearEdge < 0 && shown.Top - Picture6.Height < 0)
         Picture2.Top += kScrollStep;
-    if (cy - Top / k - Height / k > -kFarEdge && Picture2.Top > Height - Picture2.Height)
+    if (cy - Top / k - Height / k > -kFarEdge && shown.Top > Height - shown.Height)
         Picture2.Top -= kScrollStep;
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "annotations/Palette.h"
+#include "editor/ScreenCopy.h"
 #include "platform/Artwork.h"
 #include "platform/Desktop.h"
 #include "platform/Screen.h"
@@ -259,27 +260,18 @@ void Form1::WireHandlers() {
 }
 
 void Form1::Load() {
-    Top = 0;
-    Left = 0;
+    Top = Screen().Top;
+    Left = Screen().Left;
     Height = Screen().Height;
     Width = Screen().Width;
     PictureTile(*this, beij);
     if (host.EditorStartMode() == StartMode::ScreenMeasurement) {
         Picture1.Visible = false;
         Picture6.Visible = false;
-        Picture2.Width = Screen().Width;
-        Picture2.Height = Screen().Height;
         Picture2.Left = 0;
         Picture2.Top = 0;
         Picture2.AutoRedraw = true;
-        const int w = static_cast<int>(Screen().Width / kFixedTwipsPerPixel);
-        const int h = static_cast<int>(Screen().Height / kFixedTwipsPerPixel);
-        const QImage shot = desktop.GrabScreen(0, 0, w, h);
-        if (!shot.isNull()) {
-            QPainter p(&Picture2.Surface());
-            p.setCompositionMode(QPainter::CompositionMode_Source);
-            p.drawImage(0, 0, shot);
-        }
+        CopyScreenOnto(Picture2, desktop);
     }
     moshi = 2;
     vars.lensWidth = 100;

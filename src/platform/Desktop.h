@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -51,6 +52,13 @@ struct SaveDialogRequest {
 constexpr int kLeftButtonUp = 0x0202;
 constexpr int kRightButtonUp = 0x0205;
 
+/// One screen as the desktop reports it.
+struct ScreenReading {
+    QRect Rect{0, 0, 1920, 1080};   ///< place on the desktop, pixels
+    double LogicalDpi = 96.0;       ///< twips per pixel = 1440 / dpi
+    double DevicePixelRatio = 1.0;  ///< device pixels per pixel
+};
+
 /// Message box icons.
 enum class MessageIcon { None, Information };
 
@@ -85,6 +93,12 @@ class Desktop {
     virtual double LogicalDpi() = 0;
     /// A still copy of the screen rectangle (pixels); areas off the screen are black.
     virtual QImage GrabScreen(int x, int y, int w, int h) = 0;
+    /// The screen the pointer is on, read now (screens come and go, change
+    /// resolution and scale while the program waits in the tray).
+    virtual ScreenReading PointerScreen() = 0;
+    /// A still copy of a whole screen at its device resolution: one picture
+    /// pixel per device pixel (twice the size in pixels of its place at 2x).
+    virtual QImage GrabScreenDevice(const ScreenReading& screen) = 0;
     /// Whether GrabScreen can read the screen here.
     virtual bool CanGrabScreen() = 0;
     virtual void SetBusyCursor(bool busy) = 0;

@@ -1,7 +1,9 @@
 #include "platform/Painter.h"
 
 #include <QPen>
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "platform/Artwork.h"
 #include "platform/Fonts.h"
@@ -95,14 +97,55 @@ void PaintImage(QPainter& p, const Image& img, bool ps) {
     if (!art.isNull()) p.drawImage(r.topLeft(), art);
 }
 
+// Each pixel of src as a k x k block: exact, so a repaint of part of a zoomed
+// canvas gives the very pixels a full repaint gives.
+QImage Blocks(const QImage& src, int k) {
+    const QImage in = src.depth() == 32 ? src : src.convertToFormat(QImage::Format_ARGB32);
+    QImage out(in.width() * k, in.height() * k, in.format());
+    for (int y = 0; y < in.height(); ++y) {
+        const auto* from = reinterpret_cast<const uint32_t*>(in.constScanLine(y));
+        auto* first = reinterpret_cast<uint32_t*>(out.scanLine(y * k));
+        for (int x = 0; x < in.width(); ++x) std::fill_n(first + x * k, k, from[x]);
+        for (int r = 1; r < k; ++r)
+            std::copy_n(first, out.width(), reinterpret_cast<uint32_t*>(out.scanLine(y * k + r)));
+    }
+    return out;
+}
+
+// Draws only the part of a picture that lies in the area being repainted: a
+// zoomed canvas repaints a strip of a large picture at a time.
+void DrawVisible(QPainter& p, const QImage& img) {
+    if (!p.hasClipping()) {
+        p.drawImage(0, 0, img);
+        return;
+    }
+    const QRect src =
+        p.clipBoundingRect().toAlignedRect().adjusted(-1, -1, 1, 1).intersected(img.rect());
+    if (src.isEmpty()) return;
+    const QTransform t = p.transform();
+    const double k = t.m11();
+    if (t.type() == QTransform::TxScale && k > 1 && k == t.m22() && k == std::floor(k) &&
+        !p.testRenderHint(QPainter::SmoothPixmapTransform)) {
+        // Zoomed in by a whole factor: blocks drawn unscaled.
+        const QPointF at = t.map(QPointF(src.topLeft()));
+        p.save();
+        p.resetTransform();
+        p.drawImage(at, Blocks(img.copy(src), static_cast<int>(k)));
+        p.restore();
+        return;
+    }
+    p.drawImage(src.topLeft(), img, src);
+}
+
 // Paints the visible children in stacking order, skipping those wholly outside
 // the area being repainted (a drag repaints a few small rectangles of a large
 // picture with many annotations).
-void PaintChildren(QPainter& p, const Container& box, bool ps) {
+void PaintChildren(QPainter& p, const Container& box, bool ps, const PaintHook& hook = nullptr) {
     const bool clipped = p.hasClipping();
     const QRect clip = clipped ? p.clipBoundingRect().toAlignedRect() : QRect();
     for (const Control* c : box.PaintOrder()) {
         if (!c->Visible) continue;
+        if (hook && hook(p, *c)) continue;
         if (clipped && !clip.intersects(ControlPixelRect(*c, ps))) continue;
         PaintControl(p, *c, ps);
     }
@@ -143,8 +186,8 @@ void PaintPictureBoxContent(QPainter& p, const PictureBox& box) {
         const QImage art = RenderArtwork(box.Artwork, r.size());
         if (!art.isNull()) p.drawImage(0, 0, art);
     }
-    if (!box.Picture().isNull()) p.drawImage(0, 0, box.Picture());
-    if (box.HasSurface()) p.drawImage(0, 0, const_cast<PictureBox&>(box).Surface());
+    if (!box.Picture().isNull()) DrawVisible(p, box.Picture());
+    if (box.HasSurface()) DrawVisible(p, const_cast<PictureBox&>(box).Surface());
     PaintChildren(p, box, box.ScalePixels);
     p.restore();
     if (box.BorderStyle == 1) {
@@ -185,12 +228,12 @@ void PaintControl(QPainter& p, const Control& c, bool ps) {
     }
 }
 
-void PaintForm(QPainter& p, const Form& form) {
+void PaintForm(QPainter& p, const Form& form, const PaintHook& paintOwn) {
     if (!form.Surface.isNull())
         p.drawImage(0, 0, form.Surface);
     else
         p.fillRect(p.viewport(), ToQColor(form.BackColor));
-    PaintChildren(p, form, false);
+    PaintChildren(p, form, false, paintOwn);
 }
 
 }  // namespace orv

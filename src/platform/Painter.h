@@ -4,14 +4,19 @@
 
 #include <QPainter>
 #include <QRect>
+#include <functional>
 
 #include "platform/Controls.h"
 #include "platform/Form.h"
 
 namespace orv {
 
-/// Paints the whole window: its persistent drawing, then its controls.
-void PaintForm(QPainter& p, const Form& form);
+/// Paints a top-level control in its own way; returns false to leave it to PaintForm.
+using PaintHook = std::function<bool(QPainter&, const Control&)>;
+
+/// Paints the whole window: its persistent drawing, then its controls (each
+/// visible top-level control offered to paintOwn first).
+void PaintForm(QPainter& p, const Form& form, const PaintHook& paintOwn = nullptr);
 /// Paints one control at its place in the painter's coordinates (pixels of its
 /// container), with everything it contains.
 void PaintControl(QPainter& p, const Control& c, bool pixelScale = false);

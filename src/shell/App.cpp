@@ -1,6 +1,7 @@
 #include "shell/App.h"
 
 #include "platform/Desktop.h"
+#include "platform/Screen.h"
 #include "shell/Form2.h"
 #include "shell/form3.h"
 
@@ -38,6 +39,7 @@ Form2& App::TrayHost() {
 
 Form1& App::Editor() {
     if (!editor_) {
+        ReadScreen(desktop);  // the editor is laid out for the screen of this moment
         editor_ = std::make_unique<Form1>(*this, editorVars);
         if (FormLoaded) FormLoaded(*editor_);
         editor_->Load();

@@ -59,8 +59,9 @@ void form3::MeasureScreen() {
     ed.Picture6.Width = Screen().Width;
     ed.Picture1.Height = Screen().Height;
     Visible = true;
-    Left = Screen().Width - Width;
-    Top = 0;
+    // Docked at the top right of the screen that was copied.
+    Left = Screen().Left + Screen().Width - Width;
+    Top = Screen().Top;
     ed.Timer2.SetEnabled(false);
 }
 

@@ -15,8 +15,8 @@ form3::form3(App& a) : Form(QStringLiteral("form3")), app(a) {
     Caption = QStringLiteral("Orvane Tessaly");
     Width = 5640;
     Height = 510;
-    Left = (Screen().Width - Width) / 2;
-    Top = (Screen().Height - Height) / 2;
+    Left = Screen().Left + (Screen().Width - Width) / 2;
+    Top = Screen().Top + (Screen().Height - Height) / 2;
     ShowInTaskbar = false;
     Topmost = false;
 

@@ -38,7 +38,11 @@ class FakeDesktop : public Desktop {
     QString clipboardText;
     QPoint cursor{100, 100};
     QSize screen{1920, 1080};
-    QImage screenPicture;  ///< what GrabScreen reads; black when null
+    QImage screenPicture;       ///< what GrabScreen reads; black when null
+    QPoint screenOrigin{0, 0};  ///< where the pointer's screen lies on the desktop
+    double deviceRatio = 1.0;   ///< device pixels per pixel of that screen
+    /// What GrabScreenDevice reads, in device pixels; screenPicture when null.
+    QImage devicePicture;
 
     QString PopupMenu(const Menu& menu) override {
         menusOpened.push_back(menu.Name);
@@ -78,7 +82,8 @@ class FakeDesktop : public Desktop {
     }
     QPoint CursorPos() override { return cursor; }
     QSize ScreenSize() override { return screen; }
-    double LogicalDpi() override { return 96.0; }
+    double dpi = 96.0;  ///< logical dots per inch of the pointer's screen
+    double LogicalDpi() override { return dpi; }
     QImage GrabScreen(int x, int y, int w, int h) override {
         calls.push_back(QStringLiteral("GrabScreen"));
         QImage out(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
@@ -86,6 +91,22 @@ class FakeDesktop : public Desktop {
         if (!screenPicture.isNull()) {
             QPainter p(&out);
             p.drawImage(-x, -y, screenPicture);
+        }
+        return out;
+    }
+    ScreenReading PointerScreen() override {
+        return ScreenReading{QRect(screenOrigin, screen), LogicalDpi(), deviceRatio};
+    }
+    QImage GrabScreenDevice(const ScreenReading& r) override {
+        calls.push_back(QStringLiteral("GrabScreen"));
+        const QSize size(qRound(r.Rect.width() * r.DevicePixelRatio),
+                         qRound(r.Rect.height() * r.DevicePixelRatio));
+        QImage out(size, QImage::Format_RGB32);
+        out.fill(Qt::black);
+        const QImage& src = devicePicture.isNull() ? screenPicture : devicePicture;
+        if (!src.isNull()) {
+            QPainter p(&out);
+            p.drawImage(0, 0, src);
         }
         return out;
     }

@@ -9,11 +9,13 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QToolTip>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 
 #include "platform/Painter.h"
 #include "platform/Screen.h"
+#include "platform/ShownPlace.h"
 #include "platform/qt/Stacking.h"
 
 namespace orv {
@@ -113,6 +115,17 @@ FormWindow::FormWindow(Form& form) : form_(form) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setWindowTitle(form.Caption);
+    editors_.ToWindow = [this](const Control* root, const QRect& r) {
+        return root && root == ZoomBox() ? view_.ToWindow(r, ControlPlace(*root).topLeft()) : r;
+    };
+    editors_.ScaleOf = [this](const Control* root) {
+        return root && root == ZoomBox() ? view_.Scale() : 1.0;
+    };
+}
+
+FormWindow::~FormWindow() {
+    // The edge scrolling of the form no longer asks this window.
+    if (!zoomName_.isEmpty()) ShownPlaceHook() = nullptr;
 }
 
 QPoint FormWindow::OriginOf(const Control& c) const {
@@ -128,7 +141,7 @@ QPoint FormWindow::OriginOf(const Control& c) const {
     return o;
 }
 
-Control* FormWindow::HitTest(QPoint px, QPoint* origin) {
+Control* FormWindow::HitTest(QPointF pos) {
     std::function<Control*(const Container&, QPoint, bool)> hit =
         [&](const Container& in, QPoint local, bool ps) -> Control* {
         auto order = in.PaintOrder();
@@ -144,14 +157,51 @@ Control* FormWindow::HitTest(QPoint px, QPoint* origin) {
         }
         return nullptr;
     };
-    Control* c = hit(form_, px, false);
-    if (c && origin)
-        *origin = OriginOf(*c) + ControlPlace(*c, ScalesInPixels(c->Parent())).topLeft();
-    return c;
+    // Each top-level control is tested in its own space (the canvas's may be zoomed).
+    auto order = form_.PaintOrder();
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        Control* c = *it;
+        if (!TakesPointer(*c)) continue;
+        const QPoint local = SpaceOf(pos, c);
+        const QRect r = ControlPlace(*c, false);
+        if (!r.contains(local)) continue;
+        if (auto* box = dynamic_cast<PictureBox*>(c))
+            if (Control* inner = hit(*box, local - r.topLeft(), box->ScalePixels)) return inner;
+        return c;
+    }
+    return nullptr;
+}
+
+const Control* FormWindow::ZoomBox() const {
+    if (zoomName_.isEmpty()) return nullptr;
+    for (const Control* c : form_.Children())
+        if (c->Name == zoomName_ && c->Kind() == ControlKind::PictureBox) return c;
+    return nullptr;
+}
+
+const Control* FormWindow::RootOf(const Control& c) const {
+    const Control* r = &c;
+    while (r->Parent() && r->Parent() != &form_) {
+        auto* box = dynamic_cast<const PictureBox*>(r->Parent());
+        if (!box) break;
+        r = box;
+    }
+    return r;
+}
+
+QPoint FormWindow::SpaceOf(QPointF pos, const Control* root) const {
+    if (root && root == ZoomBox()) return view_.ToCanvas(pos, ControlPlace(*root).topLeft());
+    return QPoint(static_cast<int>(std::floor(pos.x())), static_cast<int>(std::floor(pos.y())));
+}
+
+QRect FormWindow::WindowRect(const QRect& r, const Control* root) const {
+    if (root && root == ZoomBox())
+        return view_.ToWindow(r, ControlPlace(*root).topLeft()).adjusted(-1, -1, 1, 1);
+    return r;
 }
 
 void FormWindow::Dispatch(QMouseEvent* e, int kind) {
-    const QPoint pos = e->position().toPoint();
+    const QPointF pos = e->position();
     leftHeld_ = (e->buttons() & Qt::LeftButton) != 0;
     pointer_ = e->globalPosition().toPoint();
     if (windowDrag_ && kind != 0) {
@@ -190,7 +240,7 @@ void FormWindow::Dispatch(QMouseEvent* e, int kind) {
     if (target) {
         const QPoint origin =
             OriginOf(*target) + ControlPlace(*target, ScalesInPixels(target->Parent())).topLeft();
-        const QPoint local = pos - origin;
+        const QPoint local = SpaceOf(pos, RootOf(*target)) - origin;
         const bool ownPixels = target->Kind() == ControlKind::PictureBox &&
                                static_cast<PictureBox*>(target)->ScalePixels;
         MouseEvent me;
@@ -232,7 +282,7 @@ void FormWindow::mouseReleaseEvent(QMouseEvent* e) {
 bool FormWindow::event(QEvent* e) {
     if (e->type() == QEvent::ToolTip) {
         auto* he = static_cast<QHelpEvent*>(e);
-        Control* c = HitTest(he->pos());
+        Control* c = HitTest(QPointF(he->pos()));
         if (c && !c->ToolTipText.isEmpty())
             QToolTip::showText(he->globalPos(), c->ToolTipText, this);
         else
@@ -269,7 +319,21 @@ void FormWindow::BeginChildDrag(const QString& child) {
 void FormWindow::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     p.setClipRegion(e->region());
-    PaintForm(p, form_);
+    const Control* zoomed = ZoomBox();
+    PaintForm(p, form_, [&](QPainter& q, const Control& c) {
+        if (&c != zoomed) return false;
+        // The canvas and all it holds, scaled as one: whole blocks per picture
+        // pixel when zoomed in, smoothed when zoomed out.
+        const QRect place = ControlPlace(c);
+        if (!q.clipBoundingRect().toAlignedRect().intersects(WindowRect(place, &c))) return true;
+        q.save();
+        q.translate(view_.Origin(place.topLeft()));
+        q.scale(view_.Scale(), view_.Scale());
+        q.setRenderHint(QPainter::SmoothPixmapTransform, view_.Zoom() < 1.0);
+        PaintPictureBoxContent(q, static_cast<const PictureBox&>(c));
+        q.restore();
+        return true;
+    });
 }
 
 void FormWindow::CollectSnapshots(const Container& box, QPoint origin, bool ps, const Control* root,
@@ -305,7 +369,10 @@ const Control* FormWindow::ScrollMovedBox(const QHash<const Control*, Snapshot>&
         return nullptr;
     scroll(d.x(), d.y(), area);
     // What moved along but is not the box's: the window's backdrop and every other control.
-    dirty += QRegion(area) - QRegion(newR);
+    // (The box's exact place: the margin round it holds backdrop, which moved along.)
+    const QRect place = ControlPlace(*box);
+    const QRect exact = box == ZoomBox() ? view_.ToWindow(place, place.topLeft()) : place;
+    dirty += QRegion(area) - QRegion(exact);
     for (auto it = now.constBegin(); it != now.constEnd(); ++it) {
         if (it->root == box) continue;
         if (it->rect.intersects(area)) dirty += it->rect.united(it->rect.translated(d));
@@ -320,8 +387,18 @@ void FormWindow::Sync() {
     if (geometry() != geo) setGeometry(geo);
     if (windowTitle() != form_.Caption) setWindowTitle(form_.Caption);
 
+    const double ratio = devicePixelRatioF();
+    if (ratio != view_.DeviceRatio()) {
+        view_.SetDeviceRatio(ratio);
+        const Control* zb = ZoomBox();
+        view_.Reset(zb ? ControlPlace(*zb).topLeft() : QPoint(0, 0));
+        firstSync_ = true;
+    }
     QHash<const Control*, Snapshot> now;
     CollectSnapshots(form_, QPoint(0, 0), false, nullptr, now);
+    if (const Control* zb = ZoomBox())
+        for (auto it = now.begin(); it != now.end(); ++it)
+            if (it->root == zb) it->rect = WindowRect(it->rect, zb);
     if (firstSync_ || !isVisible()) {
         update();
         firstSync_ = false;
@@ -354,6 +431,7 @@ void FormWindow::Sync() {
             hide();
     }
     editors_.Sync();
+    PlaceZoomReadout();
 }
 
 }  // namespace orv

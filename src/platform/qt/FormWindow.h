@@ -8,7 +8,10 @@
 #include <QWidget>
 
 #include "platform/Form.h"
+#include "platform/qt/CanvasView.h"
 #include "platform/qt/TextBoxEditors.h"
+
+class QLabel;
 
 namespace orv {
 
@@ -16,6 +19,7 @@ class FormWindow : public QWidget {
     Q_OBJECT
   public:
     explicit FormWindow(Form& form);
+    ~FormWindow() override;
     Form& form() { return form_; }
 
     /// Brings the window in step with its form: visibility, place, and a
@@ -26,11 +30,26 @@ class FormWindow : public QWidget {
     void BeginChildDrag(const QString& child);
     /// Whether the left button is held in the pointer event being handled.
     bool LeftHeld() const { return leftHeld_; }
-    /// The control under a window pixel that takes pointer events, or null.
-    Control* HitTest(QPoint px, QPoint* origin = nullptr);
+    /// The control under a window position that takes pointer events, or null.
+    Control* HitTest(QPointF pos);
 
     /// Runs after a model handler ran from this window (the application resyncs).
     static std::function<void()>& AfterEvent();
+
+    /// Lets the top-level picture box named canvas zoom (Ctrl + wheel, Ctrl +/-,
+    /// Ctrl+0, Ctrl+9); the zoom shows in a small read-out just right of the
+    /// control named readoutAfter.
+    void SetZoomable(const QString& canvas, const QString& readoutAfter);
+    /// The zoom in screen pixels per picture pixel (1 when nothing zooms).
+    double Zoom() const { return view_.Zoom(); }
+    /// Zooms to z about a window position (clamped to the steps' range).
+    void ZoomAbout(double z, QPointF anchor);
+    void ZoomIn(QPointF anchor);
+    void ZoomOut(QPointF anchor);
+    void ZoomReset();
+    void ZoomToFit();
+    /// The text of the zoom read-out ("300%"); empty when there is none.
+    QString ZoomText() const;
 
   protected:
     void paintEvent(QPaintEvent* e) override;
@@ -41,6 +60,8 @@ class FormWindow : public QWidget {
     void closeEvent(QCloseEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
   public:
     /// Handlers the window layer offers the application.
@@ -55,6 +76,17 @@ class FormWindow : public QWidget {
     };
     void Dispatch(QMouseEvent* e, int kind);
     QPoint OriginOf(const Control& c) const;
+    /// The zooming canvas when it is shown, else null.
+    const Control* ZoomBox() const;
+    /// The top-level control that holds c (c itself at top level).
+    const Control* RootOf(const Control& c) const;
+    /// A window position in the pixel space of the top-level control root
+    /// (the canvas space for the zooming canvas, window pixels otherwise).
+    QPoint SpaceOf(QPointF pos, const Control* root) const;
+    /// Window rectangle of a rectangle in the space of root.
+    QRect WindowRect(const QRect& r, const Control* root) const;
+    void ViewChanged();
+    void PlaceZoomReadout();
     void CollectSnapshots(const Container& box, QPoint origin, bool pixelScale, const Control* root,
                           QHash<const Control*, Snapshot>& out) const;
     /// When a top-level picture box only moved, moves its pixels on screen
@@ -71,6 +103,10 @@ class FormWindow : public QWidget {
     QPoint pointer_;  ///< on the screen, in the pointer event being handled
     QHash<const Control*, Snapshot> painted_;
     bool firstSync_ = true;
+    QString zoomName_, readoutAfter_;
+    CanvasView view_;
+    QLabel* zoomReadout_ = nullptr;
+    int wheelRest_ = 0;  ///< wheel angle not yet turned into a zoom step
     // Real editors over the form's text boxes (after form_: it uses it).
     TextBoxEditors editors_{*this, form_};
 };

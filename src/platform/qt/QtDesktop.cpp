@@ -197,14 +197,26 @@ QPoint QtDesktop::CursorPos() {
     return QCursor::pos();
 }
 
+namespace {
+// The screen holding a desktop point; the primary screen when none does.
+QScreen* ScreenAt(QPoint p) {
+    QScreen* s = QGuiApplication::screenAt(p);
+    return s ? s : QGuiApplication::primaryScreen();
+}
+}  // namespace
+
 QSize QtDesktop::ScreenSize() {
-    QScreen* s = QGuiApplication::primaryScreen();
-    return s ? s->size() : QSize(1920, 1080);
+    return PointerScreen().Rect.size();
 }
 
 double QtDesktop::LogicalDpi() {
-    QScreen* s = QGuiApplication::primaryScreen();
-    return s ? s->logicalDotsPerInch() : 96.0;
+    return PointerScreen().LogicalDpi;
+}
+
+ScreenReading QtDesktop::PointerScreen() {
+    QScreen* s = ScreenAt(QCursor::pos());
+    if (!s) return {};
+    return ScreenReading{s->geometry(), s->logicalDotsPerInch(), s->devicePixelRatio()};
 }
 
 bool QtDesktop::CanGrabScreen() {
@@ -214,16 +226,29 @@ bool QtDesktop::CanGrabScreen() {
 QImage QtDesktop::GrabScreen(int x, int y, int w, int h) {
     QImage out(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
     out.fill(Qt::black);
-    QScreen* s = QGuiApplication::primaryScreen();
-    if (!s) return out;
-    // Only the part on the screen is read; the rest stays black.
     const QRect want(x, y, w, h);
-    const QRect part = want.intersected(QRect(QPoint(0, 0), s->size()));
+    QScreen* s = ScreenAt(want.center());
+    if (!s) return out;
+    // Only the part on that screen is read; the rest stays black.
+    const QRect part = want.intersected(s->geometry());
     if (part.isEmpty()) return out;
-    const QImage shot = s->grabWindow(0, part.x(), part.y(), part.width(), part.height()).toImage();
+    const QPoint at = part.topLeft() - s->geometry().topLeft();
+    QImage shot = s->grabWindow(0, at.x(), at.y(), part.width(), part.height()).toImage();
+    shot.setDevicePixelRatio(1);
     QPainter p(&out);
-    p.drawImage(part.topLeft() - want.topLeft(), shot);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRect(part.topLeft() - want.topLeft(), part.size()), shot);
     return out;
+}
+
+QImage QtDesktop::GrabScreenDevice(const ScreenReading& r) {
+    QScreen* s = ScreenAt(r.Rect.center());
+    if (!s) return {};
+    // Every device pixel of the screen, never resampled.
+    QImage shot = s->grabWindow(0).toImage();
+    shot.setDevicePixelRatio(1);
+    if (shot.format() != QImage::Format_RGB32) shot.convertTo(QImage::Format_RGB32);
+    return shot;
 }
 
 void QtDesktop::SetBusyCursor(bool busy) {

@@ -51,6 +51,8 @@ class QtDesktop : public Desktop {
     QSize ScreenSize() override;
     double LogicalDpi() override;
     QImage GrabScreen(int x, int y, int w, int h) override;
+    ScreenReading PointerScreen() override;
+    QImage GrabScreenDevice(const ScreenReading& screen) override;
     bool CanGrabScreen() override;
     void SetBusyCursor(bool busy) override;
     void OpenUrl(const QString& url) override;

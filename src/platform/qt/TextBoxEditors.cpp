@@ -54,7 +54,7 @@ TextBoxEditors::TextBoxEditors(QWidget& window, Form& form) : window_(window), f
 TextBoxEditors::~TextBoxEditors() = default;
 
 void TextBoxEditors::Collect(const Container& in, QPoint origin, bool ps, const QRegion& clip,
-                             std::vector<Shown>& out) const {
+                             const Control* root, std::vector<Shown>& out) const {
     // Walk from the top of the stacking order down: windowed controls above a
     // box hide that part of it, and a picture box clips what it contains.
     const std::vector<Control*> order = in.PaintOrder();
@@ -63,13 +63,17 @@ void TextBoxEditors::Collect(const Container& in, QPoint origin, bool ps, const 
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         Control* c = *it;
         if (!c->Visible || !c->Windowed()) continue;
-        const QRect rect = ControlPlace(*c, ps).translated(origin);
+        // origin and place are in the space of the top-level control; rect is in the window.
+        const Control* top = root ? root : c;
+        const QRect place = ControlPlace(*c, ps).translated(origin);
+        const QRect rect = ToWindow ? ToWindow(top, place) : place;
         const QRegion visible = (clip & QRegion(rect)) - above;
         if (c->Kind() == ControlKind::TextBox) {
-            level.push_back(Shown{static_cast<TextBox*>(c), rect, visible});
+            level.push_back(
+                Shown{static_cast<TextBox*>(c), rect, visible, ScaleOf ? ScaleOf(top) : 1.0});
         } else if (auto* box = dynamic_cast<PictureBox*>(c)) {
             std::vector<Shown> inner;
-            Collect(*box, rect.topLeft(), box->ScalePixels, visible, inner);
+            Collect(*box, place.topLeft(), box->ScalePixels, visible, top, inner);
             level.insert(level.end(), inner.rbegin(), inner.rend());
         }
         above += rect;
@@ -83,7 +87,8 @@ void TextBoxEditors::Sync() {
     CollectAlive(form_, alive);
     std::vector<Shown> shown;
     if (form_.Visible)
-        Collect(form_, QPoint(0, 0), false, QRegion(QRect(QPoint(0, 0), window_.size())), shown);
+        Collect(form_, QPoint(0, 0), false, QRegion(QRect(QPoint(0, 0), window_.size())), nullptr,
+                shown);
 
     // Editors of boxes that are gone are freed; those of hidden boxes wait hidden.
     for (auto it = editors_.begin(); it != editors_.end();) {
@@ -188,7 +193,14 @@ void TextBoxEditors::Update(Editor& ed, const TextBox& box, const Shown& place) 
         pal.setColor(QPalette::Text, fore);
         w->setPalette(pal);
     }
-    const QFont font = MakeQFont(box.Font);
+    QFont font = MakeQFont(box.Font);
+    if (place.scale != 1.0)  // text in a zoomed canvas grows and shrinks with it
+        font.setPixelSize(
+            std::max(1, static_cast<int>(std::lround(font.pixelSize() * place.scale))));
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
+        const double margin = std::round(50.0 / Screen().TwipsPerPixelX * place.scale);
+        if (pe->document()->documentMargin() != margin) pe->document()->setDocumentMargin(margin);
+    }
     if (w->font() != font) w->setFont(font);
     if (w->isEnabled() != box.Enabled) w->setEnabled(box.Enabled);
 

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRegion>
+#include <functional>
 #include <vector>
 
 #include "platform/Form.h"
@@ -33,6 +34,11 @@ class TextBoxEditors : public QObject {
     /// The editor widget of a text box, or null when it has none.
     QWidget* EditorOf(const TextBox& box) const;
 
+    /// Where the window shows the space of a top-level control (a zoomed
+    /// canvas): a rectangle of that space in window pixels, and its scale.
+    std::function<QRect(const Control* root, const QRect& r)> ToWindow;
+    std::function<double(const Control* root)> ScaleOf;
+
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -46,9 +52,10 @@ class TextBoxEditors : public QObject {
         TextBox* box;
         QRect rect;
         QRegion visible;
+        double scale = 1.0;  ///< window pixels per pixel of the box
     };
     void Collect(const Container& in, QPoint origin, bool pixelScale, const QRegion& clip,
-                 std::vector<Shown>& out) const;
+                 const Control* root, std::vector<Shown>& out) const;
     Editor& Ensure(TextBox& box);
     void Update(Editor& ed, const TextBox& box, const Shown& place);
     void Retire(Editor& ed);

@@ -1,0 +1,18 @@
+#include "platform/Desktop.h"
+#include "platform/Screen.h"
+
+namespace orv {
+
+void ReadScreen(Desktop& desktop) {
+    const ScreenReading s = desktop.PointerScreen();
+    const double dpi = s.LogicalDpi > 0 ? s.LogicalDpi : 96.0;
+    ScreenInfo& info = Screen();
+    info.TwipsPerPixelX = info.TwipsPerPixelY = static_cast<float>(1440.0 / dpi);
+    info.Width = static_cast<float>(s.Rect.width()) * info.TwipsPerPixelX;
+    info.Height = static_cast<float>(s.Rect.height()) * info.TwipsPerPixelY;
+    info.Left = static_cast<float>(s.Rect.x()) * info.TwipsPerPixelX;
+    info.Top = static_cast<float>(s.Rect.y()) * info.TwipsPerPixelY;
+    info.DevicePixelRatio = s.DevicePixelRatio > 0 ? s.DevicePixelRatio : 1.0;
+}
+
+}  // namespace orv
