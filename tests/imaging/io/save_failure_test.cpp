@@ -74,7 +74,7 @@ std::vector<qint64> Capacities(qint64 size) {
 // Every encoder, cut off anywhere: the error is the device's (61 for a full disk, 57 for an
 // I/O error), never the encoder's 482, and a save that fits gives exactly the full file.
 TEST(SaveFailure, EveryCutOffWriteIsTheDevicesErrorAndAFittingOneTheWholeFile) {
-    const QImage picture = NoisyPicture(640, 480);
+    const QImage picture = NoisyPicture(480, 360);
     for (const char* extension : kExtensions) {
         SCOPED_TRACE(extension);
         FillingSink unlimited(std::numeric_limits<qint64>::max(), FileFault::DiskFull);
