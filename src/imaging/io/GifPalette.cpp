@@ -15,7 +15,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace orv::detail {
@@ -24,6 +26,8 @@ namespace {
 
 // Up to this many distinct colours, the histogram holds every pixel.
 constexpr std::size_t kFullHistogramColours = 1 << 16;
+// At most this many of its most common colours are kept exact.
+constexpr std::size_t kFixedColours = 64;
 // Otherwise it holds at most this many sampled pixels (more make the quantizer slow).
 constexpr double kSamples = 65536;
 
@@ -136,15 +140,14 @@ class NearestColour {
     std::array<int, 256> firstAtLeast_{};
 };
 
-// Each pixel's nearest palette entry, cached per colour: neighbouring pixels repeat colours.
-void MapToNearest(const QImage& picture, const QList<QRgb>& palette, QByteArray& indices) {
-    const NearestColour nearest(palette);
+// The nearest palette entry of each pixel of rows [first, last), cached per colour:
+// neighbouring pixels repeat colours.
+void MapRows(const QImage& picture, const NearestColour& nearest, int first, int last,
+             uint8_t* out) {
     constexpr std::size_t kCacheSlots = std::size_t(1) << 20;
     std::vector<uint32_t> cachedColour(kCacheSlots, 0);  // colour with bit 24 set; 0 is empty
     std::vector<uint8_t> cachedIndex(kCacheSlots, 0);
-    indices.resize(qsizetype(picture.width()) * picture.height());
-    auto* out = reinterpret_cast<uint8_t*>(indices.data());
-    for (int y = 0; y < picture.height(); ++y) {
+    for (int y = first; y < last; ++y) {
         const auto* pixels = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
         for (int x = 0; x < picture.width(); ++x) {
             const uint32_t key = (pixels[x] & 0xffffffu) | 0x1000000u;
@@ -158,6 +161,25 @@ void MapToNearest(const QImage& picture, const QList<QRgb>& palette, QByteArray&
     }
 }
 
+// Each pixel's nearest palette entry; a large picture is split into bands mapped side by side.
+void MapToNearest(const QImage& picture, const QList<QRgb>& palette, QByteArray& indices) {
+    const NearestColour nearest(palette);
+    indices.resize(qsizetype(picture.width()) * picture.height());
+    auto* out = reinterpret_cast<uint8_t*>(indices.data());
+    const qint64 pixels = qint64(picture.width()) * picture.height();
+    const int bands =
+        pixels < (1 << 20) ? 1 : int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    std::vector<std::thread> helpers;
+    for (int band = 1; band < bands; ++band) {
+        const int first = picture.height() * band / bands;
+        const int last = picture.height() * (band + 1) / bands;
+        helpers.emplace_back(MapRows, std::cref(picture), std::cref(nearest), first, last,
+                             out + qsizetype(first) * picture.width());
+    }
+    MapRows(picture, nearest, 0, picture.height() / bands, out);
+    for (std::thread& helper : helpers) helper.join();
+}
+
 // Rows and columns between the sampled pixels of a picture with many colours.
 int HistogramStep(const QImage& picture) {
     const double pixels = double(picture.width()) * double(picture.height());
@@ -168,7 +190,8 @@ int HistogramStep(const QImage& picture) {
 
 bool QuantizedPalette(const QImage& picture, QList<QRgb>& palette, QByteArray& indices) {
     std::vector<liq_histogram_entry> entries;
-    if (!CountColours(picture, 1, kFullHistogramColours, entries)) {
+    const bool fullHistogram = CountColours(picture, 1, kFullHistogramColours, entries);
+    if (!fullHistogram) {
         const int step = HistogramStep(picture);
         const std::size_t samples = std::size_t((picture.width() + step - 1) / step) *
                                     std::size_t((picture.height() + step - 1) / step);
@@ -180,6 +203,20 @@ bool QuantizedPalette(const QImage& picture, QList<QRgb>& palette, QByteArray& i
     if (!histogram || liq_histogram_add_colors(histogram.get(), attr.get(), entries.data(),
                                                int(entries.size()), 0) != LIQ_OK) {
         return false;
+    }
+    if (fullHistogram) {
+        // Colours that each cover a thousandth of the picture (flat panels, text) go into the
+        // palette as they are, so they stay exact.
+        std::sort(entries.begin(), entries.end(),
+                  [](const auto& a, const auto& b) { return a.count > b.count; });
+        const double pixels = double(picture.width()) * double(picture.height());
+        for (std::size_t i = 0;
+             i < entries.size() && i < kFixedColours && double(entries[i].count) >= pixels / 1000;
+             ++i) {
+            if (liq_histogram_add_fixed_color(histogram.get(), entries[i].color, 0) != LIQ_OK) {
+                return false;
+            }
+        }
     }
     liq_result* raw = nullptr;
     if (liq_histogram_quantize(histogram.get(), attr.get(), &raw) != LIQ_OK || raw == nullptr) {
