@@ -25,9 +25,9 @@ QImage RandomPicture(int width, int height, quint32 seed) {
 }
 
 // Random colours, both with every colour in the histogram (few pixels) and with a sample of
-// them (many pixels): no pixel has a palette entry nearer than the one it was given.
+// them (many pixels, mapped in bands): no pixel has a palette entry nearer than the one it got.
 TEST(GifPalette, EveryPixelGetsItsNearestEntry) {
-    for (const QSize size : {QSize(200, 150), QSize(600, 400)}) {
+    for (const QSize size : {QSize(200, 150), QSize(1200, 900)}) {
         SCOPED_TRACE(size.width());
         const QImage picture = RandomPicture(size.width(), size.height(), 7);
         QList<QRgb> palette;
