@@ -1,7 +1,6 @@
 #include "imaging/io/PictureWriters.h"
 
 #include <gif_lib.h>
-#include <libimagequant.h>
 
 #include <array>
 #include <memory>
@@ -41,44 +40,6 @@ bool ExactPalette(const QImage& picture, QList<QRgb>& palette, QByteArray& indic
 }
 
 namespace {
-
-// Deleters for the quantizer's objects.
-struct LiqDeleter {
-    void operator()(liq_attr* attr) const { liq_attr_destroy(attr); }
-    void operator()(liq_image* image) const { liq_image_destroy(image); }
-    void operator()(liq_result* result) const { liq_result_destroy(result); }
-};
-template <typename T>
-using LiqPointer = std::unique_ptr<T, LiqDeleter>;
-
-// An adaptive palette of 256 colours from libimagequant (speed 4, no dithering).
-bool QuantizedPalette(const QImage& picture, QList<QRgb>& palette, QByteArray& indices) {
-    // RGBX8888 is R, G, B, 255 in memory with rows packed end to end, as the library reads it.
-    const QImage rgba = picture.convertToFormat(QImage::Format_RGBX8888);
-    if (rgba.isNull() || rgba.bytesPerLine() != qsizetype(4) * rgba.width()) return false;
-    LiqPointer<liq_attr> attr(liq_attr_create());
-    if (!attr || liq_set_speed(attr.get(), 4) != LIQ_OK) return false;
-    LiqPointer<liq_image> image(
-        liq_image_create_rgba(attr.get(), rgba.constBits(), rgba.width(), rgba.height(), 0));
-    if (!image) return false;
-    liq_result* raw = nullptr;
-    if (liq_image_quantize(image.get(), attr.get(), &raw) != LIQ_OK || raw == nullptr) {
-        return false;
-    }
-    LiqPointer<liq_result> result(raw);
-    liq_set_dithering_level(result.get(), 0.0f);
-    indices.resize(qsizetype(picture.width()) * picture.height());
-    if (liq_write_remapped_image(result.get(), image.get(), indices.data(),
-                                 std::size_t(indices.size())) != LIQ_OK) {
-        return false;
-    }
-    const liq_palette* colours = liq_get_palette(result.get());
-    palette.clear();
-    for (unsigned i = 0; i < colours->count; ++i) {
-        palette.append(qRgb(colours->entries[i].r, colours->entries[i].g, colours->entries[i].b));
-    }
-    return true;
-}
 
 int WriteToDevice(GifFileType* gif, const GifByteType* data, int length) {
     auto* device = static_cast<QIODevice*>(gif->UserData);

@@ -1,11 +1,10 @@
 #include "imaging/io/PictureSaver.h"
 
+#include "imaging/io/CheckedDevice.h"
 #include "imaging/io/PictureWriters.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QImageWriter>
-#include <QSaveFile>
-#include <QStorageInfo>
 
 namespace orv {
 
@@ -72,27 +71,31 @@ SaveResult Failure(SaveError error, const QString& description) {
     return SaveResult{error, description};
 }
 
-// The error of a failed write or commit, from the state the file device was left in. Some
-// writers lose the device's reason for a failed write, so a folder left with (almost) no free
-// space while the temporary file still exists also counts as a full disk.
-SaveResult FileFailure(const QSaveFile& file, const QString& path) {
-    const qint64 space = QStorageInfo(QFileInfo(path).absolutePath()).bytesAvailable();
-    if (file.error() == QFileDevice::ResourceError || (space >= 0 && space < 64 * 1024)) {
-        return Failure(SaveError::DiskFull, QStringLiteral("Disk full while writing %1").arg(path));
+// The error number and words for a file that could not be written.
+SaveResult FileFailure(const FileStatus& status, const QString& path) {
+    const QString why = QString::fromStdString(status.message);
+    switch (status.fault) {
+        case FileFault::None:
+            break;
+        case FileFault::DiskFull:
+            return Failure(SaveError::DiskFull,
+                           QStringLiteral("Disk full while writing %1 (%2)").arg(path, why));
+        case FileFault::NotWritable:
+            return Failure(SaveError::FolderNotWritable,
+                           QStringLiteral("Cannot write %1 (%2)").arg(path, why));
+        case FileFault::IoError:
+            return Failure(SaveError::DeviceIoError,
+                           QStringLiteral("Device error while writing %1 (%2)").arg(path, why));
     }
-    return Failure(SaveError::FolderNotWritable,
-                   QStringLiteral("Cannot write %1 (%2)").arg(path, file.errorString()));
+    return {};
 }
 
-}  // namespace
-
-SaveResult SavePictureWithEncoder(const QImage& picture, const QString& path,
-                                  const QString& extension, int jpegQuality, int tiffColourDepth,
-                                  int tiffCompression) {
+// Checks the settings of a save and works out how it is to be encoded.
+SaveResult Prepare(const QImage& picture, const QString& extension, int jpegQuality,
+                   int tiffColourDepth, int tiffCompression, EncodeSettings& settings) {
     if (picture.isNull()) {
         return Failure(SaveError::EmptyPicture, QStringLiteral("There is no picture to save"));
     }
-    EncodeSettings settings;
     if (!EncoderClsidForExtension(extension, settings.encoder)) {
         return Failure(SaveError::NoEncoder,
                        QStringLiteral("No image encoder for the extension \"%1\"").arg(extension));
@@ -110,36 +113,62 @@ SaveResult SavePictureWithEncoder(const QImage& picture, const QString& path,
         }
         settings.tiffLzw = tiffCompression == kTiffCompressionLzw;
     }
+    return {};
+}
 
-    // Captures are opaque: any alpha channel is dropped before encoding.
-    const QImage opaque = picture.format() == QImage::Format_RGB32
-                              ? picture
-                              : picture.convertToFormat(QImage::Format_RGB32);
-    if (opaque.isNull()) {
-        return Failure(SaveError::EncodeFailed, QStringLiteral("Out of memory"));
-    }
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return FileFailure(file, path);
-    }
+// Encodes the (opaque) picture into the sink. A failed write is the sink's failure whatever the
+// encoder made of it; the encoder's own failure counts only when every write went through.
+SaveResult EncodeChecked(const QImage& opaque, ByteSink& sink, const EncodeSettings& settings,
+                         const QString& path) {
+    detail::CheckedDevice device(sink);
     QString why;
-    if (!Encode(opaque, file, settings, why)) {
-        const bool deviceFailed = file.error() != QFileDevice::NoError;
-        const SaveResult result =
-            deviceFailed
-                ? FileFailure(file, path)
-                : Failure(SaveError::EncodeFailed,
-                          QStringLiteral("The %1 encoder failed%2")
-                              .arg(QLatin1String(FindEncoderInfo(settings.encoder)->mimeType),
-                                   why.isEmpty() ? QString() : ": " + why));
-        file.cancelWriting();
-        return result;
-    }
-    if (!file.commit()) {
-        return FileFailure(file, path);
+    const bool encoded = Encode(opaque, device, settings, why);
+    if (!device.Finish()) return FileFailure(device.status(), path);
+    if (!encoded) {
+        return Failure(SaveError::EncodeFailed,
+                       QStringLiteral("The %1 encoder failed%2")
+                           .arg(QLatin1String(FindEncoderInfo(settings.encoder)->mimeType),
+                                why.isEmpty() ? QString() : ": " + why));
     }
     return {};
+}
+
+QImage Opaque(const QImage& picture) {
+    // Captures are opaque: any alpha channel is dropped before encoding.
+    return picture.format() == QImage::Format_RGB32 ? picture
+                                                    : picture.convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace
+
+SaveResult EncodePictureTo(ByteSink& sink, const QImage& picture, const QString& extension,
+                           int jpegQuality, int tiffColourDepth, int tiffCompression) {
+    EncodeSettings settings;
+    SaveResult result =
+        Prepare(picture, extension, jpegQuality, tiffColourDepth, tiffCompression, settings);
+    if (!result.ok()) return result;
+    const QImage opaque = Opaque(picture);
+    if (opaque.isNull()) return Failure(SaveError::EncodeFailed, QStringLiteral("Out of memory"));
+    return EncodeChecked(opaque, sink, settings, QString());
+}
+
+SaveResult SavePictureWithEncoder(const QImage& picture, const QString& path,
+                                  const QString& extension, int jpegQuality, int tiffColourDepth,
+                                  int tiffCompression) {
+    EncodeSettings settings;
+    SaveResult result =
+        Prepare(picture, extension, jpegQuality, tiffColourDepth, tiffCompression, settings);
+    if (!result.ok()) return result;
+    const QImage opaque = Opaque(picture);
+    if (opaque.isNull()) return Failure(SaveError::EncodeFailed, QStringLiteral("Out of memory"));
+
+    ReplacingFile file(QFile::encodeName(path).toStdString());
+    FileStatus opened = file.Open();
+    if (!opened.ok()) return FileFailure(opened, path);
+    result = EncodeChecked(opaque, file, settings, path);
+    if (!result.ok()) return result;  // the file discards the partial copy; the target stays
+    const FileStatus committed = file.Commit();
+    return committed.ok() ? SaveResult{} : FileFailure(committed, path);
 }
 
 }  // namespace orv

@@ -8,6 +8,8 @@
 
 namespace orv {
 
+class ByteSink;
+
 // The image encoders, in the order the encoder table lists them.
 enum class EncoderId { None, Bmp, Jpeg, Gif, Tiff, Png };
 
@@ -42,7 +44,8 @@ bool EncoderClsidForExtension(const QString& extension, EncoderId& out);
 // Error numbers a save reports; the caller shows them in its error box.
 enum class SaveError {
     None = 0,
-    DiskFull = 61,           // the disk filled up while writing
+    DiskFull = 61,           // the disk filled up (or the quota ran out) while writing
+    DeviceIoError = 57,      // the device failed otherwise while writing
     FolderNotWritable = 75,  // the temporary file could not be created or put in place
     NoEncoder = 380,         // no encoder lists the extension
     EmptyPicture = 481,      // there is no picture to save
@@ -67,10 +70,19 @@ inline constexpr int kTiffCompressionNone = 6;
 // (kTiffCompressionNone or kTiffCompressionLzw) at `tiffColourDepth` bits (24 is the one depth
 // written); every other extension uses the encoder's defaults (JPEG quality 75, TIFF LZW at 24
 // bits). The saved picture is always opaque, whatever the source format: alpha is dropped.
-// The file is written beside the target under a temporary name and then put in its place, so a
-// failed save leaves an existing file of that name untouched; a successful one replaces it.
+// The file is written beside the target under a temporary name, synced, and then put in its
+// place (in a folder that forbids new files, an existing writable target is overwritten in
+// place instead), so a failed save leaves an existing file of that name as it was; a successful
+// one replaces it. Every write is checked: a short or failed write is DiskFull (no space or
+// quota), FolderNotWritable or DeviceIoError, never EncodeFailed, which only the encoder's own
+// failure gives.
 SaveResult SavePictureWithEncoder(const QImage& picture, const QString& path,
                                   const QString& extension, int jpegQuality, int tiffColourDepth,
                                   int tiffCompression);
+
+// Encodes the picture as SavePictureWithEncoder would, into `sink` instead of a file; the result
+// reports the sink's first failure, if any.
+SaveResult EncodePictureTo(ByteSink& sink, const QImage& picture, const QString& extension,
+                           int jpegQuality, int tiffColourDepth, int tiffCompression);
 
 }  // namespace orv

@@ -10,11 +10,16 @@ namespace orv::detail {
 // PNG, 8-bit RGB (colour type 2), UP filter on every row, one IDAT compressed with libdeflate.
 bool WritePng(const QImage& picture, QIODevice& device, int level = 6);
 
-// GIF with an 8-bit palette: the exact colours when the picture has 256 or fewer, otherwise an
-// adaptive palette from libimagequant without dithering. Written with giflib.
+// GIF with an 8-bit palette: the exact colours when the picture has 256 or fewer, otherwise the
+// adaptive palette of QuantizedPalette. Written with giflib.
 bool WriteGif(const QImage& picture, QIODevice& device);
 
 // Palette and indices for a picture of at most 256 colours; false when it has more.
 bool ExactPalette(const QImage& picture, QList<QRgb>& palette, QByteArray& indices);
+
+// An adaptive palette of at most 256 colours (libimagequant, from every colour of a picture
+// with up to 65,536 of them, else from a grid sample of its pixels) and each pixel's nearest
+// entry, without dithering.
+bool QuantizedPalette(const QImage& picture, QList<QRgb>& palette, QByteArray& indices);
 
 }  // namespace orv::detail

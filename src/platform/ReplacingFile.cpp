@@ -1,0 +1,232 @@
+#include "platform/ReplacingFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orv {
+
+FileFault FaultOfErrno(int error) {
+    switch (error) {
+        case 0:
+            return FileFault::None;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return FileFault::DiskFull;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case ENOENT:
+        case ENOTDIR:
+        case EISDIR:
+        case ENAMETOOLONG:
+        case ELOOP:
+        case ETXTBSY:
+            return FileFault::NotWritable;
+        default:
+            return FileFault::IoError;
+    }
+}
+
+namespace {
+
+FileStatus Fault(int error, const std::string& what, const std::string& path) {
+    return FileStatus{
+        FaultOfErrno(error) == FileFault::None ? FileFault::IoError : FaultOfErrno(error),
+        what + " " + path + ": " + std::strerror(error)};
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The target a path names: a symbolic link is followed, so the file it points to is replaced
+// and the link stays.
+std::string ResolvedTarget(const std::string& path) {
+    char resolved[PATH_MAX];
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode) &&
+        ::realpath(path.c_str(), resolved) != nullptr) {
+        return resolved;
+    }
+    return path;
+}
+
+// Writes all of `size` bytes at `offset`; a write that stops short is retried, so a device
+// that fills up reports its error on the retry.
+FileStatus WriteAll(int fd, std::uint64_t offset, const unsigned char* data, std::size_t size,
+                    const std::string& path) {
+    while (size > 0) {
+        const ssize_t written = ::pwrite(fd, data, size, off_t(offset));
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return Fault(errno, "Cannot write", path);
+        }
+        if (written == 0) return FileStatus{FileFault::IoError, "Nothing written to " + path};
+        data += written;
+        size -= std::size_t(written);
+        offset += std::uint64_t(written);
+    }
+    return {};
+}
+
+FileStatus SyncAndClose(int& fd, const std::string& path) {
+    const int synced = ::fsync(fd);
+    const int syncError = errno;
+    const int closed = ::close(fd);
+    const int closeError = errno;
+    fd = -1;
+    if (synced != 0) return Fault(syncError, "Cannot flush", path);
+    if (closed != 0 && closeError != EINTR) return Fault(closeError, "Cannot close", path);
+    return {};
+}
+
+// A name for the temporary file that no other save picks at the same moment.
+std::string TemporaryName(const std::string& target, int attempt) {
+    static std::atomic<unsigned> counter{0};
+    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count() & 0xffffff;
+    return FolderOf(target) + "/." + NameOf(target) + "." + std::to_string(::getpid()) + "-" +
+           std::to_string(counter++) + "-" + std::to_string(ticks + attempt) + ".part";
+}
+
+}  // namespace
+
+ReplacingFile::ReplacingFile(std::string target) : target_(ResolvedTarget(target)) {}
+
+ReplacingFile::~ReplacingFile() {
+    Discard();
+}
+
+FileStatus ReplacingFile::Open() {
+    Discard();
+    struct stat existing {};
+    const bool exists = ::stat(target_.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) {
+        return Fault(S_ISDIR(existing.st_mode) ? EISDIR : EACCES, "Cannot replace", target_);
+    }
+    int error = 0;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::string name = TemporaryName(target_, attempt);
+        fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0) {
+            temporary_ = name;
+            break;
+        }
+        error = errno;
+        if (error != EEXIST && error != EINTR) break;
+    }
+    if (fd_ >= 0) {
+        if (exists) {
+            // The new file keeps the old one's permissions (and owner, where allowed).
+            (void)::fchmod(fd_, existing.st_mode & 07777);
+            (void)::fchown(fd_, existing.st_uid, existing.st_gid);
+        }
+        return {};
+    }
+    if (exists && (error == EACCES || error == EPERM || error == EROFS)) {
+        // No new file may be made in the folder; the target itself may still be writable.
+        fd_ = ::open(target_.c_str(), O_RDWR | O_CLOEXEC);
+        if (fd_ >= 0) {
+            inPlace_ = true;
+            return {};
+        }
+    }
+    return Fault(error, "Cannot create a file beside", target_);
+}
+
+FileStatus ReplacingFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
+    if (fd_ < 0) return FileStatus{FileFault::IoError, "The file is not open: " + target_};
+    if (inPlace_) {
+        if (offset + size > pending_.size()) pending_.resize(std::size_t(offset + size));
+        if (size > 0) std::memcpy(pending_.data() + offset, data, size);
+        return {};
+    }
+    return WriteAll(fd_, offset, static_cast<const unsigned char*>(data), size, temporary_);
+}
+
+FileStatus ReplacingFile::Commit() {
+    if (fd_ < 0) return FileStatus{FileFault::IoError, "The file is not open: " + target_};
+    if (inPlace_) return CommitInPlace();
+    FileStatus status = SyncAndClose(fd_, temporary_);
+    if (!status.ok()) return status;
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        return Fault(errno, "Cannot replace", target_);
+    }
+    temporary_.clear();
+    // The rename itself reaches the disk only with the folder; not every file system can sync
+    // a folder, and the new file is in place whatever this says.
+    const int folder = ::open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        (void)::fsync(folder);
+        ::close(folder);
+    }
+    return {};
+}
+
+// Overwrites the target in place. Space for a longer content is reserved first, so a full disk
+// is found before any old byte is touched; the old content is kept in memory and written back
+// if the overwrite fails part way (into blocks the file already owns, so that needs no space).
+FileStatus ReplacingFile::CommitInPlace() {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) return Fault(errno, "Cannot examine", target_);
+    const std::size_t oldSize = std::size_t(info.st_size);
+    std::vector<unsigned char> old(oldSize);
+    for (std::size_t at = 0; at < oldSize;) {
+        const ssize_t got = ::pread(fd_, old.data() + at, oldSize - at, off_t(at));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return Fault(got < 0 ? errno : EIO, "Cannot read", target_);
+        at += std::size_t(got);
+    }
+    const std::size_t newSize = pending_.size();
+    if (newSize > oldSize) {
+        const int reserved = ::posix_fallocate(fd_, off_t(oldSize), off_t(newSize - oldSize));
+        if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
+            (void)::ftruncate(fd_, off_t(oldSize));
+            return Fault(reserved, "Cannot make room in", target_);
+        }
+    }
+    FileStatus status = WriteAll(fd_, 0, pending_.data(), newSize, target_);
+    if (status.ok() && ::ftruncate(fd_, off_t(newSize)) != 0) {
+        status = Fault(errno, "Cannot resize", target_);
+    }
+    if (status.ok() && ::fsync(fd_) != 0) status = Fault(errno, "Cannot flush", target_);
+    if (!status.ok()) {
+        (void)WriteAll(fd_, 0, old.data(), oldSize, target_);
+        (void)::ftruncate(fd_, off_t(oldSize));
+        (void)::fsync(fd_);
+    }
+    ::close(fd_);
+    fd_ = -1;
+    pending_.clear();
+    return status;
+}
+
+void ReplacingFile::Discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+    inPlace_ = false;
+    pending_.clear();
+}
+
+}  // namespace orv
