@@ -137,7 +137,13 @@ bool Decoder::ReadSections(ByteReader& in) {
 bool Decoder::SelectConversion() {
     const Header& h = header_;
     if (h.width <= 0 || h.height <= 0 || h.width > kMaxSide || h.height > kMaxSide) return false;
+    if (h.width > maxSide_ || h.height > maxSide_ || int64_t{h.width} * h.height > maxPixels_) {
+        tooLarge_ = true;
+        return false;
+    }
     if (SizeImage() == 0) return false;  // width * height * 4 beyond the 32-bit range
+    // Version 2 is the large document format (PSB), whose sections have longer lengths.
+    if (h.version == 2) return false;
     ModeInfo info{};
     if (!LookUpMode(h.colourMode, info) || !DepthFits(h.colourMode, h.depth)) return false;
     if (h.compression > 1) return false;  // the ZIP methods are not unpacked
@@ -203,6 +209,7 @@ void Decoder::BuildPalette() {
 
 bool Decoder::Parse(ByteSource& file) {
     ready_ = false;
+    tooLarge_ = false;
     planes_ = nullptr;
     packed_ = {};
     ByteReader in(file);

@@ -95,6 +95,16 @@ class Decoder {
     // Parse and Convert into a vector sized to the image; false when Parse fails.
     bool Decode(std::span<const uint8_t> file, std::vector<uint8_t>& pixels);
 
+    // Pictures larger than this are refused from the header, before any image data is read:
+    // at most `maxPixels` in all and no side over `maxSide` (the format's own limits unless
+    // set).
+    void SetSizeLimit(int64_t maxPixels, int32_t maxSide) {
+        maxPixels_ = maxPixels;
+        maxSide_ = maxSide;
+    }
+    // True when the last Parse stopped at the size limit.
+    bool TooLarge() const { return tooLarge_; }
+
     const Header& header() const { return header_; }
     ConversionKind kind() const { return kind_; }
     // Bytes of one pixel row, width * 4, or 0 when that does not fit 32 bits.
@@ -116,6 +126,9 @@ class Decoder {
     void BuildPalette();
 
     Header header_;
+    int64_t maxPixels_ = int64_t{kMaxSide} * kMaxSide;
+    int32_t maxSide_ = kMaxSide;
+    bool tooLarge_ = false;
     ConversionKind kind_ = ConversionKind::None;  // not reset between loads
     uint16_t bytesPerSample_ = 0;                 // depth div 8
     std::array<uint8_t, kRawPaletteSize> rawPalette_{};
