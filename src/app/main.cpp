@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QStyleFactory>
 
+#include "imaging/io/DecodedPictures.h"
 #include "platform/Screen.h"
 #include "platform/qt/QtDesktop.h"
 #include "shell/App.h"
@@ -42,6 +43,9 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     InitResources();
     UseDarkLook();
+
+    // Picture files are read on a worker thread while the tray and windows keep running.
+    orv::SetPictureReadPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); });
 
     orv::QtDesktop desktop;
     const double dpi = desktop.LogicalDpi() > 0 ? desktop.LogicalDpi() : 96.0;

@@ -233,6 +233,10 @@ QImage LoadImageAsPicture(const QString& path, int& width, int& height, uint32_t
     return ScaleTo(picture, width, height, background, keepAspect);
 }
 
+QImage detail::DecodePictureBytes(const QByteArray& bytes, PictureKind kind) {
+    return DecodeBytes(bytes, kind).picture;
+}
+
 QImage LoadPicture(const QString& path) {
     const PictureFileKey key = KeyOfPictureFile(path);
     if (key.size < 0) return Refused(NotAFileReason(path));
