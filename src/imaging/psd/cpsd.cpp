@@ -52,10 +52,8 @@ class FileSource final : public psd::ByteSource {
         return big_ && ReadAt(offset, big_.get(), n) ? big_.get() : nullptr;
     }
 
-  private:
-    static constexpr std::size_t kWindow = 64 * 1024;
-
-    bool ReadAt(uint64_t offset, uint8_t* dst, std::size_t n) {
+    bool ReadAt(uint64_t offset, uint8_t* dst, std::size_t n) override {
+        if (offset > size_ || n > size_ - offset) return false;
         if (!file_.seek(static_cast<qint64>(offset))) return false;
         std::size_t done = 0;
         while (done < n) {
@@ -66,6 +64,9 @@ class FileSource final : public psd::ByteSource {
         }
         return true;
     }
+
+  private:
+    static constexpr std::size_t kWindow = 64 * 1024;
 
     QFile file_;
     uint64_t size_ = 0;
