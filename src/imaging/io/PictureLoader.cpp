@@ -3,6 +3,7 @@
 #include "imaging/io/DecodedPictures.h"
 #include "imaging/io/PictureChecks.h"
 #include "imaging/io/PictureDecoders.h"
+#include "platform/PictureLimits.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -14,9 +15,11 @@
 
 namespace orv {
 
+// The loaders' limit is the one the rest of the program keeps.
+static_assert(kMaxPicturePixels == kPictureLimitPixels && kMaxPictureSide == kPictureLimitSide);
+
 bool IsAcceptablePictureSize(qint64 width, qint64 height) {
-    return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
-           width * height <= kMaxPicturePixels;
+    return WithinPictureLimit(width, height);
 }
 
 PictureKind SniffPictureKind(const QByteArray& head) {
