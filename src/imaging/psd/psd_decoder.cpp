@@ -165,6 +165,13 @@ bool Decoder::PreparePlanes(ByteReader& in, ByteSource& file) {
     if (header_.compression == 0) {
         // Only the planes are fetched; bytes after them play no part.
         if (in.remaining() < needed) return false;
+        if (!file.InMemory()) {
+            // Read a band of rows at a time while converting, never the planes whole.
+            rawAt_ = in.position();
+            source_ = &file;
+            rawInSource_ = true;
+            return true;
+        }
         planes_ = in.Take(static_cast<std::size_t>(needed));
         return planes_ != nullptr;
     }
@@ -230,6 +237,7 @@ bool Decoder::Parse(ByteSource& file) {
     tooLarge_ = false;
     planes_ = nullptr;
     source_ = nullptr;
+    rawInSource_ = false;
     ByteReader in(file);
     if (!ReadHeader(in) || !ReadSections(in) || !SelectConversion()) return false;
     if (!PreparePlanes(in, file)) return false;
@@ -243,13 +251,17 @@ void Decoder::Convert(uint8_t* out) {
     const PlaneSet set{planes_, planeSize_, bytesPerSample_,
                        static_cast<std::size_t>(header_.width),
                        static_cast<std::size_t>(header_.height)};
-    if (source_ != nullptr)
+    if (rawInSource_)
+        ConvertRawRows(out);
+    else if (source_ != nullptr)
         ConvertPackedRows(out);
     else
         ConvertPlanes(set, out);
     ready_ = false;
     planes_ = nullptr;
     source_ = nullptr;
+    rawInSource_ = false;
+    rawInSource_ = false;
     rowStarts_ = {};
 }
 
@@ -298,6 +310,28 @@ void Decoder::ConvertPackedRows(uint8_t* out) {
             UnpackFrom(stretch, {0, from.skip}, rows.data() + p * keptBytes, rowBytes, keep);
         }
         ConvertPlanes(set, out);
+    }
+}
+
+void Decoder::ConvertRawRows(uint8_t* out) {
+    const auto height = static_cast<std::size_t>(header_.height);
+    const std::size_t rowBytes = planeSize_ / height;
+    const uint16_t planes = PlanesUsed();
+    // Bands of rows of about a piece per plane; each plane's band is one read.
+    const std::size_t bandRows = std::clamp<std::size_t>(kPiece / rowBytes, 1, height);
+    std::vector<uint8_t> band(bandRows * rowBytes * planes);
+    const std::size_t outRow = static_cast<std::size_t>(header_.width) * 4;
+    for (std::size_t y = 0; y < height; y += bandRows) {
+        const std::size_t rows = std::min(bandRows, height - y);
+        for (std::size_t p = 0; p < planes; ++p) {
+            uint8_t* dst = band.data() + p * rows * rowBytes;
+            if (!source_->ReadAt(rawAt_ + p * uint64_t{planeSize_} + y * uint64_t{rowBytes}, dst,
+                                 rows * rowBytes))
+                std::fill(dst, dst + rows * rowBytes, uint8_t{0});
+        }
+        const PlaneSet set{band.data(), rows * rowBytes, bytesPerSample_,
+                           static_cast<std::size_t>(header_.width), rows};
+        ConvertPlanes(set, out + y * outRow);
     }
 }
 

@@ -39,6 +39,8 @@ class ByteSource {
         std::copy(p, p + n, out);
         return true;
     }
+    // True when the whole file is in memory already, so raw planes can be used where they lie.
+    virtual bool InMemory() const { return false; }
 };
 
 // A file that is already in memory.
@@ -46,6 +48,7 @@ class SpanSource final : public ByteSource {
   public:
     explicit SpanSource(std::span<const uint8_t> bytes) : bytes_(bytes) {}
     uint64_t size() const override { return bytes_.size(); }
+    bool InMemory() const override { return true; }
     const uint8_t* Fetch(uint64_t offset, std::size_t n) override {
         return offset <= bytes_.size() && n <= bytes_.size() - offset ? bytes_.data() + offset
                                                                       : nullptr;
@@ -132,6 +135,7 @@ class Decoder {
     bool PreparePacked(ByteReader& in, ByteSource& file, uint64_t needed);
     void ConvertPlanes(const PlaneSet& set, uint8_t* out) const;
     void ConvertPackedRows(uint8_t* out);
+    void ConvertRawRows(uint8_t* out);
     uint16_t PlanesUsed() const;
     void BuildPalette();
 
@@ -152,6 +156,8 @@ class Decoder {
     ByteSource* source_ = nullptr;
     uint64_t packedAt_ = 0;
     uint64_t packedSize_ = 0;
+    uint64_t rawAt_ = 0;  // where raw planes left in the source begin (when rawInSource_)
+    bool rawInSource_ = false;
     SpanSource spanSource_{{}};
     std::size_t planeSize_ = 0;
     std::vector<RunPosition> rowStarts_;  // where each plane row starts in packed_

@@ -1,4 +1,4 @@
-// PackBits image data is read from the source a bounded piece at a time, never whole: the
+// Image data, raw or PackBits, is read from the source a bounded piece at a time, never whole: the
 // pixels equal the raw file's, whatever pieces the runs straddle, with a fourth channel after
 // the ones converted, and for 16-bit samples.
 #include <gtest/gtest.h>
@@ -79,6 +79,8 @@ TEST(PsdStreaming, PackedDataIsReadInBoundedPiecesAndMatchesRaw) {
         const Bytes expected = Pixels(rawDecoder, rawSource);
         ASSERT_EQ(expected.size(), std::size_t(w) * h * 4);
         EXPECT_EQ(Pixels(packedDecoder, packedSource), expected);
+        // Raw planes too are read a band at a time.
+        EXPECT_LE(rawSource.largest, std::size_t{1} << 20);
         // No read holds more than a piece, and the data is read about twice (index, convert).
         EXPECT_LE(packedSource.largest, std::size_t{1} << 20);
         EXPECT_LT(packedSource.read, 2 * packed.size() + (std::size_t{8} << 20));
