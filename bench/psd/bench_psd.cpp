@@ -1,9 +1,12 @@
 // Times cpsd::LoadPsdFile, from file to drawable picture, on 8000 x 6000 PSDs, and prints
 // its ratio to stb_image's stbi_load and to a malloc + memcpy of the picture's size into
-// fresh memory, all measured in this run.
+// fresh memory, all measured in this run; and the peak resident memory of one load of each
+// (in a child process of its own) beside the picture's size.
 // Usage: bench_psd [data folder] [repetitions] [only files whose name contains this]
 #include <stb/stb_image.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QFile>
 #include <algorithm>
 #include <chrono>
@@ -44,8 +47,8 @@ bool Run(const std::string& command) {
     return std::system(command.c_str()) == 0;
 }
 
-// Makes the source picture once and each PSD from it, when missing.
-bool MakePictures(const std::string& dir) {
+// Makes the source picture once and each PSD from it (whose name contains `only`), when missing.
+bool MakePictures(const std::string& dir, const std::string& only) {
     const std::string convert = "convert-im6.q16";
     const std::string source = dir + "/plasma.miff";
     if (!Run("mkdir -p '" + dir + "'")) return false;
@@ -53,6 +56,7 @@ bool MakePictures(const std::string& dir) {
         !Run(convert + " -seed 42 -size 8000x6000 plasma: -depth 8 '" + source + "'"))
         return false;
     for (const Picture& p : kPictures) {
+        if (std::string(p.name).find(only) == std::string::npos) continue;
         const std::string psd = dir + "/" + p.name + ".psd";
         if (QFile::exists(QString::fromStdString(psd))) continue;
         if (!Run(convert + " '" + source + "' " + p.options + " '" + psd + ".tmp.psd' && mv '" +
@@ -77,6 +81,44 @@ double MedianMs(int reps, const std::function<bool()>& timed, const std::functio
     return ms[ms.size() / 2];
 }
 
+// Peak resident memory in MiB that `load` adds, measured in a child process whose peak is
+// reset first (so what the benchmark itself holds does not count); -1 when it failed.
+double PeakMiB(const std::function<bool()>& load) {
+    int ends[2];
+    if (pipe(ends) != 0) return -1;
+    const pid_t child = fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        close(ends[0]);
+        const auto resident = [](const char* field) {
+            long kb = -1;
+            if (FILE* f = std::fopen("/proc/self/status", "r")) {
+                char line[256];
+                while (std::fgets(line, sizeof line, f))
+                    if (std::strncmp(line, field, std::strlen(field)) == 0)
+                        kb = std::atol(line + std::strlen(field));
+                std::fclose(f);
+            }
+            return kb;
+        };
+        if (FILE* refs = std::fopen("/proc/self/clear_refs", "w")) {
+            std::fputs("5", refs);
+            std::fclose(refs);
+        }
+        const long before = resident("VmRSS:");
+        const long peak = load() ? resident("VmHWM:") - before : -1;
+        const bool sent = write(ends[1], &peak, sizeof peak) == sizeof peak;
+        _exit(sent ? 0 : 1);
+    }
+    close(ends[1]);
+    long peakKb = -1;
+    const bool got = read(ends[0], &peakKb, sizeof peakKb) == sizeof peakKb;
+    close(ends[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return got && peakKb >= 0 ? double(peakKb) / 1024.0 : -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,7 +126,7 @@ int main(int argc, char** argv) {
     const int reps = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     const std::string only = argc > 3 ? argv[3] : "";
     std::printf("PSD load, 8000 x 6000, median of %d runs; pictures in %s\n", reps, dir.c_str());
-    if (!MakePictures(dir)) {
+    if (!MakePictures(dir, only)) {
         std::fprintf(stderr, "could not make the test pictures (is ImageMagick installed?)\n");
         return 1;
     }
@@ -103,8 +145,13 @@ int main(int argc, char** argv) {
         [&] { std::free(fresh); });
     source = {};
     std::printf("malloc + memcpy of %zu bytes: %.1f ms\n\n", outBytes, copyMs);
-    std::printf("%-10s %9s %9s %9s %9s  %s\n", "file", "cpsd ms", "stb ms", "vs stb", "vs copy",
-                "goal");
+    const double pictureMiB = double(outBytes) / (1024.0 * 1024.0);
+    std::printf(
+        "peak memory: what one load adds to the resident set, beside the picture's %.0f "
+        "MiB\n\n",
+        pictureMiB);
+    std::printf("%-10s %9s %9s %9s %9s %9s %9s %8s  %s\n", "file", "cpsd ms", "stb ms", "vs stb",
+                "vs copy", "cpsd MiB", "stb MiB", "vs pic", "goal");
 
     int missed = 0;
     for (const Picture& p : kPictures) {
@@ -113,6 +160,7 @@ int main(int argc, char** argv) {
         const QString qpath = QString::fromStdString(path);
         orv::cpsd reader;
         reader.LoadPsdFile(qpath);  // warms the page cache
+        reader.FreePsd();           // so that the next load decodes again
         const double oursMs = MedianMs(
             reps, [&] { return reader.LoadPsdFile(qpath); }, [&] { reader.FreePsd(); });
         unsigned char* img = nullptr;
@@ -124,6 +172,14 @@ int main(int argc, char** argv) {
                 return img != nullptr;
             },
             [&] { stbi_image_free(img); });
+
+        const double oursMiB = PeakMiB([&] { return orv::cpsd().LoadPsdFile(qpath); });
+        const double stbMiB = PeakMiB([&] {
+            int w = 0, h = 0, n = 0;
+            unsigned char* pixels = stbi_load(path.c_str(), &w, &h, &n, 4);
+            stbi_image_free(pixels);
+            return pixels != nullptr;
+        });
 
         std::string goal = "-";
         if (oursMs < 0) {
@@ -146,8 +202,16 @@ int main(int argc, char** argv) {
             std::snprintf(stbText, sizeof stbText, "%.1f", stbMs);
             std::snprintf(stbRatio, sizeof stbRatio, "%.2fx", oursMs / stbMs);
         }
-        std::printf("%-10s %9.1f %9s %9s %8.2fx  %s\n", p.name, oursMs, stbText, stbRatio,
-                    oursMs / copyMs, goal.c_str());
+        if (oursMiB >= 0) {
+            const bool met = oursMiB <= 1.1 * pictureMiB;
+            goal += std::string(met ? ", met" : ", MISSED") + " (memory <= 1.1x picture)";
+            missed += met ? 0 : 1;
+        }
+        char stbPeak[16] = "n/a";
+        if (stbMiB >= 0) std::snprintf(stbPeak, sizeof stbPeak, "%.0f", stbMiB);
+        std::printf("%-10s %9.1f %9s %9s %8.2fx %9.0f %9s %7.2fx  %s\n", p.name, oursMs, stbText,
+                    stbRatio, oursMs / copyMs, oursMiB, stbPeak, oursMiB / pictureMiB,
+                    goal.c_str());
     }
     std::printf("\n%s\n", missed ? "some goals were missed" : "all goals met");
     return 0;

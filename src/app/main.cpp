@@ -7,6 +7,7 @@
 #include <QStyleFactory>
 
 #include "app/Wiring.h"
+#include "imaging/io/DecodedPictures.h"
 #include "platform/Screen.h"
 #include "platform/qt/QtDesktop.h"
 #include "shell/App.h"
@@ -43,6 +44,9 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     InitResources();
     UseDarkLook();
+
+    // Picture files are read on a worker thread while the tray and windows keep running.
+    orv::SetPictureReadPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); });
 
     orv::QtDesktop desktop;
     orv::ReadScreen(desktop);  // read again wherever a window is laid out

@@ -5,6 +5,8 @@
 #include <limits>
 
 #include "editor/Form1.h"
+#include "imaging/OpenFailure.h"
+#include "imaging/io/DecodedPictures.h"
 #include "imaging/io/PictureLoader.h"
 #include "imaging/psd/cpsd.h"
 #include "platform/Screen.h"
@@ -70,23 +72,18 @@ void Form1::Command66_Click() {
 
 void Form1::Command22_Click() {
     try {
-        // The document is drawn on the cleared surface; the canvas's picture goes too,
-        // so that a file that cannot be read never shows an earlier picture as its own.
-        ShowOnCanvas(*this, QImage());
         if (!vars.psdReader) vars.psdReader = std::make_shared<cpsd>();
         cpsd& reader = *vars.psdReader;
         const bool loaded = reader.LoadPsdFile(open1);
         float height = 0, width = 0;
-        // A header size that does not fit the twip conversion leaves the canvas as it is.
-        if (FixedTwips(reader.Height(), height) && FixedTwips(reader.Width(), width)) {
+        // A file that fails to load leaves the canvas as it was, its size and its picture;
+        // only a loaded document (within the size every picture load accepts) is shown.
+        if (loaded && FixedTwips(reader.Height(), height) && FixedTwips(reader.Width(), width)) {
+            ShowOnCanvas(*this, QImage());
             Picture2.Height = height;
             Picture2.Width = width;
-            // Only this file's picture is drawn (after a failed read the reader still holds
-            // the previous document's), and only within the size every picture load accepts.
-            if (loaded && IsAcceptablePictureSize(reader.Width(), reader.Height())) {
-                QPainter painter(&Picture2.Surface());
-                reader.DrawToDC(painter, 0, 0);
-            }
+            QPainter painter(&Picture2.Surface());
+            reader.DrawToDC(painter, 0, 0);
         }
     } catch (const std::exception&) {
     }
@@ -108,12 +105,15 @@ void Form1::OpenByExtension() {
 }
 
 void Form1::Command14_Click() {
-    open2 = LowerExtension(open1);
+    const QString path = open1;
+    const OpenAttempt attempt;
+    open2 = LowerExtension(path);
     OpenByExtension();
     Picture2.Top = Picture6.Height + 100;
     Picture2.Left = Picture1.Width + 100;
     open2.clear();
     RepaintEditorBars(*this);
+    ReportOpenFailure(desktop, path, attempt);
 }
 
 void Form1::OpenDroppedFile(const QString& path) {

@@ -11,6 +11,7 @@
 #include "imaging/io/PictureSaver.h"
 #include "platform/Desktop.h"
 #include "platform/Painter.h"
+#include "platform/PictureLimits.h"
 #include "platform/Screen.h"
 
 namespace orv {
@@ -67,7 +68,7 @@ void ShowSaveError(Desktop& desktop, int number, const QString& description) {
 QImage CaptureCanvas(const PictureBox& canvas) {
     const int width = static_cast<int>(std::ceil(canvas.Width / Screen().TwipsPerPixelX));
     const int height = static_cast<int>(std::ceil(canvas.Height / Screen().TwipsPerPixelY));
-    if (width <= 0 || height <= 0) return {};
+    if (!WithinPictureLimit(width, height)) return {};  // never larger than any open takes
     QImage capture(width, height, QImage::Format_RGB32);
     if (capture.isNull()) return {};
     capture.fill(Qt::white);

@@ -4,6 +4,8 @@
 
 #include "editor/Form1.h"
 #include "editor/OpenCommands.h"
+#include "imaging/OpenFailure.h"
+#include "imaging/io/DecodedPictures.h"
 #include "imaging/io/PictureLoader.h"
 #include "platform/Desktop.h"
 #include "platform/Screen.h"
@@ -23,6 +25,7 @@ void form3::OpenFromFile() {
     IgnoreErrors([&] { file = app.desktop.OpenFileDialog(); });
     if (file.isEmpty()) return;
 
+    const OpenAttempt attempt;
     Form1& ed = app.Editor();
     ed.open1 = file;
     ed.open2 = LowerExtension(file);
@@ -31,6 +34,7 @@ void form3::OpenFromFile() {
     Visible = false;
     ed.OpenByExtension();
     ed.open2.clear();
+    ReportOpenFailure(app.desktop, file, attempt);
 }
 
 void form3::OpenFromClipboard() {

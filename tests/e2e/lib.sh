@@ -101,3 +101,15 @@ count_colour() { "$IM_CONVERT" "$1" -crop "$2" -depth 8 txt:- | grep -c "#$3" ||
 
 # Keeps a screenshot for a failed run (E2E_KEEP=1 keeps the work folder).
 keep_shot() { shot "$WORK/$1.png"; echo "screenshot: $WORK/$1.png"; }
+
+# A message box of orvane: a window titled "Orvane Tessaly" smaller than the editor (its id).
+orvane_message() {
+    local id=$(window_where 65 800 0 800)
+    [ -n "$id" ] && [ "$(xdotool getwindowname "$id")" = "Orvane Tessaly" ] && echo "$id"
+}
+# dismiss_message: presses Return on the message box and waits until it is gone.
+dismiss_message() {
+    xdotool windowactivate --sync "$(orvane_message)" 2>/dev/null || true
+    key Return
+    wait_until 5 not orvane_message || fail "the message box did not close"
+}

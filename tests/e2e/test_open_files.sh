@@ -3,7 +3,7 @@
 # shows the screen-sized editor "Orvane Tessaly" with the picture at its own
 # size 100 twips right of and below the bars (pixel 56,48), for every kind of
 # picture; transparent parts show the white canvas. Paths that name no readable
-# picture give the editor with an empty white canvas and no message.
+# picture give the editor with an empty white canvas and one message saying why.
 source "$(dirname "$0")/lib.sh"
 
 X0=56 Y0=48 W=60 H=40
@@ -17,6 +17,10 @@ near() { awk -v a="$1" -v b="$2" 'BEGIN { split(a, x, ","); split(b, y, ",")
 opens() {
     start_orvane "$1"
     wait_until 10 editor_window || fail "$1: the editor did not open"
+    if [ "${3:-}" = message ]; then
+        wait_until 10 orvane_message || fail "$1: no message box"
+        dismiss_message
+    fi
     sleep 1.5
     orvane_alive || fail "$1: the program ended"
     local id=$(editor_window)
@@ -66,5 +70,5 @@ echo "not a picture" >"$WORK/text.png"
 mkdir -p "$WORK/with space"
 for f in "$WORK/missing.png" "$WORK/text.png" "$WORK/cut.png" "$WORK/cut.jpg" \
     "$WORK/with space/missing.bmp"; do
-    opens "\"$f\"" $white
+    opens "\"$f\"" $white message
 done

@@ -93,42 +93,61 @@ TEST_F(OpenCommandsTest, JpgGoesThroughBothLoadersAndTheStandardLoaderWins) {
 }
 
 // A failed PNG/JPEG load leaves the canvas empty; a refusal of the standard loader (a PNG under
-// another name among them) leaves it as it was. Neither shows a message.
-TEST_F(OpenCommandsTest, UnreadableFilesLeaveTheCanvasEmptyOrUnchangedWithoutAMessage) {
+// another name among them) leaves it as it was. Each failure is told once, naming the file.
+TEST_F(OpenCommandsTest, UnreadableFilesLeaveTheCanvasEmptyOrUnchangedAndSayWhy) {
     const QString goodPng = files.Solid(QStringLiteral("good.png"), 64, 64, Qt::red, "png");
     const QString goodJpg = files.Solid(QStringLiteral("good.jpg"), 64, 64, Qt::red, "jpg");
     const QString bmp = files.Solid(QStringLiteral("before.bmp"), 9, 9, Qt::green, "bmp");
-    for (const QString& path : {files.Path(QStringLiteral("missing.png")),
-                                files.Write(QStringLiteral("text.png"), "not a picture at all"),
-                                files.Truncated(QStringLiteral("cut.png"), goodPng, 60),
-                                files.Truncated(QStringLiteral("cut.jpg"), goodJpg, 300)}) {
+    const std::pair<QString, QString> failures[] = {
+        {files.Path(QStringLiteral("missing.png")), "missing.png: the file does not exist."},
+        {files.Write(QStringLiteral("text.png"), "not a picture at all"),
+         "text.png: the file is damaged or is not a picture."},
+        {files.Truncated(QStringLiteral("cut.png"), goodPng, 60),
+         "cut.png: the file ends early or is damaged."},
+        {files.Truncated(QStringLiteral("cut.jpg"), goodJpg, 300),
+         "cut.jpg: the file ends early or is damaged."}};
+    for (const auto& [path, text] : failures) {
         SCOPED_TRACE(path.toStdString());
         ASSERT_FALSE(path.isEmpty());
         ASSERT_FALSE(Open(bmp).Picture2.Picture().isNull());
+        desktop.messages.clear();
         EXPECT_TRUE(Open(path).Picture2.Picture().isNull());
         ExpectPlacedBesideBars();
+        ASSERT_EQ(desktop.messages.size(), 1u);
+        EXPECT_EQ(desktop.messages[0].first, QStringLiteral("Orvane Tessaly"));
+        EXPECT_EQ(desktop.messages[0].second, QStringLiteral("Cannot open ") + text);
     }
     const qint64 before = Open(bmp).Picture2.Picture().cacheKey();
+    desktop.messages.clear();
     Open(files.Write(QStringLiteral("junk.gif"), "GIF89a\x01"));
     Open(files.Solid(QStringLiteral("really-png.gif"), 30, 30, Qt::red, "png"));
     EXPECT_EQ(ed().Picture2.Picture().cacheKey(), before);
     ExpectPlacedBesideBars();
-    EXPECT_TRUE(desktop.messages.empty());
+    ASSERT_EQ(desktop.messages.size(), 2u);
+    EXPECT_EQ(
+        desktop.messages[1].second,
+        QStringLiteral("Cannot open really-png.gif: it is not a picture this program opens."));
+    // The same failure told again straight away (the start-up open runs twice) stays silent.
+    Open(files.Path(QStringLiteral("really-png.gif")));
+    EXPECT_EQ(desktop.messages.size(), 2u);
 }
 
-// Each open replaces what an earlier one drew on the canvas; a failed PSD read shows the
-// background, never the document opened before.
+// Each open replaces what an earlier one drew on the canvas; a failed PSD read keeps what the
+// canvas showed, its size included, and says so.
 TEST_F(OpenCommandsTest, TheCanvasShowsOnlyTheLatestOpen) {
     const QString good = files.SolidPsd(QStringLiteral("good.psd"), 50, 50, QColor(9, 9, 9));
     Open(good);
     ASSERT_EQ(CanvasPixel(10, 10), RGB(9, 9, 9));
     // The same header with its pixel data cut off: the size is read, the pixels are not.
     const QString cut = files.Truncated(QStringLiteral("cut.psd"), good, 40);
+    Open(files.Solid(QStringLiteral("wide.png"), 70, 20, QColor(0, 0, 200), "png"));
     Open(cut);
-    EXPECT_EQ(CanvasPixel(10, 10), ed().Picture2.BackColor);
-    Open(files.Solid(QStringLiteral("before.png"), 50, 50, QColor(0, 200, 0), "png"));
-    Open(cut);  // nor the picture opened before
-    EXPECT_EQ(CanvasPixel(10, 10), ed().Picture2.BackColor);
+    EXPECT_EQ(CanvasPixel(60, 10), RGB(0, 0, 200));
+    EXPECT_FLOAT_EQ(ed().Picture2.Width, 70 * 15.0f);
+    EXPECT_FLOAT_EQ(ed().Picture2.Height, 20 * 15.0f);
+    ASSERT_FALSE(desktop.messages.empty());
+    EXPECT_EQ(desktop.messages.back().second,
+              QStringLiteral("Cannot open cut.psd: the file is damaged or is not a PSD picture."));
     Open(good);
     Open(files.Solid(QStringLiteral("after.png"), 50, 50, QColor(200, 0, 0), "png"));
     EXPECT_EQ(CanvasPixel(10, 10), RGB(200, 0, 0));

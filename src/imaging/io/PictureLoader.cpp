@@ -1,8 +1,13 @@
 #include "imaging/io/PictureLoader.h"
 
+#include "imaging/io/DecodedPictures.h"
+#include "imaging/io/PictureChecks.h"
 #include "imaging/io/PictureDecoders.h"
+#include "platform/PictureLimits.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 
@@ -10,9 +15,11 @@
 
 namespace orv {
 
+// The loaders' limit is the one the rest of the program keeps.
+static_assert(kMaxPicturePixels == kPictureLimitPixels && kMaxPictureSide == kPictureLimitSide);
+
 bool IsAcceptablePictureSize(qint64 width, qint64 height) {
-    return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
-           width * height <= kMaxPicturePixels;
+    return WithinPictureLimit(width, height);
 }
 
 PictureKind SniffPictureKind(const QByteArray& head) {
@@ -34,33 +41,6 @@ PictureKind SniffPictureKind(const QByteArray& head) {
 
 namespace {
 
-// A file's bytes, mapped where possible so that a large file is not copied.
-class FileBytes {
-  public:
-    explicit FileBytes(const QString& path) : file_(path) {
-        if (!file_.open(QIODevice::ReadOnly)) return;
-        size_ = file_.size();
-        if (size_ <= 0) return;
-        data_ = file_.map(0, size_);
-        if (data_ == nullptr) {
-            copy_ = file_.readAll();
-            size_ = copy_.size();
-            data_ = reinterpret_cast<const uchar*>(copy_.constData());
-        }
-    }
-    const uchar* data() const { return data_; }
-    std::size_t size() const { return data_ ? std::size_t(size_) : 0; }
-    QByteArray head() const {
-        return QByteArray(reinterpret_cast<const char*>(data_), qMin<qint64>(size_, 16));
-    }
-
-  private:
-    QFile file_;
-    qint64 size_ = 0;
-    const uchar* data_ = nullptr;
-    QByteArray copy_;
-};
-
 // Qt's readers refuse pictures above a process-wide allocation limit that is far below ours.
 // For one read of a picture whose header size is within our limits, the limit is raised just
 // enough and put back afterwards. Pictures are loaded on the user-interface thread only.
@@ -80,9 +60,13 @@ class AllocationLimitScope {
     int previous_;
 };
 
-// Reads the first picture of a file through Qt, after checking the size its header states.
-QImage ReadWithQt(const QString& path, const QByteArray& format) {
-    QImageReader reader(path, format);
+// Reads the first picture of a file's bytes through Qt, after checking the size its header
+// states.
+QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
     reader.setDecideFormatFromContent(format.isEmpty());
     const QSize size = reader.size();
     if (size.isValid() && !IsAcceptablePictureSize(size.width(), size.height())) {
@@ -143,32 +127,106 @@ QImage ScaleTo(const QImage& picture, int width, int height, uint32_t background
     return out;
 }
 
+const QString kDamaged = QStringLiteral("the file is damaged or is not a picture");
+
+// Checks the bytes of a file of the given kind and decodes them; BMP, GIF and ICO/CUR go
+// through Qt's readers once the checks have passed, anything unknown to Qt's judgement.
+DecodedPicture DecodeBytes(const QByteArray& bytes, PictureKind kind) {
+    const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
+    const auto size = std::size_t(bytes.size());
+    PictureCheck check;
+    QImage picture;
+    switch (kind) {
+        case PictureKind::Png:
+            check = CheckPngData(data, size);
+            if (check.ok) picture = detail::DecodePng(data, size);
+            break;
+        case PictureKind::Jpeg:
+            check = CheckJpegData(data, size);
+            if (check.ok) picture = detail::DecodeJpeg(data, size);
+            break;
+        case PictureKind::Bmp:
+            check = CheckBmpData(data, size);
+            if (check.ok) picture = ReadWithQt(bytes, "bmp");
+            break;
+        case PictureKind::Gif:
+            check = CheckGifData(data, size);
+            if (check.ok) picture = ReadWithQt(bytes, "gif");
+            break;
+        case PictureKind::Ico:
+        case PictureKind::Cur:
+            picture = ReadWithQt(bytes, "ico");
+            break;
+        case PictureKind::Unknown:
+            picture = ReadWithQt(bytes, QByteArray());
+            break;
+    }
+    if (!check.ok) return {QImage(), check.reason, int(kind)};
+    if (picture.isNull()) return {QImage(), kDamaged, int(kind)};
+    return {picture, QString(), int(kind)};
+}
+
+// Why a path that is not a regular file cannot be opened.
+QString NotAFileReason(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) return QStringLiteral("the file does not exist");
+    if (info.isDir()) return QStringLiteral("it is a folder");
+    return QStringLiteral("it is not a regular file");
+}
+
+// The decoded picture of a file: the kept one when the same unchanged file was decoded last,
+// otherwise read (once) and decoded. Refusals are noted on the open attempt.
+DecodedPicture DecodePictureFile(const QString& path, const PictureFileKey& key) {
+    if (key.size < 0) return {QImage(), NotAFileReason(path), int(PictureKind::Unknown)};
+    return DecodeOnce(key, [&path]() -> DecodedPicture {
+        QByteArray bytes;
+        if (!ReadPictureFile(path, bytes)) {
+            return {QImage(), QStringLiteral("the file cannot be read"), 0};
+        }
+        if (bytes.isEmpty()) return {QImage(), QStringLiteral("the file is empty"), 0};
+        return DecodeBytes(bytes, SniffPictureKind(bytes.left(16)));
+    });
+}
+
+// The kind of a regular file, from the kept decode when there is one, else from its head.
+PictureKind KindOfFile(const QString& path, const PictureFileKey& key) {
+    const int kept = KeptPictureKind(key);
+    if (kept >= 0) return PictureKind(kept);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return PictureKind::Unknown;
+    return SniffPictureKind(file.read(16));
+}
+
+QImage Refused(const QString& reason) {
+    NotePictureRefused(reason);
+    return {};
+}
+
 }  // namespace
 
 QImage LoadImageAsPicture(const QString& path, int& width, int& height, uint32_t background,
                           bool keepAspect) {
     const bool ownSize = width == -1 || height == -1;
     if (!ownSize && !IsAcceptablePictureSize(width, height)) {
-        return {};
+        return Refused(QStringLiteral("the picture is larger than 16384 x 16384 pixels"));
     }
-    QImage picture;
-    {
-        FileBytes bytes(path);
-        if (bytes.size() == 0) return {};
-        switch (SniffPictureKind(bytes.head())) {
-            case PictureKind::Png:
-                picture = detail::DecodePng(bytes.data(), bytes.size());
-                break;
-            case PictureKind::Jpeg:
-                picture = detail::DecodeJpeg(bytes.data(), bytes.size());
-                break;
-            default:
-                picture = ReadWithQt(path, QByteArray());
-                break;
-        }
+    const PictureFileKey key = KeyOfPictureFile(path);
+    // A picture with transparent parts is kept composed over the background it was asked
+    // with, so that a second route opening the same file takes it as it is.
+    const QString variant = QStringLiteral("over:%1").arg(background);
+    QImage picture = DerivedPicture(key, variant);
+    if (picture.isNull()) {
+        const DecodedPicture decoded = DecodePictureFile(path, key);
+        if (decoded.picture.isNull()) return Refused(decoded.reason);
+        picture = decoded.picture;
+        const bool translucent = picture.hasAlphaChannel();
+        ComposeOver(picture, background);
+        // The standard loader may still ask for the decoded picture of the kinds it reads.
+        const auto kind = PictureKind(decoded.kind);
+        const bool standardKind = kind != PictureKind::Png && kind != PictureKind::Unknown;
+        if (translucent) KeepDerivedPicture(key, variant, picture, standardKind);
     }
-    if (picture.isNull()) return {};
-    ComposeOver(picture, background);
+    NotePictureLoaded();
     if (ownSize) {
         width = picture.width();
         height = picture.height();
@@ -178,38 +236,32 @@ QImage LoadImageAsPicture(const QString& path, int& width, int& height, uint32_t
     return ScaleTo(picture, width, height, background, keepAspect);
 }
 
+QImage detail::DecodePictureBytes(const QByteArray& bytes, PictureKind kind) {
+    return DecodeBytes(bytes, kind).picture;
+}
+
 QImage LoadPicture(const QString& path) {
-    QByteArray format;
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) return {};
-        switch (SniffPictureKind(file.read(16))) {
-            case PictureKind::Jpeg: {
-                file.close();
-                FileBytes bytes(path);
-                return detail::DecodeJpeg(bytes.data(), bytes.size());
-            }
-            case PictureKind::Bmp:
-                format = "bmp";
-                break;
-            case PictureKind::Gif:
-                format = "gif";
-                break;
-            case PictureKind::Ico:
-            case PictureKind::Cur:
-                format = "ico";
-                break;
-            default:
-                return {};
-        }
+    const PictureFileKey key = KeyOfPictureFile(path);
+    if (key.size < 0) return Refused(NotAFileReason(path));
+    switch (KindOfFile(path, key)) {
+        case PictureKind::Jpeg:
+        case PictureKind::Bmp:
+        case PictureKind::Gif:
+        case PictureKind::Ico:
+        case PictureKind::Cur:
+            break;
+        default:
+            return Refused(QStringLiteral("it is not a picture this program opens"));
     }
-    QImage picture = ReadWithQt(path, format);
-    if (picture.isNull()) return {};
+    const DecodedPicture decoded = DecodePictureFile(path, key);
+    if (decoded.picture.isNull()) return Refused(decoded.reason);
+    QImage picture = decoded.picture;
     if (picture.hasAlphaChannel()) {
         picture.convertTo(QImage::Format_ARGB32_Premultiplied);
     } else {
         picture.convertTo(QImage::Format_RGB32);
     }
+    NotePictureLoaded();
     return picture;
 }
 

@@ -42,4 +42,10 @@ QImage LoadImageAsPicture(const QString& path, int& width, int& height, uint32_t
 // Format_ARGB32_Premultiplied when they have transparent pixels, which stay transparent.
 QImage LoadPicture(const QString& path);
 
+namespace detail {
+// The checks and the decode both loaders run on the bytes of a file whose kind was judged from
+// its first bytes; a null picture when they refuse it. (Open to the fuzzer.)
+QImage DecodePictureBytes(const QByteArray& bytes, PictureKind kind);
+}  // namespace detail
+
 }  // namespace orv

@@ -1,6 +1,11 @@
 #include "cpsd.h"
 
+#include "imaging/io/DecodedPictures.h"
+#include "imaging/io/PictureLoader.h"
 #include "platform/LargeMemory.h"
+
+#include <QDateTime>
+#include <QFileInfo>
 
 #include <QFile>
 #include <QPainter>
@@ -47,10 +52,8 @@ class FileSource final : public psd::ByteSource {
         return big_ && ReadAt(offset, big_.get(), n) ? big_.get() : nullptr;
     }
 
-  private:
-    static constexpr std::size_t kWindow = 64 * 1024;
-
-    bool ReadAt(uint64_t offset, uint8_t* dst, std::size_t n) {
+    bool ReadAt(uint64_t offset, uint8_t* dst, std::size_t n) override {
+        if (offset > size_ || n > size_ - offset) return false;
         if (!file_.seek(static_cast<qint64>(offset))) return false;
         std::size_t done = 0;
         while (done < n) {
@@ -62,6 +65,9 @@ class FileSource final : public psd::ByteSource {
         return true;
     }
 
+  private:
+    static constexpr std::size_t kWindow = 64 * 1024;
+
     QFile file_;
     uint64_t size_ = 0;
     std::vector<uint8_t> window_;
@@ -72,12 +78,39 @@ class FileSource final : public psd::ByteSource {
 }  // namespace
 
 bool cpsd::LoadPsdFile(const QString& fileName) {
+    const QFileInfo info(fileName);
+    // A FIFO, device or socket is never opened: opening a FIFO blocks until a writer comes.
+    if (!info.exists() || !info.isFile()) {
+        loaded_ = FileStamp{};
+        NotePictureRefused(info.exists() ? QStringLiteral("it is not a regular file")
+                                         : QStringLiteral("the file does not exist"));
+        return false;
+    }
+    const FileStamp stamp{info.absoluteFilePath(), info.size(),
+                          info.lastModified().toMSecsSinceEpoch()};
+    if (stamp == loaded_ && !bitmap_.isNull()) {
+        NotePictureLoaded();
+        return true;
+    }
+    loaded_ = FileStamp{};
+    CountDecode();
+    decoder_.SetSizeLimit(kMaxPicturePixels, kMaxPictureSide);
     FileSource file(fileName);
-    if (!decoder_.Parse(file)) return false;
+    if (!decoder_.Parse(file)) {
+        NotePictureRefused(decoder_.TooLarge()
+                               ? QStringLiteral("the picture is larger than 16384 x 16384 pixels")
+                               : QStringLiteral("the file is damaged or is not a PSD picture"));
+        return false;
+    }
     // The new picture replaces the old one: release it before allocating.
     FreePsd();
-    if (!BuildDibSection()) return false;
+    if (!BuildDibSection()) {
+        NotePictureRefused(QStringLiteral("there is not enough memory for the picture"));
+        return false;
+    }
     decoder_.Convert(bitmap_.bits());
+    loaded_ = stamp;
+    NotePictureLoaded();
     return true;
 }
 
@@ -116,6 +149,7 @@ int cpsd::DrawToDC(QPainter& dc, int x, int y) const {
 
 bool cpsd::FreePsd() {
     bitmap_ = QImage();
+    loaded_ = FileStamp{};
     bitmapHeader_.biWidth = 0;
     bitmapHeader_.biHeight = 0;
     bitmapHeader_.biBitCount = 0;

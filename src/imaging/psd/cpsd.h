@@ -35,6 +35,8 @@ class cpsd {
 
     // Reads the whole file and builds the picture; true when the picture was built. On
     // failure the previous picture stays and Width/Height keep the values already read.
+    // Only regular files are read, and only pictures within the loaders' size limits. When
+    // the same unchanged file was the last one loaded, its picture is kept as it is.
     bool LoadPsdFile(const QString& fileName);
 
     // Image size from the last header read.
@@ -63,7 +65,16 @@ class cpsd {
     // the picture cannot be allocated.
     bool BuildDibSection();
 
+    // Who the last loaded file was: absolute path, size and modification time.
+    struct FileStamp {
+        QString path;
+        qint64 size = -1;
+        qint64 modified = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+
     psd::Decoder decoder_;
+    FileStamp loaded_;
     BitmapInfoHeader bitmapHeader_;
     QImage bitmap_;
 };

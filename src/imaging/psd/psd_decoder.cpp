@@ -137,7 +137,13 @@ bool Decoder::ReadSections(ByteReader& in) {
 bool Decoder::SelectConversion() {
     const Header& h = header_;
     if (h.width <= 0 || h.height <= 0 || h.width > kMaxSide || h.height > kMaxSide) return false;
+    if (h.width > maxSide_ || h.height > maxSide_ || int64_t{h.width} * h.height > maxPixels_) {
+        tooLarge_ = true;
+        return false;
+    }
     if (SizeImage() == 0) return false;  // width * height * 4 beyond the 32-bit range
+    // Version 2 is the large document format (PSB), whose sections have longer lengths.
+    if (h.version == 2) return false;
     ModeInfo info{};
     if (!LookUpMode(h.colourMode, info) || !DepthFits(h.colourMode, h.depth)) return false;
     if (h.compression > 1) return false;  // the ZIP methods are not unpacked
@@ -147,7 +153,7 @@ bool Decoder::SelectConversion() {
     return h.channels >= info.planesUsed && h.channels <= 56;
 }
 
-bool Decoder::PreparePlanes(ByteReader& in) {
+bool Decoder::PreparePlanes(ByteReader& in, ByteSource& file) {
     const auto width = static_cast<uint64_t>(header_.width);
     const auto height = static_cast<uint64_t>(header_.height);
     const uint64_t rowBytes =
@@ -159,31 +165,56 @@ bool Decoder::PreparePlanes(ByteReader& in) {
     if (header_.compression == 0) {
         // Only the planes are fetched; bytes after them play no part.
         if (in.remaining() < needed) return false;
+        if (!file.InMemory()) {
+            // Read a band of rows at a time while converting, never the planes whole.
+            rawAt_ = in.position();
+            source_ = &file;
+            rawInSource_ = true;
+            return true;
+        }
         planes_ = in.Take(static_cast<std::size_t>(needed));
         return planes_ != nullptr;
     }
-    return PreparePacked(in, needed);
+    return PreparePacked(in, file, needed);
 }
 
-bool Decoder::PreparePacked(ByteReader& in, uint64_t needed) {
+namespace {
+// The packed data is read in pieces of this size to be indexed, and each plane's rows through
+// a buffer of at least this size while converting.
+constexpr std::size_t kPiece = std::size_t{1} << 20;
+// A run is at most 129 bytes long: the header and 128 literal bytes.
+constexpr uint64_t kLongestRun = 129;
+}  // namespace
+
+bool Decoder::PreparePacked(ByteReader& in, ByteSource& file, uint64_t needed) {
     const auto height = static_cast<uint64_t>(header_.height);
 
     if (!in.Skip(uint64_t{header_.channels} * height * 2)) return false;  // per-row byte counts
     // PackBits expands a byte to at most 128: refuse before reading or allocating what the
     // data cannot fill.
     if (in.remaining() < (needed + 127) / 128) return false;
-    const auto packedSize = static_cast<std::size_t>(in.remaining());
-    const uint8_t* packedData = in.Take(packedSize);
-    if (!packedData) return false;
-    const std::span<const uint8_t> packed(packedData, packedSize);
-    // One pass checks the whole stream and notes where each row of the planes the
-    // conversion reads begins; the conversion then unpacks row by row, so the pixels are
-    // written once and no unpacked copy of the image is made.
-    const uint64_t rowBytes = planeSize_ / static_cast<uint64_t>(header_.height);
-    const UnpackResult r = IndexBits(packed, planeSize_ * kPackedPlaneRoom, rowBytes,
-                                     uint64_t{PlanesUsed()} * height, rowStarts_);
-    if (!r.ok || r.total < needed) return false;
-    packed_ = packed;
+    packedAt_ = in.position();
+    packedSize_ = in.remaining();
+    // One pass over the stream, a piece at a time, checks it whole and notes where each row
+    // of the planes the conversion reads begins, and where the row after the last one does.
+    // The conversion then unpacks row by row, so the pixels are written once and neither the
+    // packed data nor an unpacked copy of the image is ever held whole.
+    const uint64_t rowBytes = planeSize_ / height;
+    BitsIndexer indexer(planeSize_ * kPackedPlaneRoom, rowBytes,
+                        uint64_t{PlanesUsed()} * height + 1, rowStarts_);
+    std::vector<uint8_t> piece(static_cast<std::size_t>(std::min<uint64_t>(kPiece, packedSize_)));
+    for (uint64_t at = 0; at < packedSize_;) {
+        const auto n = static_cast<std::size_t>(std::min<uint64_t>(piece.size(), packedSize_ - at));
+        const bool last = at + n == packedSize_;
+        uint64_t walked = at;
+        if (!file.ReadAt(packedAt_ + at, piece.data(), n) ||
+            !indexer.Feed(std::span<const uint8_t>(piece.data(), n), at, last, walked))
+            return false;
+        if (!last && walked == at) return false;  // cannot happen: a piece holds whole runs
+        at = last ? packedSize_ : walked;
+    }
+    if (indexer.total() < needed) return false;
+    source_ = &file;
     return true;
 }
 
@@ -203,11 +234,13 @@ void Decoder::BuildPalette() {
 
 bool Decoder::Parse(ByteSource& file) {
     ready_ = false;
+    tooLarge_ = false;
     planes_ = nullptr;
-    packed_ = {};
+    source_ = nullptr;
+    rawInSource_ = false;
     ByteReader in(file);
     if (!ReadHeader(in) || !ReadSections(in) || !SelectConversion()) return false;
-    if (!PreparePlanes(in)) return false;
+    if (!PreparePlanes(in, file)) return false;
     if (kind_ == ConversionKind::Indexed) BuildPalette();
     ready_ = true;
     return true;
@@ -218,15 +251,28 @@ void Decoder::Convert(uint8_t* out) {
     const PlaneSet set{planes_, planeSize_, bytesPerSample_,
                        static_cast<std::size_t>(header_.width),
                        static_cast<std::size_t>(header_.height)};
-    if (!packed_.empty())
+    if (rawInSource_)
+        ConvertRawRows(out);
+    else if (source_ != nullptr)
         ConvertPackedRows(out);
     else
         ConvertPlanes(set, out);
     ready_ = false;
     planes_ = nullptr;
-    packed_ = {};
+    source_ = nullptr;
+    rawInSource_ = false;
+    rawInSource_ = false;
     rowStarts_ = {};
 }
+
+namespace {
+// A stretch of the packed stream held for one plane: `length` bytes from stream offset `base`.
+struct PlaneWindow {
+    std::vector<uint8_t> bytes;
+    uint64_t base = 0;
+    std::size_t length = 0;
+};
+}  // namespace
 
 void Decoder::ConvertPackedRows(uint8_t* out) {
     const auto height = static_cast<std::size_t>(header_.height);
@@ -236,14 +282,56 @@ void Decoder::ConvertPackedRows(uint8_t* out) {
     const std::size_t keptBytes = rowBytes / keep;
     const uint16_t planes = PlanesUsed();
     std::vector<uint8_t> rows(keptBytes * planes);
+    std::vector<PlaneWindow> windows(planes);
     const PlaneSet set{rows.data(), keptBytes, bytesPerSample_ == 2 ? 1u : bytesPerSample_,
                        static_cast<std::size_t>(header_.width), 1};
     const std::size_t outRow = static_cast<std::size_t>(header_.width) * 4;
     for (std::size_t y = 0; y < height; ++y, out += outRow) {
-        for (std::size_t p = 0; p < planes; ++p)
-            UnpackFrom(packed_, rowStarts_[p * height + y], rows.data() + p * keptBytes, rowBytes,
-                       keep);
+        for (std::size_t p = 0; p < planes; ++p) {
+            // The row's runs lie between its start and the end of the run that begins the
+            // next row (or the stream's end).
+            const std::size_t i = p * height + y;
+            const RunPosition from = rowStarts_[i];
+            const uint64_t to = i + 1 < rowStarts_.size()
+                                    ? std::min(packedSize_, rowStarts_[i + 1].header + kLongestRun)
+                                    : packedSize_;
+            PlaneWindow& w = windows[p];
+            if (from.header < w.base || to > w.base + w.length) {
+                const auto n = static_cast<std::size_t>(std::min(
+                    packedSize_ - from.header, std::max<uint64_t>(to - from.header, kPiece)));
+                if (w.bytes.size() < n) w.bytes.resize(n);
+                w.base = from.header;
+                w.length = source_->ReadAt(packedAt_ + from.header, w.bytes.data(), n) ? n : 0;
+            }
+            const std::size_t at = static_cast<std::size_t>(from.header - w.base);
+            const std::span<const uint8_t> stretch =
+                w.length > at ? std::span<const uint8_t>(w.bytes.data() + at, w.length - at)
+                              : std::span<const uint8_t>();
+            UnpackFrom(stretch, {0, from.skip}, rows.data() + p * keptBytes, rowBytes, keep);
+        }
         ConvertPlanes(set, out);
+    }
+}
+
+void Decoder::ConvertRawRows(uint8_t* out) {
+    const auto height = static_cast<std::size_t>(header_.height);
+    const std::size_t rowBytes = planeSize_ / height;
+    const uint16_t planes = PlanesUsed();
+    // Bands of rows of about a piece per plane; each plane's band is one read.
+    const std::size_t bandRows = std::clamp<std::size_t>(kPiece / rowBytes, 1, height);
+    std::vector<uint8_t> band(bandRows * rowBytes * planes);
+    const std::size_t outRow = static_cast<std::size_t>(header_.width) * 4;
+    for (std::size_t y = 0; y < height; y += bandRows) {
+        const std::size_t rows = std::min(bandRows, height - y);
+        for (std::size_t p = 0; p < planes; ++p) {
+            uint8_t* dst = band.data() + p * rows * rowBytes;
+            if (!source_->ReadAt(rawAt_ + p * uint64_t{planeSize_} + y * uint64_t{rowBytes}, dst,
+                                 rows * rowBytes))
+                std::fill(dst, dst + rows * rowBytes, uint8_t{0});
+        }
+        const PlaneSet set{band.data(), rows * rowBytes, bytesPerSample_,
+                           static_cast<std::size_t>(header_.width), rows};
+        ConvertPlanes(set, out + y * outRow);
     }
 }
 

@@ -7,6 +7,7 @@
 // Layers, masks and image resources are skipped.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -29,6 +30,17 @@ class ByteSource {
     // The n bytes at `offset`, or nullptr when they lie outside the file or cannot be read.
     // The pointer stays valid until the next Fetch or the end of the source.
     virtual const uint8_t* Fetch(uint64_t offset, std::size_t n) = 0;
+    // Copies the n bytes at `offset` to `out`; false when they lie outside the file or cannot
+    // be read. Large image data is read this way, a piece at a time, into the decoder's own
+    // bounded buffers.
+    virtual bool ReadAt(uint64_t offset, uint8_t* out, std::size_t n) {
+        const uint8_t* p = Fetch(offset, n);
+        if (p == nullptr) return false;
+        std::copy(p, p + n, out);
+        return true;
+    }
+    // True when the whole file is in memory already, so raw planes can be used where they lie.
+    virtual bool InMemory() const { return false; }
 };
 
 // A file that is already in memory.
@@ -36,6 +48,7 @@ class SpanSource final : public ByteSource {
   public:
     explicit SpanSource(std::span<const uint8_t> bytes) : bytes_(bytes) {}
     uint64_t size() const override { return bytes_.size(); }
+    bool InMemory() const override { return true; }
     const uint8_t* Fetch(uint64_t offset, std::size_t n) override {
         return offset <= bytes_.size() && n <= bytes_.size() - offset ? bytes_.data() + offset
                                                                       : nullptr;
@@ -84,8 +97,8 @@ class Decoder {
     // the source must stay alive and unused until Convert.
     bool Parse(ByteSource& file);
     bool Parse(std::span<const uint8_t> file) {
-        SpanSource source(file);
-        return Parse(source);
+        spanSource_ = SpanSource(file);
+        return Parse(spanSource_);
     }
 
     // Writes SizeImage() bytes of converted pixels into `out`, then releases the planes.
@@ -94,6 +107,16 @@ class Decoder {
 
     // Parse and Convert into a vector sized to the image; false when Parse fails.
     bool Decode(std::span<const uint8_t> file, std::vector<uint8_t>& pixels);
+
+    // Pictures larger than this are refused from the header, before any image data is read:
+    // at most `maxPixels` in all and no side over `maxSide` (the format's own limits unless
+    // set).
+    void SetSizeLimit(int64_t maxPixels, int32_t maxSide) {
+        maxPixels_ = maxPixels;
+        maxSide_ = maxSide;
+    }
+    // True when the last Parse stopped at the size limit.
+    bool TooLarge() const { return tooLarge_; }
 
     const Header& header() const { return header_; }
     ConversionKind kind() const { return kind_; }
@@ -108,24 +131,34 @@ class Decoder {
     bool ReadHeader(ByteReader& in);
     bool ReadSections(ByteReader& in);
     bool SelectConversion();
-    bool PreparePlanes(ByteReader& in);
-    bool PreparePacked(ByteReader& in, uint64_t needed);
+    bool PreparePlanes(ByteReader& in, ByteSource& file);
+    bool PreparePacked(ByteReader& in, ByteSource& file, uint64_t needed);
     void ConvertPlanes(const PlaneSet& set, uint8_t* out) const;
     void ConvertPackedRows(uint8_t* out);
+    void ConvertRawRows(uint8_t* out);
     uint16_t PlanesUsed() const;
     void BuildPalette();
 
     Header header_;
+    int64_t maxPixels_ = int64_t{kMaxSide} * kMaxSide;
+    int32_t maxSide_ = kMaxSide;
+    bool tooLarge_ = false;
     ConversionKind kind_ = ConversionKind::None;  // not reset between loads
     uint16_t bytesPerSample_ = 0;                 // depth div 8
     std::array<uint8_t, kRawPaletteSize> rawPalette_{};
     std::array<std::array<uint8_t, 3>, 256> palette_{};
 
     // Planes ready for conversion: raw planes (plane p starts at planes_ + p * planeSize_),
-    // or PackBits data, unpacked one row of each plane at a time while converting.
+    // or PackBits data left in the source (packedSize_ bytes at packedAt_), read a piece at a
+    // time and unpacked one row of each plane at a time while converting.
     bool ready_ = false;
     const uint8_t* planes_ = nullptr;
-    std::span<const uint8_t> packed_;
+    ByteSource* source_ = nullptr;
+    uint64_t packedAt_ = 0;
+    uint64_t packedSize_ = 0;
+    uint64_t rawAt_ = 0;  // where raw planes left in the source begin (when rawInSource_)
+    bool rawInSource_ = false;
+    SpanSource spanSource_{{}};
     std::size_t planeSize_ = 0;
     std::vector<RunPosition> rowStarts_;  // where each plane row starts in packed_
 };

@@ -5,36 +5,44 @@
 
 namespace orv::psd {
 
-UnpackResult IndexBits(std::span<const uint8_t> in, uint64_t limit, uint64_t rowBytes,
-                       uint64_t rows, std::vector<RunPosition>& starts) {
-    starts.clear();
-    starts.reserve(static_cast<std::size_t>(rows));
-    uint64_t total = 0;
-    uint64_t nextRow = 0;  // output offset where the next row to record begins
+bool BitsIndexer::Feed(std::span<const uint8_t> in, uint64_t base, bool last, uint64_t& walked) {
     std::size_t pos = 0;
     const std::size_t size = in.size();
     while (pos < size) {
         const std::size_t header = pos;
-        const unsigned h = in[pos++];
-        if (h == 128) continue;
+        const unsigned h = in[pos];
         uint64_t n = 0;
+        std::size_t runBytes = 1;
         if (h < 128) {
             n = h + 1;
-            if (size - pos < n) return {};
-            pos += static_cast<std::size_t>(n);
-        } else {
+            runBytes += static_cast<std::size_t>(n);
+        } else if (h > 128) {
             n = 257 - h;
-            if (pos == size) return {};
-            ++pos;
+            runBytes = 2;
         }
-        if (n > limit - total) return {};
-        while (starts.size() < rows && nextRow < total + n) {
-            starts.push_back({header, nextRow - total});
-            nextRow += rowBytes;
+        if (size - pos < runBytes) {
+            if (last) return false;  // a run reaches past the input
+            break;
         }
-        total += n;
+        pos += runBytes;
+        if (n == 0) continue;
+        if (n > limit_ - total_) return false;
+        while (starts_.size() < rows_ && nextRow_ < total_ + n) {
+            starts_.push_back({base + header, nextRow_ - total_});
+            nextRow_ += rowBytes_;
+        }
+        total_ += n;
     }
-    return {true, total};
+    walked = base + pos;
+    return true;
+}
+
+UnpackResult IndexBits(std::span<const uint8_t> in, uint64_t limit, uint64_t rowBytes,
+                       uint64_t rows, std::vector<RunPosition>& starts) {
+    BitsIndexer indexer(limit, rowBytes, rows, starts);
+    uint64_t walked = 0;
+    if (!indexer.Feed(in, 0, true, walked)) return {};
+    return {true, indexer.total()};
 }
 
 namespace {

@@ -28,6 +28,27 @@ struct RunPosition {
 UnpackResult IndexBits(std::span<const uint8_t> in, uint64_t limit, uint64_t rowBytes,
                        uint64_t rows, std::vector<RunPosition>& starts);
 
+// IndexBits over a stream that arrives in pieces: each Feed walks the runs of a piece that
+// starts at stream offset `base`, and stops before a run that does not end inside it unless
+// the piece is the stream's last. Run headers are recorded as stream offsets.
+class BitsIndexer {
+  public:
+    BitsIndexer(uint64_t limit, uint64_t rowBytes, uint64_t rows, std::vector<RunPosition>& starts)
+        : limit_(limit), rowBytes_(rowBytes), rows_(rows), starts_(starts) {
+        starts_.clear();
+        starts_.reserve(static_cast<std::size_t>(rows));
+    }
+    // Returns false when the stream is refused; else `walked` is the stream offset reached.
+    bool Feed(std::span<const uint8_t> piece, uint64_t base, bool last, uint64_t& walked);
+    uint64_t total() const { return total_; }
+
+  private:
+    uint64_t limit_, rowBytes_, rows_;
+    std::vector<RunPosition>& starts_;
+    uint64_t total_ = 0;
+    uint64_t nextRow_ = 0;
+};
+
 // Unpacks n bytes of a stream that IndexBits accepted, from `from` on, keeping every
 // `keepEvery`-th byte (1 or 2; 2 keeps the high bytes of 16-bit samples) in `out`.
 void UnpackFrom(std::span<const uint8_t> in, RunPosition from, uint8_t* out, std::size_t n,

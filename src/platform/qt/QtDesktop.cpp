@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -22,6 +24,7 @@
 #include <QUrl>
 #include <cstdlib>
 
+#include "platform/PictureLimits.h"
 #include "platform/Timer.h"
 #include "platform/qt/Stacking.h"
 
@@ -177,6 +180,17 @@ QString QtDesktop::SaveFileDialog(const SaveDialogRequest& r) {
 QImage QtDesktop::ClipboardPicture() {
     const QMimeData* m = QGuiApplication::clipboard()->mimeData();
     if (!m || !m->hasImage()) return {};
+    // A picture over the editor's limit is refused from its header, before it is decoded.
+    for (const QString& format : m->formats()) {
+        if (!format.startsWith(QStringLiteral("image/"))) continue;
+        QByteArray bytes = m->data(format);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        const QSize size = QImageReader(&buffer).size();
+        if (!size.isValid()) continue;
+        if (!WithinPictureLimit(size.width(), size.height())) return {};
+        break;
+    }
     return QGuiApplication::clipboard()->image();
 }
 

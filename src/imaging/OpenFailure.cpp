@@ -1,0 +1,33 @@
+#include "imaging/OpenFailure.h"
+
+#include <QFileInfo>
+
+#include <chrono>
+
+#include "imaging/io/DecodedPictures.h"
+#include "platform/Desktop.h"
+
+namespace orv {
+
+namespace {
+struct LastReport {
+    QString text;
+    std::chrono::steady_clock::time_point closed;
+};
+}  // namespace
+
+void ReportOpenFailure(Desktop& desktop, const QString& path, const OpenAttempt& attempt) {
+    if (attempt.Opened()) return;
+    const QString reason = attempt.Reason().isEmpty()
+                               ? QStringLiteral("it is not a picture this program opens")
+                               : attempt.Reason();
+    const QString name = QFileInfo(path).fileName().isEmpty() ? path : QFileInfo(path).fileName();
+    const QString text = QStringLiteral("Cannot open %1: %2.").arg(name, reason);
+    static LastReport last;
+    const auto now = std::chrono::steady_clock::now();
+    if (text == last.text && now - last.closed < std::chrono::seconds(2)) return;
+    desktop.MessageBox(text, QStringLiteral("Orvane Tessaly"), MessageIcon::None);
+    last = {text, std::chrono::steady_clock::now()};
+}
+
+}  // namespace orv
