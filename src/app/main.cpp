@@ -2,10 +2,13 @@
 // Usage: orvane [PATH]   opens PATH (quotes removed) in the editor at start.
 
 #include <QApplication>
+#include <QDir>
 #include <QPalette>
 #include <QStringList>
 #include <QStyleFactory>
 
+#include "app/Session.h"
+#include "app/SingleInstance.h"
 #include "platform/Screen.h"
 #include "platform/qt/QtDesktop.h"
 #include "shell/App.h"
@@ -53,9 +56,15 @@ int main(int argc, char** argv) {
     // Everything after the program's own name, as one text.
     QStringList args = QApplication::arguments();
     args.removeFirst();
+    // A program already running in this session takes the path instead.
+    orv::SingleInstance instance(orv::SessionSocketName());
+    if (instance.HandOffOrListen(orv::AbsoluteCommandLine(args.join(' '), QDir::currentPath())))
+        return 0;
     orv::App app(desktop, args.join(QLatin1Char(' ')));
     desktop.Attach(app);
+    orv::Session session(app, desktop, instance);
     app.Start();
+    session.Start();
     desktop.SyncAll();
     return QApplication::exec();
 }

@@ -61,7 +61,11 @@ const Menu& Form2::cddd() {
 void Form2::Form_Load() {
     Visible = false;
     app_.desktop.TrayAdd(kTrayTip, kProgramIcon);
-    Text3 = StripQuotes(app_.CommandLine);
+    OpenCommandLine(app_.CommandLine);
+}
+
+void Form2::OpenCommandLine(const QString& commandLine) {
+    Text3 = StripQuotes(commandLine);
     if (!Text3.isEmpty()) {
         app_.Editor().open1 = Text3;
         app_.ShowEditor();

@@ -29,6 +29,9 @@ class Form2 : public Form {
 
     /// Start-up: hide, add the tray icon, take the command line, open it.
     void Form_Load();
+    /// Opens a command line's path in the editor, as at start-up; also for a
+    /// path a later start of the program handed over.
+    void OpenCommandLine(const QString& commandLine);
     /// The tray icon's callback: mouse message identifier (0x0202 left up, 0x0205 right up).
     void TrayNotify(int mouseMessage);
     /// Runs the action of a menu item chosen in any of the four menus.
