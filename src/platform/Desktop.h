@@ -22,6 +22,8 @@ struct MenuItem {
     QString Name;
     QString Caption;
     std::vector<MenuItem> Items;
+    bool Checkable = false;  ///< shows a check mark when Checked
+    bool Checked = false;
 };
 
 /// A pop-up menu: its short name and items in order.

@@ -39,14 +39,18 @@ class Form2 : public Form {
     /// Opens one of cd, cdd, cddd at the pointer and runs the chosen item.
     void PopupAnnotationMenu(const Menu& menu);
 
-    void jtb_Click();      ///< "Open From clipboard"
-    void wjta_Click();     ///< "Open From file"
-    void celiang_Click();  ///< "Open Form Screen"
-    void zjm_Click();      ///< "Show"
-    void bm_Click();       ///< "About" page
-    void cvs_Click();      ///< "Check Version" page
-    void ffci_Click();     ///< "Free For Commercial images " page
-    void tuichu_Click();   ///< "Exit"
+    void jtb_Click();        ///< "Open From clipboard"
+    void wjta_Click();       ///< "Open From file"
+    void celiang_Click();    ///< "Open Form Screen"
+    void zjm_Click();        ///< "Show"
+    void bm_Click();         ///< "About" page
+    void cvs_Click();        ///< "Check Version" page
+    void ffci_Click();       ///< "Free For Commercial images " page
+    void tuichu_Click();     ///< "Exit"
+    void autostart_Click();  ///< "Start at login": writes or removes the autostart entry
+
+    /// The tray menu as shown: mainopen with the checked "Start at login" above "Exit".
+    static Menu TrayMenu();
 
     /// The hidden command-line text box: the argument without double quotes.
     QString Text3;

@@ -30,7 +30,7 @@ keep_shot no-tray
 click $((x + w - 40)) $((y + h / 2))
 wait_until 5 menu_window "$id" || { keep_shot no-menu; fail "the menu button opened no menu"; }
 keep_shot no-tray-menu
-for _ in $(seq 7); do key Down; done # "Exit"
+for _ in $(seq 8); do key Down; done # "Exit"
 key Return
 wait_until 10 not orvane_alive || fail "Exit from the window's menu did not end the program"
 pass "without a notification area: a window, its menu, Exit ends the program"

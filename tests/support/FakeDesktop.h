@@ -21,6 +21,7 @@ class FakeDesktop : public Desktop {
 
     // What happened.
     std::vector<QString> menusOpened;  ///< names of the menus opened
+    Menu lastMenu;                     ///< the last menu opened, as it was shown
     std::vector<Colour> colourDialogStarts;
     std::vector<std::pair<QString, QString>> messages;  ///< (title, text)
     std::vector<QString> urlsOpened;
@@ -42,6 +43,7 @@ class FakeDesktop : public Desktop {
 
     QString PopupMenu(const Menu& menu) override {
         menusOpened.push_back(menu.Name);
+        lastMenu = menu;
         if (menuChoices.empty()) return {};
         QString c = menuChoices.front();
         menuChoices.pop_front();

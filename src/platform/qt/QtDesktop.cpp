@@ -43,6 +43,8 @@ void AddItems(QMenu& menu, const std::vector<MenuItem>& items) {
         if (item.Items.empty()) {
             QAction* a = menu.addAction(item.Caption);
             a->setData(item.Name);
+            a->setCheckable(item.Checkable);
+            a->setChecked(item.Checked);
         } else {
             QMenu* sub = menu.addMenu(item.Caption);
             sub->setObjectName(item.Name);
