@@ -74,8 +74,12 @@ class Desktop {
     virtual double LogicalDpi() = 0;
     /// A still copy of the screen rectangle (pixels); areas off the screen are black.
     virtual QImage GrabScreen(int x, int y, int w, int h) = 0;
-    /// Whether GrabScreen can read the screen here.
+    /// Whether GrabScreen can read the screen here at any moment.
     virtual bool CanGrabScreen() = 0;
+    /// Before a screen measurement: where the screen is copied by asking the
+    /// desktop (the Wayland portal), asks now, and GrabScreen then reads that
+    /// copy. False, after telling the user why, when no copy can be had.
+    virtual bool PrepareScreenCopy() { return true; }
     virtual void SetBusyCursor(bool busy) = 0;
 
     // Shell.

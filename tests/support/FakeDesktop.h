@@ -39,7 +39,8 @@ class FakeDesktop : public Desktop {
     QString clipboardText;
     QPoint cursor{100, 100};
     QSize screen{1920, 1080};
-    QImage screenPicture;  ///< what GrabScreen reads; black when null
+    QImage screenPicture;           ///< what GrabScreen reads; black when null
+    bool refuseScreenCopy = false;  ///< PrepareScreenCopy's answer, negated
 
     QString PopupMenu(const Menu& menu) override {
         menusOpened.push_back(menu.Name);
@@ -92,6 +93,10 @@ class FakeDesktop : public Desktop {
         return out;
     }
     bool CanGrabScreen() override { return true; }
+    bool PrepareScreenCopy() override {
+        calls.push_back(QStringLiteral("PrepareScreenCopy"));
+        return !refuseScreenCopy;
+    }
     void SetBusyCursor(bool busy) override { busyDepth += busy ? 1 : -1; }
     void OpenUrl(const QString& url) override { urlsOpened.push_back(url); }
     void Wait(int ms, const QString& name) override {

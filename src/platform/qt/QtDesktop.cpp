@@ -24,6 +24,7 @@
 #include <cstdlib>
 
 #include "platform/Timer.h"
+#include "platform/qt/PortalScreenshot.h"
 #include "shell/App.h"
 #include "shell/Form2.h"
 #include "shell/form3.h"
@@ -222,9 +223,33 @@ bool QtDesktop::CanGrabScreen() {
     return QGuiApplication::platformName() != QStringLiteral("wayland");
 }
 
+bool QtDesktop::PrepareScreenCopy() {
+    portalShot_ = QImage();
+    if (CanGrabScreen()) return true;
+    DepthGuard g(depth_);
+    const PortalShot shot = TakePortalScreenshot(QDBusConnection::sessionBus());
+    if (shot.outcome != PortalShot::Outcome::Taken) {
+        if (!shot.detail.isEmpty()) qWarning("screen portal: %s", qUtf8Printable(shot.detail));
+        MessageBox(PortalShotMessage(shot), QStringLiteral("Orvane Tessaly"),
+                   MessageIcon::Information);
+        return false;
+    }
+    // The portal copies device pixels; the editor lays out in screen pixels.
+    portalShot_ =
+        shot.picture.size() == ScreenSize()
+            ? shot.picture
+            : shot.picture.scaled(ScreenSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return true;
+}
+
 QImage QtDesktop::GrabScreen(int x, int y, int w, int h) {
     QImage out(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
     out.fill(Qt::black);
+    if (!portalShot_.isNull()) {
+        QPainter p(&out);
+        p.drawImage(QPoint(-x, -y), portalShot_);
+        return out;
+    }
     QScreen* s = QGuiApplication::primaryScreen();
     if (!s) return out;
     // Only the part on the screen is read; the rest stays black.

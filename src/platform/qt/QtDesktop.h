@@ -44,6 +44,7 @@ class QtDesktop : public Desktop {
     double LogicalDpi() override;
     QImage GrabScreen(int x, int y, int w, int h) override;
     bool CanGrabScreen() override;
+    bool PrepareScreenCopy() override;
     void SetBusyCursor(bool busy) override;
     void OpenUrl(const QString& url) override;
     void Wait(int ms, const QString& timerName) override;
@@ -62,6 +63,8 @@ class QtDesktop : public Desktop {
     App* app_ = nullptr;
     QHash<const Form*, QPointer<FormWindow>> windows_;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    /// The portal's copy of the screen, where the screen cannot be read directly.
+    QImage portalShot_;
     int depth_ = 0;
     bool collectScheduled_ = false;
 };
