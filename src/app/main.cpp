@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QStyleFactory>
 
+#include "app/Languages.h"
 #include "app/Session.h"
 #include "app/SingleInstance.h"
 #include "platform/Screen.h"
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral("1.1"));
     QApplication::setQuitOnLastWindowClosed(false);
     InitResources();
+    orv::UseLanguage(QLocale::system());
     UseDarkLook();
 
     orv::QtDesktop desktop;

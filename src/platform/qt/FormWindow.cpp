@@ -15,6 +15,7 @@
 
 #include "platform/Painter.h"
 #include "platform/Screen.h"
+#include "platform/qt/Translate.h"
 
 namespace orv {
 
@@ -222,7 +223,7 @@ bool FormWindow::event(QEvent* e) {
         auto* he = static_cast<QHelpEvent*>(e);
         Control* c = HitTest(he->pos());
         if (c && !c->ToolTipText.isEmpty())
-            QToolTip::showText(he->globalPos(), c->ToolTipText, this);
+            QToolTip::showText(he->globalPos(), Tr(c->ToolTipText), this);
         else
             QToolTip::hideText();
         return true;

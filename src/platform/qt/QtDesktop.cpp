@@ -25,6 +25,7 @@
 
 #include "platform/Timer.h"
 #include "platform/qt/PortalScreenshot.h"
+#include "platform/qt/Translate.h"
 #include "shell/App.h"
 #include "shell/Form2.h"
 #include "shell/form3.h"
@@ -42,12 +43,12 @@ struct DepthGuard {
 void AddItems(QMenu& menu, const std::vector<MenuItem>& items) {
     for (const MenuItem& item : items) {
         if (item.Items.empty()) {
-            QAction* a = menu.addAction(item.Caption);
+            QAction* a = menu.addAction(Tr(item.Caption));
             a->setData(item.Name);
             a->setCheckable(item.Checkable);
             a->setChecked(item.Checked);
         } else {
-            QMenu* sub = menu.addMenu(item.Caption);
+            QMenu* sub = menu.addMenu(Tr(item.Caption));
             sub->setObjectName(item.Name);
             AddItems(*sub, item.Items);
         }
@@ -130,8 +131,8 @@ QString QtDesktop::PopupMenu(const Menu& menu) {
 void QtDesktop::MessageBox(const QString& text, const QString& title, MessageIcon icon) {
     DepthGuard g(depth_);
     QMessageBox box(
-        icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon, title,
-        text, QMessageBox::Ok);
+        icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon,
+        Tr(title), Tr(text), QMessageBox::Ok);
     box.exec();
 }
 
@@ -289,7 +290,7 @@ void QtDesktop::Wait(int ms, const QString& timerName) {
 void QtDesktop::TrayAdd(const QString& tip, const QString& iconPath) {
     if (tray_) return;
     tray_ = std::make_unique<QSystemTrayIcon>(QIcon(iconPath));
-    tray_->setToolTip(tip);
+    tray_->setToolTip(Tr(tip));
     QObject::connect(tray_.get(), &QSystemTrayIcon::activated,
                      [this](QSystemTrayIcon::ActivationReason reason) {
                          if (!app_) return;
