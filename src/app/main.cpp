@@ -10,6 +10,7 @@
 #include "app/Languages.h"
 #include "app/Session.h"
 #include "app/SingleInstance.h"
+#include "app/Wiring.h"
 #include "platform/Screen.h"
 #include "platform/qt/QtDesktop.h"
 #include "shell/App.h"
@@ -63,7 +64,7 @@ int main(int argc, char** argv) {
     if (instance.HandOffOrListen(orv::AbsoluteCommandLine(args.join(' '), QDir::currentPath())))
         return 0;
     orv::App app(desktop, args.join(QLatin1Char(' ')));
-    desktop.Attach(app);
+    orv::Connect(app, desktop);
     orv::Session session(app, desktop, instance);
     app.Start();
     session.Start();
