@@ -119,7 +119,7 @@ TEST_F(RoutesTest, MeasureScreenHidesEverythingForASecondThenCopiesTheScreen) {
 TEST_F(RoutesTest, MeasureScreenRefusedByTheDesktopOpensNothing) {
     desktop.refuseScreenCopy = true;
     form3& s = app->Strip();
-    const QString mode = s.Text1;
+    const StartMode mode = s.Text1;
     for (bool shown : {false, true}) {
         s.Visible = shown;
         s.MeasureScreen();
@@ -134,7 +134,7 @@ TEST_F(RoutesTest, MeasureScreenRefusedByTheDesktopOpensNothing) {
     s.MeasureScreen();
     ASSERT_NE(app->EditorIfLoaded(), nullptr);
     EXPECT_TRUE(ed().Visible);
-    EXPECT_EQ(s.Text1, QStringLiteral("0"));
+    EXPECT_EQ(s.Text1, StartMode::ScreenMeasurement);
 }
 
 TEST_F(RoutesTest, MeasureScreenOnALoadedEditorKeepsItsCanvas) {
