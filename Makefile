@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench fuzz asan format clean
+.PHONY: all deps configure build run test install package bench fuzz asan format clean
 
 all: build
 
@@ -24,6 +24,15 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# Installs into PREFIX (default /usr/local); DESTDIR stages the tree elsewhere.
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package (orvane_VERSION_ARCH.deb in the build folder).
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 bench: build
 	@./scripts/run-benches $(BUILD)

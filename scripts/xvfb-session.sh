@@ -3,7 +3,8 @@
 #
 # start_display WORKDIR [TRAYER ARGS...]: starts Xvfb (1280x800) on a display it
 # picks itself, so that sessions started at the same moment never share one,
-# exports DISPLAY and XVFB_PID, and starts a tray host (trayer) at the top right.
+# exports DISPLAY and XVFB_PID, and starts a tray host (trayer) at the top right
+# (start_tray_host; TRAYER_PID).
 # Returns 1, with Xvfb's log on standard output, when Xvfb does not come up.
 start_display() {
     local work="$1"; shift
@@ -14,8 +15,15 @@ start_display() {
     [ -s "$work/display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; return 1; }
     export DISPLAY=":$(head -n 1 "$work/display")"
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    start_tray_host "$work" "$@"
+}
+
+# start_tray_host WORKDIR [TRAYER ARGS...]: a tray host at the top right (TRAYER_PID).
+start_tray_host() {
+    local work="$1"; shift
     trayer --edge top --align right --widthtype pixel --width 120 --height 24 "$@" \
-        >"$work/trayer.log" 2>&1 &
+        >>"$work/trayer.log" 2>&1 &
+    export TRAYER_PID=$!
 }
 
 # start_window_manager WORKDIR NAME: starts the window manager NAME (openbox; or

@@ -2,10 +2,14 @@
 // Usage: orvane [PATH]   opens PATH (quotes removed) in the editor at start.
 
 #include <QApplication>
+#include <QDir>
 #include <QPalette>
 #include <QStringList>
 #include <QStyleFactory>
 
+#include "app/Languages.h"
+#include "app/Session.h"
+#include "app/SingleInstance.h"
 #include "app/Wiring.h"
 #include "imaging/io/DecodedPictures.h"
 #include "platform/Screen.h"
@@ -43,6 +47,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral("1.1"));
     QApplication::setQuitOnLastWindowClosed(false);
     InitResources();
+    orv::UseLanguage(QLocale::system());
     UseDarkLook();
 
     // Picture files are read on a worker thread while the tray and windows keep running.
@@ -54,9 +59,15 @@ int main(int argc, char** argv) {
     // Everything after the program's own name, as one text.
     QStringList args = QApplication::arguments();
     args.removeFirst();
+    // A program already running in this session takes the path instead.
+    orv::SingleInstance instance(orv::SessionSocketName());
+    if (instance.HandOffOrListen(orv::AbsoluteCommandLine(args.join(' '), QDir::currentPath())))
+        return 0;
     orv::App app(desktop, args.join(QLatin1Char(' ')));
     orv::Connect(app, desktop);
+    orv::Session session(app, desktop, instance);
     app.Start();
+    session.Start();
     desktop.SyncAll();
     return QApplication::exec();
 }

@@ -23,6 +23,8 @@ struct MenuItem {
     QString Name;
     QString Caption;
     std::vector<MenuItem> Items;
+    bool Checkable = false;  ///< shows a check mark when Checked
+    bool Checked = false;
 };
 
 /// A pop-up menu: its short name and items in order.
@@ -99,8 +101,12 @@ class Desktop {
     /// A still copy of a whole screen at its device resolution: one picture
     /// pixel per device pixel (twice the size in pixels of its place at 2x).
     virtual QImage GrabScreenDevice(const ScreenReading& screen) = 0;
-    /// Whether GrabScreen can read the screen here.
+    /// Whether GrabScreen can read the screen here at any moment.
     virtual bool CanGrabScreen() = 0;
+    /// Before a screen measurement: where the screen is copied by asking the
+    /// desktop (the Wayland portal), asks now, and GrabScreen then reads that
+    /// copy. False, after telling the user why, when no copy can be had.
+    virtual bool PrepareScreenCopy() { return true; }
     virtual void SetBusyCursor(bool busy) = 0;
 
     // Shell.

@@ -1,11 +1,13 @@
 #include "shell/Form2.h"
 
+#include <QCoreApplication>
 #include <functional>
 #include <map>
 
 #include "editor/Form1.h"
 #include "platform/Screen.h"
 #include "shell/App.h"
+#include "shell/Autostart.h"
 #include "shell/form3.h"
 
 namespace orv {
@@ -39,7 +41,11 @@ const Menu& Form2::cddd() {
 void Form2::Form_Load() {
     Visible = false;
     app_.desktop.TrayAdd(kTrayTip, kProgramIcon);
-    Text3 = StripQuotes(app_.CommandLine);
+    OpenCommandLine(app_.CommandLine);
+}
+
+void Form2::OpenCommandLine(const QString& commandLine) {
+    Text3 = StripQuotes(commandLine);
     if (!Text3.isEmpty()) {
         app_.Editor().open1 = Text3;
         app_.ShowEditor();
@@ -53,8 +59,26 @@ void Form2::Form_Load() {
 void Form2::TrayNotify(int mouseMessage) {
     if (mouseMessage != kLeftButtonUp && mouseMessage != kRightButtonUp) return;
     app_.desktop.SetForeground(*this);
-    const QString chosen = app_.desktop.PopupMenu(mainopen());
+    const QString chosen = app_.desktop.PopupMenu(TrayMenu());
     if (!chosen.isEmpty()) RunMenuItem(chosen);
+}
+
+Menu Form2::TrayMenu() {
+    Menu m = mainopen();
+    MenuItem login{QStringLiteral("autostart"), QStringLiteral("Start at login"), {}};
+    login.Checkable = true;
+    login.Checked = autostart::IsEnabled();
+    m.Items.insert(m.Items.end() - 1, login);  // just above "Exit"
+    return m;
+}
+
+void Form2::autostart_Click() {
+    const bool ok = autostart::IsEnabled()
+                        ? autostart::Disable()
+                        : autostart::Enable(QCoreApplication::applicationFilePath());
+    if (!ok)
+        app_.desktop.MessageBox(QStringLiteral("Cannot change ") + autostart::EntryPath(), Caption,
+                                MessageIcon::Information);
 }
 
 void Form2::RunMenuItem(const QString& item) {
@@ -64,10 +88,15 @@ void Form2::RunMenuItem(const QString& item) {
         return;
     }
     static const std::map<QString, void (Form2::*)()> own = {
-        {"jtb", &Form2::jtb_Click},         {"wjta", &Form2::wjta_Click},
-        {"celiang", &Form2::celiang_Click}, {"zjm", &Form2::zjm_Click},
-        {"bm", &Form2::bm_Click},           {"cvs", &Form2::cvs_Click},
-        {"ffci", &Form2::ffci_Click},       {"tuichu", &Form2::tuichu_Click},
+        {"jtb", &Form2::jtb_Click},
+        {"wjta", &Form2::wjta_Click},
+        {"celiang", &Form2::celiang_Click},
+        {"zjm", &Form2::zjm_Click},
+        {"bm", &Form2::bm_Click},
+        {"cvs", &Form2::cvs_Click},
+        {"ffci", &Form2::ffci_Click},
+        {"tuichu", &Form2::tuichu_Click},
+        {"autostart", &Form2::autostart_Click},
     };
     if (auto it = own.find(item); it != own.end()) (this->*(it->second))();
 }

@@ -29,19 +29,26 @@ class Form2 : public Form {
 
     /// Start-up: hide, add the tray icon, take the command line, open it.
     void Form_Load();
+    /// Opens a command line's path in the editor, as at start-up; also for a
+    /// path a later start of the program handed over.
+    void OpenCommandLine(const QString& commandLine);
     /// The tray icon's callback: mouse message identifier (0x0202 left up, 0x0205 right up).
     void TrayNotify(int mouseMessage);
     /// Runs the action of a menu item chosen in any of the four menus.
     void RunMenuItem(const QString& item);
 
-    void jtb_Click();      ///< "Open From clipboard"
-    void wjta_Click();     ///< "Open From file"
-    void celiang_Click();  ///< "Open Form Screen"
-    void zjm_Click();      ///< "Show"
-    void bm_Click();       ///< "About" page
-    void cvs_Click();      ///< "Check Version" page
-    void ffci_Click();     ///< "Free For Commercial images " page
-    void tuichu_Click();   ///< "Exit"
+    void jtb_Click();        ///< "Open From clipboard"
+    void wjta_Click();       ///< "Open From file"
+    void celiang_Click();    ///< "Open Form Screen"
+    void zjm_Click();        ///< "Show"
+    void bm_Click();         ///< "About" page
+    void cvs_Click();        ///< "Check Version" page
+    void ffci_Click();       ///< "Free For Commercial images " page
+    void tuichu_Click();     ///< "Exit"
+    void autostart_Click();  ///< "Start at login": writes or removes the autostart entry
+
+    /// The tray menu as shown: mainopen with the checked "Start at login" above "Exit".
+    static Menu TrayMenu();
 
     /// The hidden command-line text box: the argument without double quotes.
     QString Text3;

@@ -54,10 +54,18 @@ void form3::OpenFromClipboard() {
 }
 
 void form3::MeasureScreen() {
+    const StartMode mode = Text1;
+    const bool shown = Visible;
     Text1 = StartMode::ScreenMeasurement;
     Visible = false;
     // Lets the screen repaint without the strip and the tray menu before it is copied.
     IgnoreErrors([&] { Waiter().Wait(1000); });
+    // A desktop that copies the screen only on request may refuse: nothing opens then.
+    if (!app.desktop.PrepareScreenCopy()) {
+        Text1 = mode;
+        Visible = shown;
+        return;
+    }
     app.ShowEditor();
     Form1& ed = app.Editor();
     ed.Picture6.Width = Screen().Width;

@@ -19,7 +19,7 @@ for button in 1 3; do
     click "$tx" "$ty" "$button"
     wait_until 5 open_menu || fail "button $button on the icon opened no menu"
     read -r mx my mw mh < <(window_geometry "$(open_menu)")
-    [ "$mh" -ge 100 ] || fail "tray menu too small for seven items (${mw}x${mh})"
+    [ "$mh" -ge 100 ] || fail "tray menu too small for eight items (${mw}x${mh})"
     [ $((mx - tx)) -le 300 ] && [ $((my - ty)) -le 40 ] || fail "menu not at the pointer"
     [ "$button" = 1 ] && keep_shot tray-menu
     key Escape
@@ -81,7 +81,7 @@ id=$(editor_window)
 [ "$(window_geometry "$id")" = "0 0 1280 800" ] || fail "editor is $(window_geometry "$id")"
 [ "$(xdotool getwindowname "$id")" = "Orvane Tessaly" ] || fail "editor title"
 xdotool windowunmap "$id"
-tray_item 7 # "Exit"
+tray_item 8 # "Exit" (below "Start at login")
 wait_until 10 not orvane_alive || fail "Exit did not end the program"
 sleep 0.3
 tray_icon_centre >/dev/null && fail "tray icon still there after Exit"

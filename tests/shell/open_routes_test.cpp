@@ -116,6 +116,27 @@ TEST_F(RoutesTest, MeasureScreenHidesEverythingForASecondThenCopiesTheScreen) {
     EXPECT_TRUE(s.Visible && s.Topmost);
 }
 
+TEST_F(RoutesTest, MeasureScreenRefusedByTheDesktopOpensNothing) {
+    desktop.refuseScreenCopy = true;
+    form3& s = app->Strip();
+    const StartMode mode = s.Text1;
+    for (bool shown : {false, true}) {
+        s.Visible = shown;
+        s.MeasureScreen();
+        EXPECT_EQ(app->EditorIfLoaded(), nullptr);
+        EXPECT_EQ(s.Text1, mode);
+        EXPECT_EQ(s.Visible, shown);
+    }
+    EXPECT_EQ(std::count(desktop.calls.begin(), desktop.calls.end(), QStringLiteral("GrabScreen")),
+              0);
+    // Granted the next time: the measurement goes ahead as usual.
+    desktop.refuseScreenCopy = false;
+    s.MeasureScreen();
+    ASSERT_NE(app->EditorIfLoaded(), nullptr);
+    EXPECT_TRUE(ed().Visible);
+    EXPECT_EQ(s.Text1, StartMode::ScreenMeasurement);
+}
+
 TEST_F(RoutesTest, MeasureScreenOnALoadedEditorKeepsItsCanvas) {
     QImage pic(10, 10, QImage::Format_RGB32);
     pic.fill(Qt::green);

@@ -21,6 +21,7 @@ class FakeDesktop : public Desktop {
 
     // What happened.
     std::vector<QString> menusOpened;  ///< names of the menus opened
+    Menu lastMenu;                     ///< the last menu opened, as it was shown
     std::vector<Colour> colourDialogStarts;
     std::vector<std::pair<QString, QString>> messages;  ///< (title, text)
     std::vector<QString> urlsOpened;
@@ -38,14 +39,16 @@ class FakeDesktop : public Desktop {
     QString clipboardText;
     QPoint cursor{100, 100};
     QSize screen{1920, 1080};
-    QImage screenPicture;       ///< what GrabScreen reads; black when null
-    QPoint screenOrigin{0, 0};  ///< where the pointer's screen lies on the desktop
-    double deviceRatio = 1.0;   ///< device pixels per pixel of that screen
+    QImage screenPicture;           ///< what GrabScreen reads; black when null
+    bool refuseScreenCopy = false;  ///< PrepareScreenCopy's answer, negated
+    QPoint screenOrigin{0, 0};      ///< where the pointer's screen lies on the desktop
+    double deviceRatio = 1.0;       ///< device pixels per pixel of that screen
     /// What GrabScreenDevice reads, in device pixels; screenPicture when null.
     QImage devicePicture;
 
     QString PopupMenu(const Menu& menu) override {
         menusOpened.push_back(menu.Name);
+        lastMenu = menu;
         if (menuChoices.empty()) return {};
         QString c = menuChoices.front();
         menuChoices.pop_front();
@@ -111,6 +114,10 @@ class FakeDesktop : public Desktop {
         return out;
     }
     bool CanGrabScreen() override { return true; }
+    bool PrepareScreenCopy() override {
+        calls.push_back(QStringLiteral("PrepareScreenCopy"));
+        return !refuseScreenCopy;
+    }
     void SetBusyCursor(bool busy) override { busyDepth += busy ? 1 : -1; }
     void OpenUrl(const QString& url) override { urlsOpened.push_back(url); }
     void Wait(int ms, const QString& name) override {

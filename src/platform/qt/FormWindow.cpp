@@ -17,6 +17,7 @@
 #include "platform/Screen.h"
 #include "platform/ShownPlace.h"
 #include "platform/qt/Stacking.h"
+#include "platform/qt/Translate.h"
 
 namespace orv {
 
@@ -284,7 +285,7 @@ bool FormWindow::event(QEvent* e) {
         auto* he = static_cast<QHelpEvent*>(e);
         Control* c = HitTest(QPointF(he->pos()));
         if (c && !c->ToolTipText.isEmpty())
-            QToolTip::showText(he->globalPos(), c->ToolTipText, this);
+            QToolTip::showText(he->globalPos(), Tr(c->ToolTipText), this);
         else
             QToolTip::hideText();
         return true;

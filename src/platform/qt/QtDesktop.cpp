@@ -26,7 +26,9 @@
 
 #include "platform/PictureLimits.h"
 #include "platform/Timer.h"
+#include "platform/qt/PortalScreenshot.h"
 #include "platform/qt/Stacking.h"
+#include "platform/qt/Translate.h"
 
 namespace orv {
 
@@ -41,10 +43,12 @@ struct DepthGuard {
 void AddItems(QMenu& menu, const std::vector<MenuItem>& items) {
     for (const MenuItem& item : items) {
         if (item.Items.empty()) {
-            QAction* a = menu.addAction(item.Caption);
+            QAction* a = menu.addAction(Tr(item.Caption));
             a->setData(item.Name);
+            a->setCheckable(item.Checkable);
+            a->setChecked(item.Checked);
         } else {
-            QMenu* sub = menu.addMenu(item.Caption);
+            QMenu* sub = menu.addMenu(Tr(item.Caption));
             sub->setObjectName(item.Name);
             AddItems(*sub, item.Items);
         }
@@ -121,8 +125,8 @@ QString QtDesktop::PopupMenu(const Menu& menu) {
 void QtDesktop::MessageBox(const QString& text, const QString& title, MessageIcon icon) {
     DepthGuard g(depth_);
     QMessageBox box(
-        icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon, title,
-        text, QMessageBox::Ok);
+        icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon,
+        Tr(title), Tr(text), QMessageBox::Ok);
     box.exec();
 }
 
@@ -237,9 +241,34 @@ bool QtDesktop::CanGrabScreen() {
     return QGuiApplication::platformName() != QStringLiteral("wayland");
 }
 
+bool QtDesktop::PrepareScreenCopy() {
+    portalShot_ = QImage();
+    if (CanGrabScreen()) return true;
+    DepthGuard g(depth_);
+    const PortalShot shot = TakePortalScreenshot(QDBusConnection::sessionBus());
+    if (shot.outcome != PortalShot::Outcome::Taken) {
+        if (!shot.detail.isEmpty()) qWarning("screen portal: %s", qUtf8Printable(shot.detail));
+        MessageBox(PortalShotMessage(shot), QStringLiteral("Orvane Tessaly"),
+                   MessageIcon::Information);
+        return false;
+    }
+    // The portal copies device pixels; the editor lays out in screen pixels.
+    portalShot_ =
+        shot.picture.size() == ScreenSize()
+            ? shot.picture
+            : shot.picture.scaled(ScreenSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return true;
+}
+
 QImage QtDesktop::GrabScreen(int x, int y, int w, int h) {
     QImage out(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
     out.fill(Qt::black);
+    if (!portalShot_.isNull()) {
+        // The portal's copy of the screen stands in for a screen that cannot be read.
+        QPainter p(&out);
+        p.drawImage(QPoint(-x, -y), portalShot_);
+        return out;
+    }
     const QRect want(x, y, w, h);
     QScreen* s = ScreenAt(want.center());
     if (!s) return out;
@@ -256,6 +285,7 @@ QImage QtDesktop::GrabScreen(int x, int y, int w, int h) {
 }
 
 QImage QtDesktop::GrabScreenDevice(const ScreenReading& r) {
+    if (!portalShot_.isNull()) return portalShot_.convertToFormat(QImage::Format_RGB32);
     QScreen* s = ScreenAt(r.Rect.center());
     if (!s) return {};
     // Every device pixel of the screen, never resampled.
@@ -292,7 +322,7 @@ void QtDesktop::Wait(int ms, const QString& timerName) {
 void QtDesktop::TrayAdd(const QString& tip, const QString& iconPath) {
     if (tray_) return;
     tray_ = std::make_unique<QSystemTrayIcon>(QIcon(iconPath));
-    tray_->setToolTip(tip);
+    tray_->setToolTip(Tr(tip));
     QObject::connect(tray_.get(), &QSystemTrayIcon::activated,
                      [this](QSystemTrayIcon::ActivationReason reason) {
                          if (!TrayNotified) return;

@@ -54,6 +54,7 @@ class QtDesktop : public Desktop {
     ScreenReading PointerScreen() override;
     QImage GrabScreenDevice(const ScreenReading& screen) override;
     bool CanGrabScreen() override;
+    bool PrepareScreenCopy() override;
     void SetBusyCursor(bool busy) override;
     void OpenUrl(const QString& url) override;
     void Wait(int ms, const QString& timerName) override;
@@ -71,6 +72,8 @@ class QtDesktop : public Desktop {
     QWidget* OwnerWindow() const;
     QHash<const Form*, QPointer<FormWindow>> windows_;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    /// The portal's copy of the screen, where the screen cannot be read directly.
+    QImage portalShot_;
     int depth_ = 0;
     bool collectScheduled_ = false;
 };

@@ -1,0 +1,49 @@
+#pragma once
+// One running program per desktop session (same user, same display): a second
+// start hands its command line to the first over a local socket and ends.
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QLocalServer;
+
+namespace orv {
+
+/// The socket of a session: in runtimeDir (the user's private runtime folder),
+/// named after the display, the Wayland one first. Different users and
+/// different displays never share one.
+QString InstanceSocketName(const QString& runtimeDir, const QString& waylandDisplay,
+                           const QString& x11Display);
+/// InstanceSocketName for this process's user and environment.
+QString SessionSocketName();
+
+/// The command line with a relative path made absolute against workingDir, so
+/// the running program, started elsewhere, finds the same file.
+QString AbsoluteCommandLine(const QString& commandLine, const QString& workingDir);
+
+class SingleInstance : public QObject {
+  public:
+    explicit SingleInstance(QString socketName);
+    ~SingleInstance() override;
+
+    /// Hands commandLine to the running program and returns true when one
+    /// took it; otherwise becomes the running program (removing a socket left
+    /// behind by a crashed run) and returns false.
+    bool HandOffOrListen(const QString& commandLine, int timeoutMs = 3000);
+    /// Hands commandLine to the running program; true when it answered.
+    bool HandOff(const QString& commandLine, int timeoutMs = 3000);
+    /// Starts listening; false when the socket cannot be made.
+    bool Listen();
+    bool Listening() const;
+
+    /// Called with each command line a later start handed over.
+    std::function<void(const QString&)> Received;
+
+  private:
+    QString name_;
+    std::unique_ptr<QLocalServer> server_;
+};
+
+}  // namespace orv

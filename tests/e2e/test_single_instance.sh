@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# One program per session: a second start with a picture hands the path to the
+# running program and ends; the first opens the picture in its editor, and the
+# tray holds one icon. A socket left by a killed run does not block a start.
+source "$(dirname "$0")/lib.sh"
+
+# Tray icons of orvane (small viewable windows of class orvane), counted.
+tray_icons() {
+    local id x y w h n=0
+    for id in $(xdotool search --class orvane 2>/dev/null); do
+        read -r x y w h < <(window_geometry "$id" 2>/dev/null)
+        [ "${w:-0}" -ge 8 ] && [ "$w" -le 64 ] && [ "$h" -ge 8 ] && [ "$h" -le 64 ] &&
+            xwininfo -id "$id" | grep -q IsViewable && n=$((n + 1))
+    done
+    echo "$n"
+}
+
+mkdir -p "$WORK/pictures"
+"$IM_CONVERT" -size 60x40 "xc:rgb(30,160,220)" "$WORK/pictures/handed over.png"
+
+start_orvane
+wait_until 10 tray_icon_centre || fail "no tray icon"
+first=$ORVANE_PID
+sleep 0.5
+
+# The second start, from another folder, with a relative path.
+(cd "$WORK/pictures" && timeout 20 "$ORVANE_BIN" "handed over.png" >>"$WORK/second.log" 2>&1)
+status=$?
+[ $status -eq 0 ] || fail "the second start ended with status $status"
+kill -0 "$first" 2>/dev/null || fail "the first program ended"
+wait_until 10 editor_window || fail "the first program's editor did not open"
+sleep 1.5
+s="$WORK/shot.png"
+shot "$s"
+expect_pixel "$s" 60 52 30,160,220 "handed-over picture"
+[ "$(tray_icons)" = 1 ] || fail "$(tray_icons) tray icons"
+pass "a second start hands its path over and ends; one tray icon; the editor shows it"
+
+# A start with no path while one runs: ends at once, nothing new appears.
+timeout 20 "$ORVANE_BIN" >>"$WORK/second.log" 2>&1 || fail "a second start without a path failed"
+sleep 0.5
+[ "$(tray_icons)" = 1 ] || fail "$(tray_icons) tray icons after a start without a path"
+pass "a second start without a path ends and adds nothing"
+
+# A killed run leaves its socket behind: the next start takes over.
+kill -9 "$first"
+wait "$first" 2>/dev/null
+wait_until 10 not tray_icon_centre || fail "the killed program's icon stayed"
+start_orvane
+wait_until 10 tray_icon_centre || fail "a stale socket blocked the start"
+orvane_alive || fail "the new program ended"
+pass "a socket left by a killed run does not block a start"

@@ -1,0 +1,127 @@
+// Start at login: the autostart entry under a temporary HOME and
+// XDG_CONFIG_HOME, written and removed from the tray menu's check item.
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "AppFixture.h"
+#include "shell/Autostart.h"
+
+namespace orv::test {
+namespace {
+
+QString ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+class AutostartTest : public AppTest {
+  protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        ASSERT_TRUE(home.isValid());
+        oldHome = qgetenv("HOME");
+        oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", (home.path() + "/cfg").toUtf8());
+    }
+    void TearDown() override {
+        qputenv("HOME", oldHome);
+        if (oldConfig.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+    }
+    /// The "Start at login" item of the menu last shown, and its place.
+    std::pair<const MenuItem*, size_t> LoginItem() const {
+        const auto& items = desktop.lastMenu.Items;
+        for (size_t i = 0; i < items.size(); ++i)
+            if (items[i].Caption == QStringLiteral("Start at login")) return {&items[i], i};
+        return {nullptr, 0};
+    }
+    QTemporaryDir home;
+    QByteArray oldHome, oldConfig;
+};
+
+TEST_F(AutostartTest, EntryFollowsXdgConfigHomeAndFallsBackToDotConfig) {
+    EXPECT_EQ(autostart::EntryPath(), home.path() + "/cfg/autostart/orvane.desktop");
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(autostart::EntryPath(), home.path() + "/.config/autostart/orvane.desktop");
+    qputenv("XDG_CONFIG_HOME", "relative/cfg");  // invalid: ignored
+    EXPECT_EQ(autostart::EntryPath(), home.path() + "/.config/autostart/orvane.desktop");
+}
+
+TEST_F(AutostartTest, EnableWritesAStartableEntryAndDisableRemovesIt) {
+    EXPECT_FALSE(autostart::IsEnabled());
+    ASSERT_TRUE(autostart::Enable(QStringLiteral("/opt/orvane/bin/orvane")));
+    const QString text = ReadAll(autostart::EntryPath());
+    EXPECT_TRUE(text.startsWith("[Desktop Entry]\n"));
+    EXPECT_TRUE(text.contains("\nType=Application\n"));
+    EXPECT_TRUE(text.contains("\nExec=/opt/orvane/bin/orvane\n"));
+    EXPECT_TRUE(autostart::IsEnabled());
+    ASSERT_TRUE(autostart::Disable());
+    EXPECT_FALSE(QFile::exists(autostart::EntryPath()));
+    EXPECT_FALSE(autostart::IsEnabled());
+    EXPECT_TRUE(autostart::Disable());  // nothing to remove is fine
+}
+
+TEST_F(AutostartTest, HiddenOrDisabledEntriesDoNotCountAsEnabled) {
+    for (const char* line : {"Hidden=true", "X-GNOME-Autostart-enabled=false"}) {
+        ASSERT_TRUE(autostart::Enable(QStringLiteral("orvane")));
+        QFile f(autostart::EntryPath());
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write(QByteArray(line) + "\n");
+        f.close();
+        EXPECT_FALSE(autostart::IsEnabled()) << line;
+    }
+}
+
+TEST_F(AutostartTest, ExecQuotesPathsWithReservedCharacters) {
+    EXPECT_EQ(autostart::ExecArgument("/usr/bin/orvane"), "/usr/bin/orvane");
+    EXPECT_EQ(autostart::ExecArgument("/home/a b/orvane"), "\"/home/a b/orvane\"");
+    // $ escaped for the Exec line, then the backslash doubled for the entry's strings.
+    EXPECT_EQ(autostart::ExecArgument("/x/$y\"z"), "\"/x/\\\\$y\\\\\"z\"");
+    EXPECT_EQ(autostart::ExecArgument("/x\\y"), "\"/x\\\\\\\\y\"");
+}
+
+TEST_F(AutostartTest, TrayMenuItemIsCheckedAboveExitAndToggles) {
+    app->Start();
+    desktop.menuChoices = {"autostart", "autostart"};
+    app->TrayHost().TrayNotify(kLeftButtonUp);
+    auto [item, place] = LoginItem();
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(item->Checkable);
+    EXPECT_FALSE(item->Checked);
+    ASSERT_EQ(place + 2, desktop.lastMenu.Items.size());
+    EXPECT_EQ(desktop.lastMenu.Items.back().Caption, QStringLiteral("Exit"));
+    ASSERT_TRUE(QFile::exists(autostart::EntryPath()));
+    EXPECT_TRUE(
+        ReadAll(autostart::EntryPath())
+            .contains("Exec=" + autostart::ExecArgument(QCoreApplication::applicationFilePath())));
+
+    app->TrayHost().TrayNotify(kRightButtonUp);
+    EXPECT_TRUE(LoginItem().first->Checked);
+    EXPECT_FALSE(QFile::exists(autostart::EntryPath()));
+    EXPECT_TRUE(desktop.messages.empty());
+    // The program's own menu definition stays as it was.
+    EXPECT_EQ(Form2::mainopen().Items.size(), 7u);
+}
+
+TEST_F(AutostartTest, AnEntryThatCannotBeWrittenIsReported) {
+    // The configuration folder is a file: nothing can be made under it.
+    QFile blocker(home.path() + "/cfg");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    app->Start();
+    desktop.menuChoices = {"autostart"};
+    app->TrayHost().TrayNotify(kLeftButtonUp);
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].first, QStringLiteral("Orvane Tessaly"));
+    EXPECT_TRUE(desktop.messages[0].second.contains(autostart::EntryPath()));
+    EXPECT_FALSE(autostart::IsEnabled());
+}
+
+}  // namespace
+}  // namespace orv::test
