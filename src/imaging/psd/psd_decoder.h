@@ -4,7 +4,8 @@
 // asks for), checks every read against the file's size, and turns the composite image
 // data at the end of the file into 32-bit pixels: blue, green, red and a
 // fourth byte (255), left to right, top row first, width * 4 bytes per row, no padding.
-// Layers, masks and image resources are skipped.
+// Layers and masks are skipped; of the image resources only the block with our private ID
+// (psd_writer.h) is kept.
 #pragma once
 
 #include <array>
@@ -12,6 +13,8 @@
 #include <cstdint>
 #include <span>
 #include <vector>
+
+#include "psd_writer.h"
 
 #include "psd_convert.h"
 #include "psd_packbits.h"
@@ -96,6 +99,9 @@ class Decoder {
     bool Decode(std::span<const uint8_t> file, std::vector<uint8_t>& pixels);
 
     const Header& header() const { return header_; }
+    // The bytes of the image resource with kPrivateResourceId in the last file parsed (empty
+    // when it has none). Kept even when the parse fails after the resources.
+    const std::vector<uint8_t>& privateResource() const { return privateResource_; }
     ConversionKind kind() const { return kind_; }
     // Bytes of one pixel row, width * 4, or 0 when that does not fit 32 bits.
     int32_t Scanline() const;
@@ -107,6 +113,7 @@ class Decoder {
   private:
     bool ReadHeader(ByteReader& in);
     bool ReadSections(ByteReader& in);
+    void ReadResources(ByteReader& in, uint64_t end);
     bool SelectConversion();
     bool PreparePlanes(ByteReader& in);
     bool PreparePacked(ByteReader& in, uint64_t needed);
@@ -120,6 +127,7 @@ class Decoder {
     uint16_t bytesPerSample_ = 0;                 // depth div 8
     std::array<uint8_t, kRawPaletteSize> rawPalette_{};
     std::array<std::array<uint8_t, 3>, 256> palette_{};
+    std::vector<uint8_t> privateResource_;
 
     // Planes ready for conversion: raw planes (plane p starts at planes_ + p * planeSize_),
     // or PackBits data, unpacked one row of each plane at a time while converting.
