@@ -30,6 +30,7 @@ const QStringList& SaveFilters() {
         QStringLiteral("Bitmap File(*.bmp)"),      QStringLiteral("*.bmp"),
         QStringLiteral("GIF File(*.gif)"),         QStringLiteral("*.gif"),
         QStringLiteral("TIFF File(*.TIFF)"),       QStringLiteral("*.tiff"),
+        QStringLiteral("PSD File(*.psd)"),         QStringLiteral("*.psd"),
         QStringLiteral("All File(*.*)"),           QStringLiteral("*.*"),
     };
     return filters;
