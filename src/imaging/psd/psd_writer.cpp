@@ -1,5 +1,6 @@
 #include "psd_writer.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <limits>
@@ -144,6 +145,29 @@ void WriteLayerExtra(Out& o, const LayerSpec& layer) {
     o.Close(extra);
 }
 
+// The part of a layer that lies on the document: what other programs show of it, and never
+// more pixels than the document has. A layer wholly outside becomes an empty one.
+LayerSpec CropToDocument(const LayerSpec& layer, int32_t width, int32_t height) {
+    LayerSpec c = layer;
+    const PixelView& v = layer.pixels;
+    const int64_t x0 = std::max<int64_t>(layer.left, 0), y0 = std::max<int64_t>(layer.top, 0);
+    const int64_t x1 = std::min<int64_t>(int64_t{layer.left} + v.width, width);
+    const int64_t y1 = std::min<int64_t>(int64_t{layer.top} + v.height, height);
+    if (x1 <= x0 || y1 <= y0) {
+        c.left = static_cast<int32_t>(std::min<int64_t>(x0, width));
+        c.top = static_cast<int32_t>(std::min<int64_t>(y0, height));
+        c.pixels = {};
+        return c;
+    }
+    c.left = static_cast<int32_t>(x0);
+    c.top = static_cast<int32_t>(y0);
+    c.pixels.width = static_cast<int32_t>(x1 - x0);
+    c.pixels.height = static_cast<int32_t>(y1 - y0);
+    c.pixels.data =
+        v.data + std::size_t(y0 - layer.top) * v.stride + std::size_t(x0 - layer.left) * 4;
+    return c;
+}
+
 bool WriteLayers(Out& o, const DocumentSpec& doc, std::string& why) {
     const std::size_t section = o.OpenLength();
     if (!doc.layers.empty()) {
@@ -152,7 +176,8 @@ bool WriteLayers(Out& o, const DocumentSpec& doc, std::string& why) {
         std::vector<std::vector<uint8_t>> channels(doc.layers.size() * 4);
         std::vector<uint8_t> row;
         for (std::size_t l = 0; l < doc.layers.size(); ++l) {
-            const LayerSpec& layer = doc.layers[l];
+            const LayerSpec layer =
+                CropToDocument(doc.layers[l], doc.composite.width, doc.composite.height);
             const PixelView& v = layer.pixels;
             for (std::size_t c = 0; c < 4; ++c)
                 EncodeLayerChannel(v, kLayerChannelBytes[c], doc.compression, row,

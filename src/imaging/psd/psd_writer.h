@@ -29,7 +29,8 @@ struct PixelView {
 };
 
 // One layer: a name (UTF-8), its place on the canvas and its pixels (width and height of the
-// view give the layer's size; an empty view makes an empty layer).
+// view give the layer's size; an empty view makes an empty layer). What lies outside the
+// document is cut off when written.
 struct LayerSpec {
     std::string name;
     int32_t left = 0;

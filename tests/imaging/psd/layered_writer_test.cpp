@@ -132,6 +132,31 @@ TEST(LayeredWriter, CompositeLayersAndResourceComeBackFromOurReaders) {
     }
 }
 
+// Layers reaching past the document keep only the part on it; one wholly outside is empty.
+TEST(LayeredWriter, LayersAreCutToTheDocument) {
+    Doc d;
+    d.spec.layers = {{"left top", -3, -1, View(d.mark, 9, 4), 255, true},
+                     {"right bottom", 33, 19, View(d.mark, 9, 4), 255, true},
+                     {"outside", 40, 2, View(d.mark, 9, 4), 255, true}};
+    Bytes file;
+    std::string why;
+    ASSERT_TRUE(WriteDocument(d.spec, file, why)) << why;
+    std::vector<LayerPixels> layers;
+    ASSERT_TRUE(ReadLayers(file, layers));
+    ASSERT_EQ(layers.size(), 3u);
+    EXPECT_EQ(std::tie(layers[0].left, layers[0].top, layers[0].width, layers[0].height),
+              std::make_tuple(0, 0, 6, 3));
+    EXPECT_EQ(std::tie(layers[1].left, layers[1].top, layers[1].width, layers[1].height),
+              std::make_tuple(33, 19, 4, 2));
+    EXPECT_EQ(layers[2].width * layers[2].height, 0);
+    for (int y = 0; y < 3; ++y)  // mark rows 1..3, columns 3..8
+        EXPECT_EQ(0, std::memcmp(&layers[0].bgra[std::size_t(y) * 6 * 4],
+                                 &d.mark[(std::size_t(y + 1) * 9 + 3) * 4], 6 * 4));
+    for (int y = 0; y < 2; ++y)  // mark rows 0..1, columns 0..3
+        EXPECT_EQ(0, std::memcmp(&layers[1].bgra[std::size_t(y) * 4 * 4],
+                                 &d.mark[std::size_t(y) * 9 * 4], 4 * 4));
+}
+
 TEST(LayeredWriter, LegacyNamesAreAsciiAndBounded) {
     EXPECT_EQ(AsciiLayerName("Distance 1 \xE2\x80\x94 311px"), "Distance 1 - 311px");
     EXPECT_EQ(AsciiLayerName("Note 3 \xE2\x80\x94 Peak\xE2\x80\xA6"), "Note 3 - Peak...");
