@@ -8,6 +8,7 @@
 #include <new>
 
 #include "editor/Form1.h"
+#include "editor/LayeredCapture.h"
 #include "imaging/io/PictureSaver.h"
 #include "platform/Desktop.h"
 #include "platform/Painter.h"
@@ -130,8 +131,10 @@ void Form1::CutdSave() {
     {
         BusyPointer busy(app.desktop);
         try {
-            result = SavePictureWithEncoder(picture, path, ExtensionOf(path), 80, 24,
-                                            kTiffCompressionNone);
+            result = IsLayeredSavePath(path)
+                         ? SaveLayeredPsd(LayeredCapture(*this, picture), path)
+                         : SavePictureWithEncoder(picture, path, ExtensionOf(path), 80, 24,
+                                                  kTiffCompressionNone);
         } catch (const std::bad_alloc&) {
             ShowSaveError(app.desktop, kOutOfMemory, QStringLiteral("Out of memory"));
             return;
