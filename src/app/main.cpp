@@ -8,6 +8,7 @@
 #include <QStyleFactory>
 
 #include "app/CommandLine.h"
+#include "app/Wiring.h"
 #include "platform/Screen.h"
 #include "platform/qt/QtDesktop.h"
 #include "shell/App.h"
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
     QStringList args = QApplication::arguments();
     args.removeFirst();
     orv::App app(desktop, args.join(QLatin1Char(' ')));
-    desktop.Attach(app);
+    orv::Connect(app, desktop);
     app.Start();
     desktop.SyncAll();
     return QApplication::exec();
