@@ -4,10 +4,10 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QJsonDocument>
-#include <QJsonObject>
 
 #include <cstdio>
 
+#include "annotations/AnnotationJson.h"
 #include "imaging/io/PictureLoader.h"
 #include "imaging/io/PictureSaver.h"
 #include "imaging/psd/cpsd.h"
@@ -20,9 +20,6 @@
 namespace orv {
 
 namespace {
-
-// The newest version of the annotation block this program reads.
-constexpr int kAnnotationFormatVersion = 1;
 
 const char kHelp[] =
     "Usage: orvane [PATH]\n"
@@ -147,20 +144,19 @@ int ExportAnnotations(const QString& psdPath, QByteArray& json, QString& why) {
                       : QStringLiteral("cannot open %1: not a PSD orvane reads").arg(psdPath);
         return picture ? kExitNoAnnotations : kExitUnreadableInput;
     }
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(
-        QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size())), &error);
-    const int version = doc.object().value(QLatin1String("version")).toInt(-1);
-    if (error.error != QJsonParseError::NoError || !doc.isObject() || version < 1) {
-        why = QStringLiteral("the annotations in %1 are damaged").arg(psdPath);
+    AnnotationSnapshot snapshot;
+    const AnnotationJsonError error = AnnotationsFromJson(
+        QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size())), snapshot,
+        why);
+    if (error != AnnotationJsonError::None) {
+        why = QStringLiteral("the annotations in %1 are %2: %3")
+                  .arg(psdPath,
+                       error == AnnotationJsonError::UnknownVersion ? QStringLiteral("unreadable")
+                                                                    : QStringLiteral("damaged"),
+                       why);
         return kExitNoAnnotations;
     }
-    if (version > kAnnotationFormatVersion) {
-        why = QStringLiteral("the annotations in %1 are in format %2, newer than this orvane reads")
-                  .arg(psdPath)
-                  .arg(version);
-        return kExitNoAnnotations;
-    }
+    const QJsonDocument doc = QJsonDocument::fromJson(AnnotationsToJson(snapshot));
     json = doc.toJson(QJsonDocument::Indented);
     return kExitOk;
 }

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "annotations/AnnotationJson.h"
 #include "editor/Form1.h"
 #include "platform/LayerPainter.h"
 
@@ -33,6 +34,7 @@ bool IsLayeredSavePath(const QString& path) {
 LayeredPicture LayeredCapture(const Form1& ed, const QImage& capture) {
     LayeredPicture doc;
     doc.merged = capture;
+    doc.privateData = AnnotationsToJson(ed.annotations.Take());
     const PictureBox& canvas = ed.Picture2;
     doc.layers.push_back({QStringLiteral("Picture"), {0, 0}, PaintPictureBoxBase(canvas), true});
     for (int n = 1; n < ed.qqqq; ++n) {

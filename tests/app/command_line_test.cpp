@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "annotations/AnnotationJson.h"
 #include "imaging/io/PsdSaver.h"
 
 namespace orv {
@@ -144,16 +145,23 @@ TEST_F(Program, ExportPrintsTheAnnotationBlockOrSaysWhyNot) {
         EXPECT_TRUE(SaveLayeredPsd(doc, Path(name)).ok());
         return Path(name);
     };
-    const Outcome ok = Start({"--export-annotations",
-                              psd("ok.psd", R"({"version":1,"annotations":[{"kind":"note"}]})")});
+    AnnotationSnapshot snapshot;
+    NoteState note;
+    note.Index = 3;
+    note.Box.Text = QStringLiteral("Peak day: keep this bar colour");
+    snapshot.Items.push_back(note);
+    snapshot.wwww = 4;
+    const Outcome ok = Start({"--export-annotations", psd("ok.psd", AnnotationsToJson(snapshot))});
     EXPECT_EQ(ok.status, 0) << ok.err.toStdString();
     EXPECT_TRUE(ok.out.contains("\"kind\": \"note\"")) << ok.out.toStdString();
+    EXPECT_TRUE(ok.out.contains("Peak day: keep this bar colour"));
     ExpectFailure(Start({"--export-annotations", psd("plain.psd", {})}), kExitNoAnnotations,
                   "holds no annotations");
     ExpectFailure(Start({"--export-annotations", psd("cut.psd", R"({"version":1,"annot)")}),
                   kExitNoAnnotations, "damaged");
-    ExpectFailure(Start({"--export-annotations", psd("new.psd", R"({"version":7})")}),
-                  kExitNoAnnotations, "format 7");
+    ExpectFailure(Start({"--export-annotations",
+                         psd("new.psd", R"({"format":"orvane-annotations","version":7})")}),
+                  kExitNoAnnotations, "format version 7");
     ExpectFailure(Start({"--export-annotations", Path("none.psd")}), kExitUnreadableInput,
                   "cannot open");
 }
