@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "CanvasFixture.h"
+#include "annotations/AnnotationJson.h"
 #include "editor/LayeredCapture.h"
 #include "imaging/psd/cpsd.h"
 #include "imaging/psd/psd_layers.h"
@@ -71,6 +72,18 @@ TEST_F(LayeredCaptureTest, EachAnnotationGetsANamedLayerOverThePicture) {
     cpsd reader;
     ASSERT_TRUE(reader.LoadPsdFile(path));
     EXPECT_EQ(reader.Bitmap(), ed().Picture3.Picture().convertToFormat(QImage::Format_RGB32));
+
+    // The private block holds the editor's annotations, read back equal.
+    AnnotationSnapshot saved;
+    QString why;
+    ASSERT_EQ(AnnotationsFromJson(
+                  QByteArray(reinterpret_cast<const char*>(reader.PrivateResource().data()),
+                             qsizetype(reader.PrivateResource().size())),
+                  saved, why),
+              AnnotationJsonError::None)
+        << why.toStdString();
+    EXPECT_EQ(saved, ed().annotations.Take());
+    EXPECT_EQ(saved.Items.size(), 3u);
 
     const QByteArray first = bytes;
     SaveAndRead(path);
