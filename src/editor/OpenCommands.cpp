@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "editor/Form1.h"
+#include "editor/LayeredOpen.h"
 #include "imaging/io/PictureLoader.h"
 #include "imaging/psd/cpsd.h"
 #include "platform/Screen.h"
@@ -84,8 +85,11 @@ void Form1::Command22_Click() {
             // Only this file's picture is drawn (after a failed read the reader still holds
             // the previous document's), and only within the size every picture load accepts.
             if (loaded && IsAcceptablePictureSize(reader.Width(), reader.Height())) {
-                QPainter painter(&Picture2.Surface());
-                reader.DrawToDC(painter, 0, 0);
+                {
+                    QPainter painter(&Picture2.Surface());
+                    reader.DrawToDC(painter, 0, 0);
+                }
+                RestoreLayeredPsd(*this, reader, open1);
             }
         }
     } catch (const std::exception&) {

@@ -90,6 +90,46 @@ TEST_F(LayeredCaptureTest, EachAnnotationGetsANamedLayerOverThePicture) {
     EXPECT_EQ(bytes, first);
 }
 
+// Reopened, the file gives back the picture without markup and live annotations equal to
+// those saved; a damaged block opens flat with a message.
+TEST_F(LayeredCaptureTest, ReopeningRestoresThePictureAndLiveAnnotations) {
+    Picture(200, 120, QColor(30, 60, 90));
+    Draw(&Form1::Command3_Click, 300, 600, 1500, 600);
+    Draw(&Form1::Command4_Click, 1200, 1200, 1800, 900);
+    const int n = Draw(&Form1::Command6_Click, 600, 1500, 900, 1200);
+    ed().bz(n).SetText(QStringLiteral("Peak day"));
+    const AnnotationSnapshot before = ed().annotations.Take();
+    const QString path = dir.filePath(QStringLiteral("again.psd"));
+    SaveAndRead(path);
+
+    ed().annotations.RemoveAll();
+    ed().open1 = path;
+    ed().Command14_Click();
+    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_EQ(ed().annotations.Take(), before);
+    // Under the distance segment the canvas shows the picture, not a baked-in copy of it.
+    EXPECT_EQ(ed().Picture2.Point(900, 600), RGB(30, 60, 90));
+
+    // The same file with its block cut short: flat, and a message says so.
+    QByteArray damaged = bytes;
+    const qsizetype at = damaged.indexOf("orvane-annotations");
+    ASSERT_GT(at, 0);
+    damaged[at] = 'X';
+    const QString bad = dir.filePath(QStringLiteral("bad.psd"));
+    QFile out(bad);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(damaged);
+    out.close();
+    ed().annotations.RemoveAll();
+    ed().open1 = bad;
+    ed().Command14_Click();
+    EXPECT_EQ(desktop.messages.size(), 1u);
+    EXPECT_TRUE(ed().annotations.List().empty());
+    // The canvas holds the flat capture, markup in its pixels.
+    EXPECT_EQ(ed().Picture2.Surface().copy(0, 0, 200, 120).convertToFormat(QImage::Format_RGB32),
+              ed().Picture3.Picture().convertToFormat(QImage::Format_RGB32));
+}
+
 TEST_F(LayeredCaptureTest, OnlyThePsdExtensionAsksForLayers) {
     EXPECT_TRUE(IsLayeredSavePath(QStringLiteral("/a.b/shot.psd")));
     EXPECT_TRUE(IsLayeredSavePath(QStringLiteral("shot.PsD")));
