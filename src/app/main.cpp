@@ -1,5 +1,6 @@
 // orvane: a picture markup tool that lives in the notification area.
-// Usage: orvane [PATH]   opens PATH (quotes removed) in the editor at start.
+// Usage: orvane [PATH]   opens PATH (quotes removed) in the editor at start;
+//        orvane --help      lists the options that run without a display.
 
 #include <QApplication>
 #include <QDir>
@@ -7,6 +8,7 @@
 #include <QStringList>
 #include <QStyleFactory>
 
+#include "app/CommandLine.h"
 #include "app/Languages.h"
 #include "app/Session.h"
 #include "app/SingleInstance.h"
@@ -42,6 +44,7 @@ static void UseDarkLook() {
 }
 
 int main(int argc, char** argv) {
+    if (const std::optional<int> status = orv::RunCommandLine(argc, argv)) return *status;
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane Tessaly"));
     QApplication::setApplicationVersion(QStringLiteral("1.1"));

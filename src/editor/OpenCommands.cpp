@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "editor/Form1.h"
+#include "editor/LayeredOpen.h"
 #include "imaging/OpenFailure.h"
 #include "imaging/io/DecodedPictures.h"
 #include "imaging/io/PictureLoader.h"
@@ -82,8 +83,11 @@ void Form1::Command22_Click() {
             ShowOnCanvas(*this, QImage());
             Picture2.Height = height;
             Picture2.Width = width;
-            QPainter painter(&Picture2.Surface());
-            reader.DrawToDC(painter, 0, 0);
+            {
+                QPainter painter(&Picture2.Surface());
+                reader.DrawToDC(painter, 0, 0);
+            }
+            RestoreLayeredPsd(*this, reader, open1);
         }
     } catch (const std::exception&) {
     }

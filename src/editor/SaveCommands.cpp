@@ -8,6 +8,7 @@
 #include <new>
 
 #include "editor/Form1.h"
+#include "editor/LayeredCapture.h"
 #include "imaging/io/PictureSaver.h"
 #include "platform/Desktop.h"
 #include "platform/Painter.h"
@@ -30,6 +31,7 @@ const QStringList& SaveFilters() {
         QStringLiteral("Bitmap File(*.bmp)"),      QStringLiteral("*.bmp"),
         QStringLiteral("GIF File(*.gif)"),         QStringLiteral("*.gif"),
         QStringLiteral("TIFF File(*.TIFF)"),       QStringLiteral("*.tiff"),
+        QStringLiteral("PSD File(*.psd)"),         QStringLiteral("*.psd"),
         QStringLiteral("All File(*.*)"),           QStringLiteral("*.*"),
     };
     return filters;
@@ -129,8 +131,10 @@ void Form1::CutdSave() {
     {
         BusyPointer busy(desktop);
         try {
-            result = SavePictureWithEncoder(picture, path, ExtensionOf(path), 80, 24,
-                                            kTiffCompressionNone);
+            result = IsLayeredSavePath(path)
+                         ? SaveLayeredPsd(LayeredCapture(*this, picture), path)
+                         : SavePictureWithEncoder(picture, path, ExtensionOf(path), 80, 24,
+                                                  kTiffCompressionNone);
         } catch (const std::bad_alloc&) {
             ShowSaveError(desktop, kOutOfMemory, QStringLiteral("Out of memory"));
             return;

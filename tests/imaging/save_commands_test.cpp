@@ -152,9 +152,9 @@ QString RunQtDialog(const SaveDialogRequest& r, const std::function<void(QFileDi
 }
 
 // The editor's save picture and the strip's save icon ask for the same dialog. Shown on Qt it
-// lists the six descriptions, gives a bare name the chosen entry's extension (PNG first, and
+// lists the seven descriptions, gives a bare name the chosen entry's extension (PNG first, and
 // for every file type) and replaces an existing file without a question.
-TEST_F(SaveTest, TheDialogListsSixEntriesAndABareNameTakesTheChosenOnesExtension) {
+TEST_F(SaveTest, TheDialogListsSevenEntriesAndABareNameTakesTheChosenOnesExtension) {
     ed().Image9_Click();
     app->Strip().Image2_Click();
     ASSERT_EQ(desktop.saveRequests.size(), 2u);
@@ -168,7 +168,8 @@ TEST_F(SaveTest, TheDialogListsSixEntriesAndABareNameTakesTheChosenOnesExtension
         const char* expected;
     } cases[] = {{-1, "a", "a.PNG"}, {-1, "there.PNG", "there.PNG"},
                  {1, "b", "b.jpg"},  {2, "c", "c.bmp"},
-                 {4, "d", "d.tiff"}, {5, "e", "e.PNG"}};
+                 {4, "d", "d.tiff"}, {5, "f", "f.psd"},
+                 {6, "e", "e.PNG"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         QStringList shown;
@@ -190,7 +191,7 @@ TEST_F(SaveTest, TheDialogListsSixEntriesAndABareNameTakesTheChosenOnesExtension
         const QString result = RunQtDialog(r, drive);
         EXPECT_EQ(shown.join('|').toStdString(),
                   "PNG File(*.PNG)|JPEG File(*.jpg;*.jpeg)|Bitmap File(*.bmp)|GIF File(*.gif)|"
-                  "TIFF File(*.TIFF)|All File(*.*)");
+                  "TIFF File(*.TIFF)|PSD File(*.psd)|All File(*.*)");
         EXPECT_EQ(directory, QDir(folder.path()).absolutePath());
         EXPECT_EQ(
             result.toStdString(),

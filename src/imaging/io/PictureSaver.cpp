@@ -2,6 +2,7 @@
 
 #include "imaging/io/CheckedDevice.h"
 #include "imaging/io/PictureWriters.h"
+#include "imaging/io/PsdSaver.h"
 
 #include <QFile>
 #include <QImageWriter>
@@ -61,6 +62,8 @@ bool Encode(const QImage& picture, QIODevice& device, const EncodeSettings& sett
         case EncoderId::Tiff:
             // Qt's TIFF writer: compression 0 is none, 1 is LZW; RGB32 gives 3 samples.
             return WriteWithQt(picture, device, "tiff", -1, settings.tiffLzw ? 1 : 0, why);
+        case EncoderId::Psd:
+            return WriteLayeredPsd(FlatLayeredPicture(picture), device, why);
         case EncoderId::None:
             break;
     }

@@ -11,7 +11,7 @@ namespace orv {
 class ByteSink;
 
 // The image encoders, in the order the encoder table lists them.
-enum class EncoderId { None, Bmp, Jpeg, Gif, Tiff, Png };
+enum class EncoderId { None, Bmp, Jpeg, Gif, Tiff, Png, Psd };
 
 // One row of the encoder table: the encoder, its class identifier as the platform names it
 // (shown to the user, never interpreted), its MIME type and its file-name-extension list.
@@ -23,13 +23,15 @@ struct EncoderInfo {
 };
 
 // The encoder table, in this order; the extension lookup walks it from the top.
-inline constexpr std::array<EncoderInfo, 5> kEncoders{{
+inline constexpr std::array<EncoderInfo, 6> kEncoders{{
     {EncoderId::Bmp, "{557CF400-1A04-11D3-9A73-0000F81EF32E}", "image/bmp", "*.BMP;*.DIB;*.RLE"},
     {EncoderId::Jpeg, "{557CF401-1A04-11D3-9A73-0000F81EF32E}", "image/jpeg",
      "*.JPG;*.JPEG;*.JPE;*.JFIF"},
     {EncoderId::Gif, "{557CF402-1A04-11D3-9A73-0000F81EF32E}", "image/gif", "*.GIF"},
     {EncoderId::Tiff, "{557CF405-1A04-11D3-9A73-0000F81EF32E}", "image/tiff", "*.TIF;*.TIFF"},
     {EncoderId::Png, "{557CF406-1A04-11D3-9A73-0000F81EF32E}", "image/png", "*.PNG"},
+    // Our own layered writer; the platform has no class identifier for it.
+    {EncoderId::Psd, "", "image/vnd.adobe.photoshop", "*.PSD"},
 }};
 
 // The table row of an encoder (nullptr for EncoderId::None).
@@ -69,13 +71,14 @@ inline constexpr int kTiffCompressionNone = 6;
 // The lower-cased extension "jpg" saves at `jpegQuality`; "tiff" saves with `tiffCompression`
 // (kTiffCompressionNone or kTiffCompressionLzw) at `tiffColourDepth` bits (24 is the one depth
 // written); every other extension uses the encoder's defaults (JPEG quality 75, TIFF LZW at 24
-// bits). The saved picture is always opaque, whatever the source format: alpha is dropped.
-// The file is written beside the target under a temporary name, synced, and then put in its
-// place (in a folder that forbids new files, an existing writable target is overwritten in
-// place instead), so a failed save leaves an existing file of that name as it was; a successful
-// one replaces it. Every write is checked: a short or failed write is DiskFull (no space or
-// quota), FolderNotWritable or DeviceIoError, never EncodeFailed, which only the encoder's own
-// failure gives.
+// bits); "psd" writes a layered document whose single layer "Picture" is the picture (see
+// PsdSaver.h for documents with more layers). The saved picture is always opaque, whatever the
+// source format: alpha is dropped. The file is written beside the target under a temporary
+// name, synced, and then put in its place (in a folder that forbids new files, an existing
+// writable target is overwritten in place instead), so a failed save leaves an existing file of
+// that name as it was; a successful one replaces it. Every write is checked: a short or failed
+// write is DiskFull (no space or quota), FolderNotWritable or DeviceIoError, never
+// EncodeFailed, which only the encoder's own failure gives.
 SaveResult SavePictureWithEncoder(const QImage& picture, const QString& path,
                                   const QString& extension, int jpegQuality, int tiffColourDepth,
                                   int tiffCompression);

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QString>
 #include <cstdint>
+#include <vector>
 
 #include "psd_decoder.h"
 
@@ -56,6 +57,9 @@ class cpsd {
 
     // Clamps a value to a byte: 0 below 0, 255 above 255, else the value itself.
     static uint8_t ksCheckBounds(int32_t value) { return psd::ksCheckBounds(value); }
+
+    // Our private image resource of the last file read (empty when it had none).
+    const std::vector<uint8_t>& PrivateResource() const { return decoder_.privateResource(); }
 
     // The current picture (null before the first successful load and after FreePsd).
     const QImage& Bitmap() const { return bitmap_; }

@@ -17,6 +17,12 @@ class ByteReader {
     uint64_t position() const { return pos_; }
     uint64_t remaining() const { return size_ - pos_; }
 
+    // Moves to an offset inside the file (also back).
+    bool SeekTo(uint64_t offset) {
+        if (offset > size_) return false;
+        pos_ = offset;
+        return true;
+    }
     bool Skip(uint64_t n) {
         if (n > remaining()) return false;
         pos_ += n;
@@ -130,8 +136,38 @@ bool Decoder::ReadSections(ByteReader& in) {
     }
     int32_t resources = 0;
     int32_t layers = 0;
-    return in.I32(resources) && in.Skip(static_cast<uint32_t>(resources)) && in.I32(layers) &&
-           in.Skip(static_cast<uint32_t>(layers)) && in.U16(header_.compression);
+    if (!in.I32(resources)) return false;
+    const uint64_t resourcesEnd = in.position() + static_cast<uint32_t>(resources);
+    if (in.remaining() < static_cast<uint32_t>(resources)) return false;
+    ReadResources(in, resourcesEnd);  // may stop anywhere in the section, or past it
+    return in.SeekTo(resourcesEnd) && in.I32(layers) && in.Skip(static_cast<uint32_t>(layers)) &&
+           in.U16(header_.compression);
+}
+
+// Walks the resource blocks up to `end` and keeps the data of ours. A block that does not fit
+// the section ends the walk; the section itself is still skipped as a whole by the caller.
+void Decoder::ReadResources(ByteReader& in, uint64_t end) {
+    while (end - in.position() >= 12) {
+        const uint8_t* head = in.Take(6);
+        if (!head || std::memcmp(head, "8BIM", 4) != 0) return;
+        const auto id = static_cast<uint16_t>(head[4] << 8 | head[5]);
+        const uint8_t* nameLength = in.Take(1);
+        if (!nameLength) return;
+        const uint64_t namePad = (uint64_t{*nameLength} + 1) % 2;  // name field padded to even
+        int32_t size = 0;
+        if (!in.Skip(*nameLength + namePad) || in.position() + 4 > end || !in.I32(size)) return;
+        const uint64_t padded = static_cast<uint64_t>(size) + static_cast<uint64_t>(size) % 2;
+        if (static_cast<uint64_t>(size) > end - in.position()) return;
+        if (id == kPrivateResourceId) {
+            const auto n = static_cast<std::size_t>(size);
+            const uint8_t* data = n ? in.Take(n) : nullptr;
+            if (n && !data) return;
+            if (data) privateResource_.assign(data, data + n);
+            return;
+        }
+        if (padded > end - in.position()) return;
+        in.Skip(padded);
+    }
 }
 
 bool Decoder::SelectConversion() {
@@ -238,6 +274,7 @@ bool Decoder::Parse(ByteSource& file) {
     planes_ = nullptr;
     source_ = nullptr;
     rawInSource_ = false;
+    privateResource_.clear();
     ByteReader in(file);
     if (!ReadHeader(in) || !ReadSections(in) || !SelectConversion()) return false;
     if (!PreparePlanes(in, file)) return false;

@@ -4,7 +4,8 @@
 // asks for), checks every read against the file's size, and turns the composite image
 // data at the end of the file into 32-bit pixels: blue, green, red and a
 // fourth byte (255), left to right, top row first, width * 4 bytes per row, no padding.
-// Layers, masks and image resources are skipped.
+// Layers and masks are skipped; of the image resources only the block with our private ID
+// (psd_writer.h) is kept.
 #pragma once
 
 #include <algorithm>
@@ -13,6 +14,8 @@
 #include <cstdint>
 #include <span>
 #include <vector>
+
+#include "psd_writer.h"
 
 #include "psd_convert.h"
 #include "psd_packbits.h"
@@ -119,6 +122,9 @@ class Decoder {
     bool TooLarge() const { return tooLarge_; }
 
     const Header& header() const { return header_; }
+    // The bytes of the image resource with kPrivateResourceId in the last file parsed (empty
+    // when it has none). Kept even when the parse fails after the resources.
+    const std::vector<uint8_t>& privateResource() const { return privateResource_; }
     ConversionKind kind() const { return kind_; }
     // Bytes of one pixel row, width * 4, or 0 when that does not fit 32 bits.
     int32_t Scanline() const;
@@ -130,6 +136,7 @@ class Decoder {
   private:
     bool ReadHeader(ByteReader& in);
     bool ReadSections(ByteReader& in);
+    void ReadResources(ByteReader& in, uint64_t end);
     bool SelectConversion();
     bool PreparePlanes(ByteReader& in, ByteSource& file);
     bool PreparePacked(ByteReader& in, ByteSource& file, uint64_t needed);
@@ -147,6 +154,7 @@ class Decoder {
     uint16_t bytesPerSample_ = 0;                 // depth div 8
     std::array<uint8_t, kRawPaletteSize> rawPalette_{};
     std::array<std::array<uint8_t, 3>, 256> palette_{};
+    std::vector<uint8_t> privateResource_;
 
     // Planes ready for conversion: raw planes (plane p starts at planes_ + p * planeSize_),
     // or PackBits data left in the source (packedSize_ bytes at packedAt_), read a piece at a

@@ -1,0 +1,206 @@
+#include "app/CommandLine.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QJsonDocument>
+
+#include <cstdio>
+
+#include "annotations/AnnotationJson.h"
+#include "imaging/io/PictureLoader.h"
+#include "imaging/io/PictureSaver.h"
+#include "imaging/psd/cpsd.h"
+#include "imaging/psd/psd_decoder.h"
+
+#ifndef ORVANE_VERSION
+#define ORVANE_VERSION "unknown"
+#endif
+
+namespace orv {
+
+namespace {
+
+const char kHelp[] =
+    "Usage: orvane [PATH]\n"
+    "       orvane --convert IN OUT\n"
+    "       orvane --export-annotations FILE.psd\n"
+    "       orvane --help | --version\n"
+    "\n"
+    "Without options orvane waits in the notification area; with PATH it opens that\n"
+    "picture in the editor (double quotes around the path are removed).\n"
+    "\n"
+    "  --convert IN OUT           convert the picture IN (any file orvane opens, PSD\n"
+    "                             included) to OUT, in the format OUT's extension names:\n"
+    "                             bmp dib rle jpg jpeg jpe jfif gif tif tiff png psd.\n"
+    "                             Needs no display.\n"
+    "  --export-annotations FILE  print the annotations kept in a PSD saved by orvane,\n"
+    "                             as JSON\n"
+    "  --help                     show this text\n"
+    "  --version                  show the version\n"
+    "\n"
+    "Exit status: 0 done, 1 wrong arguments, 2 input missing or unreadable,\n"
+    "3 unsupported output type, 4 output not written, 5 no readable annotations.\n";
+
+// The extensions the save formats list, lower-cased, without "*.".
+QStringList SaveExtensions() {
+    QStringList all;
+    for (const EncoderInfo& encoder : kEncoders) {
+        for (const QString& pattern : QString::fromLatin1(encoder.extensions).split(';'))
+            all << pattern.mid(2).toLower();
+    }
+    return all;
+}
+
+QImage LoadAnyPicture(const QString& path) {
+    if (QFileInfo(path).suffix().compare(QLatin1String("psd"), Qt::CaseInsensitive) == 0) {
+        cpsd reader;
+        return reader.LoadPsdFile(path) && IsAcceptablePictureSize(reader.Width(), reader.Height())
+                   ? reader.Bitmap().copy()
+                   : QImage();
+    }
+    int width = -1, height = -1;
+    QImage picture = LoadImageAsPicture(path, width, height, 0x00FFFFFF, false);
+    return picture.isNull() ? LoadPicture(path) : picture;
+}
+
+}  // namespace
+
+CommandRequest ParseCommandLine(const QStringList& args) {
+    using Action = CommandRequest::Action;
+    CommandRequest r;
+    const QString first = args.value(0);
+    const auto wrong = [&](const QString& why) {
+        r.action = Action::Usage;
+        r.error = why;
+        return r;
+    };
+    if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
+        r.action = args.size() == 1 ? Action::Help : Action::Usage;
+        if (r.action == Action::Usage) r.error = QStringLiteral("--help takes no arguments");
+        return r;
+    }
+    if (first == QLatin1String("--version")) {
+        if (args.size() != 1) return wrong(QStringLiteral("--version takes no arguments"));
+        r.action = Action::Version;
+        return r;
+    }
+    if (first == QLatin1String("--convert")) {
+        if (args.size() != 3) return wrong(QStringLiteral("--convert needs IN and OUT"));
+        r.action = Action::Convert;
+        r.input = args[1];
+        r.output = args[2];
+        return r;
+    }
+    if (first == QLatin1String("--export-annotations")) {
+        if (args.size() != 2) return wrong(QStringLiteral("--export-annotations needs one FILE"));
+        r.action = Action::ExportAnnotations;
+        r.input = args[1];
+        return r;
+    }
+    // A plain start: everything as one text, as the program has always taken it.
+    r.input = args.join(QLatin1Char(' '));
+    return r;
+}
+
+int ConvertPicture(const QString& input, const QString& output, QString& why) {
+    if (!QFileInfo(input).isFile()) {
+        why = QStringLiteral("cannot open %1: no such file").arg(input);
+        return kExitUnreadableInput;
+    }
+    const QString extension = QFileInfo(output).suffix();
+    if (!SaveExtensions().contains(extension.toLower())) {
+        why = QStringLiteral("cannot write %1: unsupported output type \"%2\"")
+                  .arg(output, extension);
+        return kExitUnsupportedOutput;
+    }
+    const QImage picture = LoadAnyPicture(input);
+    if (picture.isNull()) {
+        why = QStringLiteral("cannot open %1: not a picture orvane reads").arg(input);
+        return kExitUnreadableInput;
+    }
+    const SaveResult saved =
+        SavePictureWithEncoder(picture, output, extension, 80, 24, kTiffCompressionNone);
+    if (!saved.ok()) {
+        why = QStringLiteral("cannot write %1: %2").arg(output, saved.description);
+        return kExitNotWritten;
+    }
+    return kExitOk;
+}
+
+int ExportAnnotations(const QString& psdPath, QByteArray& json, QString& why) {
+    QFile file(psdPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        why = QStringLiteral("cannot open %1: %2").arg(psdPath, file.errorString());
+        return kExitUnreadableInput;
+    }
+    const QByteArray bytes = file.readAll();
+    psd::Decoder decoder;
+    const bool picture = decoder.Parse(std::span<const uint8_t>(
+        reinterpret_cast<const uint8_t*>(bytes.constData()), std::size_t(bytes.size())));
+    const std::vector<uint8_t>& block = decoder.privateResource();
+    if (block.empty()) {
+        why = picture ? QStringLiteral("%1 holds no annotations").arg(psdPath)
+                      : QStringLiteral("cannot open %1: not a PSD orvane reads").arg(psdPath);
+        return picture ? kExitNoAnnotations : kExitUnreadableInput;
+    }
+    AnnotationSnapshot snapshot;
+    const AnnotationJsonError error = AnnotationsFromJson(
+        QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size())), snapshot,
+        why);
+    if (error != AnnotationJsonError::None) {
+        why = QStringLiteral("the annotations in %1 are %2: %3")
+                  .arg(psdPath,
+                       error == AnnotationJsonError::UnknownVersion ? QStringLiteral("unreadable")
+                                                                    : QStringLiteral("damaged"),
+                       why);
+        return kExitNoAnnotations;
+    }
+    const QJsonDocument doc = QJsonDocument::fromJson(AnnotationsToJson(snapshot));
+    json = doc.toJson(QJsonDocument::Indented);
+    return kExitOk;
+}
+
+std::optional<int> RunCommandLine(int& argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    const CommandRequest request = ParseCommandLine(args);
+    using Action = CommandRequest::Action;
+    switch (request.action) {
+        case Action::Start:
+            return std::nullopt;
+        case Action::Help:
+            std::fputs(kHelp, stdout);
+            return kExitOk;
+        case Action::Version:
+            std::puts("orvane " ORVANE_VERSION);
+            return kExitOk;
+        case Action::Usage:
+            std::fprintf(stderr, "orvane: %s (see orvane --help)\n", qPrintable(request.error));
+            return kExitUsage;
+        case Action::Convert:
+        case Action::ExportAnnotations:
+            break;
+    }
+    // Pictures need a GUI application, but never a screen: the offscreen platform serves.
+    // Its start-up chatter (a missing runtime folder and the like) would bury the one line a
+    // failure prints, so only fatal messages get through.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtFatalMsg) std::fprintf(stderr, "orvane: %s\n", qPrintable(text));
+    });
+    QGuiApplication app(argc, argv);
+    QString why;
+    int status = kExitOk;
+    if (request.action == Action::Convert) {
+        status = ConvertPicture(request.input, request.output, why);
+    } else {
+        QByteArray json;
+        status = ExportAnnotations(request.input, json, why);
+        std::fwrite(json.constData(), 1, std::size_t(json.size()), stdout);
+    }
+    if (status != kExitOk) std::fprintf(stderr, "orvane: %s\n", qPrintable(why));
+    return status;
+}
+
+}  // namespace orv

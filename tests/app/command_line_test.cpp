@@ -1,0 +1,170 @@
+// The command line: which arguments are options and which a path to open, and the real program
+// converting and exporting with no display at all (DISPLAY and QT_QPA_PLATFORM unset), with
+// the exit status and the one-line reason of each failure.
+#include "app/CommandLine.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "annotations/AnnotationJson.h"
+#include "imaging/io/PsdSaver.h"
+
+namespace orv {
+namespace {
+
+using Action = CommandRequest::Action;
+
+TEST(CommandLine, OptionsAreRecognisedAndEverythingElseIsAPathToOpen) {
+    EXPECT_EQ(ParseCommandLine({}).action, Action::Start);
+    EXPECT_TRUE(ParseCommandLine({}).input.isEmpty());
+    // Words of a path with spaces come back as the one text the editor has always received.
+    const CommandRequest start = ParseCommandLine({"\"/tmp/my", "shot.png\""});
+    EXPECT_EQ(start.action, Action::Start);
+    EXPECT_EQ(start.input, QStringLiteral("\"/tmp/my shot.png\""));
+    EXPECT_EQ(ParseCommandLine({"--frobnicate"}).action, Action::Start);
+
+    EXPECT_EQ(ParseCommandLine({"--help"}).action, Action::Help);
+    EXPECT_EQ(ParseCommandLine({"-h"}).action, Action::Help);
+    EXPECT_EQ(ParseCommandLine({"--version"}).action, Action::Version);
+    const CommandRequest convert = ParseCommandLine({"--convert", "a b.psd", "c.png"});
+    EXPECT_EQ(convert.action, Action::Convert);
+    EXPECT_EQ(convert.input, QStringLiteral("a b.psd"));
+    EXPECT_EQ(convert.output, QStringLiteral("c.png"));
+    EXPECT_EQ(ParseCommandLine({"--export-annotations", "x.psd"}).input, QStringLiteral("x.psd"));
+
+    for (const QStringList& wrong :
+         {QStringList{"--convert", "in.png"}, QStringList{"--convert", "a", "b", "c"},
+          QStringList{"--export-annotations"}, QStringList{"--help", "x"},
+          QStringList{"--version", "x"}}) {
+        const CommandRequest r = ParseCommandLine(wrong);
+        EXPECT_EQ(r.action, Action::Usage) << wrong.join(' ').toStdString();
+        EXPECT_FALSE(r.error.isEmpty());
+    }
+}
+
+struct Outcome {
+    int status = -1;
+    QByteArray out, err;
+};
+
+class Program : public ::testing::Test {
+  protected:
+    // The program as CI starts it: no display, no Qt platform chosen.
+    Outcome Start(const QStringList& args) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(ORVANE_BINARY), args);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    // A picture that every lossless format keeps exactly.
+    QImage Picture() const {
+        QImage p(40, 24, QImage::Format_RGB32);
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 40; ++x) p.setPixel(x, y, qRgb(x * 6, y * 10, (x + y) * 3));
+        return p;
+    }
+    // A failure: this status, one line on standard error, nothing on standard output.
+    static void ExpectFailure(const Outcome& r, int status, const char* reasonPart) {
+        EXPECT_EQ(r.status, status);
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_TRUE(r.err.startsWith("orvane: ")) << r.err.toStdString();
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(reasonPart)) << r.err.toStdString();
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(Program, HelpAndVersionPrintAndExit) {
+    const Outcome help = Start({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.contains("--convert IN OUT"));
+    EXPECT_TRUE(help.out.contains("--export-annotations"));
+    const Outcome version = Start({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, QByteArray("orvane 1.1\n"));
+    ExpectFailure(Start({"--convert", "only-one"}), kExitUsage, "--convert needs IN and OUT");
+}
+
+TEST_F(Program, ConvertsBetweenFormatsWithoutADisplay) {
+    ASSERT_TRUE(Picture().save(Path("in.png")));
+    struct Step {
+        const char *from, *to;
+    };
+    for (const Step step : {Step{"in.png", "a.psd"}, Step{"a.psd", "b.png"},
+                            Step{"a.psd", "c.tiff"}, Step{"in.png", "d.jpg"}}) {
+        SCOPED_TRACE(step.to);
+        const Outcome r = Start({"--convert", Path(step.from), Path(step.to)});
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    }
+    // Lossless all the way: PNG -> PSD -> PNG and PSD -> TIFF keep every pixel.
+    EXPECT_EQ(QImage(Path("b.png")).convertToFormat(QImage::Format_RGB32), Picture());
+    EXPECT_EQ(QImage(Path("c.tiff")).convertToFormat(QImage::Format_RGB32), Picture());
+    const QImage jpeg(Path("d.jpg"));
+    EXPECT_EQ(jpeg.size(), Picture().size());
+    QFile head(Path("d.jpg"));
+    ASSERT_TRUE(head.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(head.read(3) == QByteArray("\xFF\xD8\xFF"));
+}
+
+TEST_F(Program, ConvertFailuresHaveTheirOwnStatusAndLeaveNoFile) {
+    ASSERT_TRUE(Picture().save(Path("in.png")));
+    ExpectFailure(Start({"--convert", Path("missing.png"), Path("out.png")}), kExitUnreadableInput,
+                  "no such file");
+    ExpectFailure(Start({"--convert", Path("in.png"), Path("out.xyz")}), kExitUnsupportedOutput,
+                  "unsupported output type \"xyz\"");
+    EXPECT_FALSE(QFile::exists(Path("out.xyz")));
+    // A folder that cannot be written: the output's folder is a file.
+    ASSERT_TRUE(Picture().save(Path("file.png")));
+    ExpectFailure(Start({"--convert", Path("in.png"), Path("file.png") + "/out.png"}),
+                  kExitNotWritten, "cannot write");
+    QFile text(Path("notes.txt"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not a picture");
+    text.close();
+    ExpectFailure(Start({"--convert", Path("notes.txt"), Path("out.png")}), kExitUnreadableInput,
+                  "not a picture");
+    EXPECT_FALSE(QFile::exists(Path("out.png")));
+}
+
+TEST_F(Program, ExportPrintsTheAnnotationBlockOrSaysWhyNot) {
+    const auto psd = [&](const char* name, const QByteArray& block) {
+        LayeredPicture doc = FlatLayeredPicture(Picture());
+        doc.privateData = block;
+        EXPECT_TRUE(SaveLayeredPsd(doc, Path(name)).ok());
+        return Path(name);
+    };
+    AnnotationSnapshot snapshot;
+    NoteState note;
+    note.Index = 3;
+    note.Box.Text = QStringLiteral("Peak day: keep this bar colour");
+    snapshot.Items.push_back(note);
+    snapshot.wwww = 4;
+    const Outcome ok = Start({"--export-annotations", psd("ok.psd", AnnotationsToJson(snapshot))});
+    EXPECT_EQ(ok.status, 0) << ok.err.toStdString();
+    EXPECT_TRUE(ok.out.contains("\"kind\": \"note\"")) << ok.out.toStdString();
+    EXPECT_TRUE(ok.out.contains("Peak day: keep this bar colour"));
+    ExpectFailure(Start({"--export-annotations", psd("plain.psd", {})}), kExitNoAnnotations,
+                  "holds no annotations");
+    ExpectFailure(Start({"--export-annotations", psd("cut.psd", R"({"version":1,"annot)")}),
+                  kExitNoAnnotations, "damaged");
+    ExpectFailure(Start({"--export-annotations",
+                         psd("new.psd", R"({"format":"orvane-annotations","version":7})")}),
+                  kExitNoAnnotations, "format version 7");
+    ExpectFailure(Start({"--export-annotations", Path("none.psd")}), kExitUnreadableInput,
+                  "cannot open");
+}
+
+}  // namespace
+}  // namespace orv

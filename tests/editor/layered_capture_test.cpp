@@ -1,0 +1,146 @@
+// Saving the markup as a PSD: the capture is the composite, the canvas without annotations is
+// the "Picture" layer, each annotation has its own named layer holding only its pixels, and
+// saving the same markup twice gives the same bytes.
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+
+#include "CanvasFixture.h"
+#include "annotations/AnnotationJson.h"
+#include "editor/LayeredCapture.h"
+#include "imaging/psd/cpsd.h"
+#include "imaging/psd/psd_layers.h"
+
+namespace orv::test {
+namespace {
+
+class LayeredCaptureTest : public CanvasTest {
+  protected:
+    std::vector<psd::LayerPixels> SaveAndRead(const QString& path) {
+        desktop.saveFiles.push_back(path);
+        ed().Command5_Click();
+        EXPECT_TRUE(desktop.messages.empty());
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        bytes = file.readAll();
+        std::vector<psd::LayerPixels> layers;
+        EXPECT_TRUE(psd::ReadLayers(
+            {reinterpret_cast<const uint8_t*>(bytes.constData()), std::size_t(bytes.size())},
+            layers));
+        return layers;
+    }
+    static int Painted(const psd::LayerPixels& l) {
+        int n = 0;
+        for (std::size_t i = 3; i < l.bgra.size(); i += 4) n += l.bgra[i] != 0;
+        return n;
+    }
+    QTemporaryDir dir;
+    QByteArray bytes;
+};
+
+TEST_F(LayeredCaptureTest, EachAnnotationGetsANamedLayerOverThePicture) {
+    Picture(200, 120, QColor(30, 60, 90));
+    const int d = Draw(&Form1::Command3_Click, 300, 600, 1500, 600);
+    const int c = Draw(&Form1::Command4_Click, 1200, 1200, 1800, 900);
+    const int n = Draw(&Form1::Command6_Click, 600, 1500, 900, 1200);
+    ed().bz(n).SetText(QStringLiteral("Peak day: keep this bar colour, it matters"));
+
+    const QString path = dir.filePath(QStringLiteral("markup.PSD"));
+    const auto layers = SaveAndRead(path);
+    ASSERT_EQ(layers.size(), 4u);
+    EXPECT_EQ(layers[0].name, "Picture");
+    EXPECT_EQ(QString::fromStdString(layers[1].name),
+              QStringLiteral("Distance %1 — %2").arg(d).arg(ed().aapx(d).Caption()));
+    EXPECT_EQ(QString::fromStdString(layers[2].name),
+              QStringLiteral("Colour %1 — %2").arg(c).arg(ed().co(c).Caption()));
+    EXPECT_EQ(QString::fromStdString(layers[3].name),
+              QStringLiteral("Note %1 — Peak day: keep this bar…").arg(n));
+
+    // The picture layer holds the picture and none of the markup.
+    ASSERT_EQ(layers[0].width * layers[0].height, 200 * 120);
+    for (std::size_t i = 0; i < layers[0].bgra.size(); i += 4)
+        ASSERT_EQ(layers[0].bgra[i] << 16 | layers[0].bgra[i + 1] << 8 | layers[0].bgra[i + 2],
+                  90 << 16 | 60 << 8 | 30)
+            << i / 4;
+    // Annotation layers are cut to their markup and hold some of it; the rest is transparent.
+    for (std::size_t l = 1; l < 4; ++l) {
+        SCOPED_TRACE(layers[l].name);
+        EXPECT_GT(Painted(layers[l]), 0);
+        EXPECT_LT(layers[l].width * layers[l].height, 200 * 120);
+    }
+    // The composite is the flat capture.
+    cpsd reader;
+    ASSERT_TRUE(reader.LoadPsdFile(path));
+    EXPECT_EQ(reader.Bitmap(), ed().Picture3.Picture().convertToFormat(QImage::Format_RGB32));
+
+    // The private block holds the editor's annotations, read back equal.
+    AnnotationSnapshot saved;
+    QString why;
+    ASSERT_EQ(AnnotationsFromJson(
+                  QByteArray(reinterpret_cast<const char*>(reader.PrivateResource().data()),
+                             qsizetype(reader.PrivateResource().size())),
+                  saved, why),
+              AnnotationJsonError::None)
+        << why.toStdString();
+    EXPECT_EQ(saved, ed().annotations.Take());
+    EXPECT_EQ(saved.Items.size(), 3u);
+
+    const QByteArray first = bytes;
+    SaveAndRead(path);
+    EXPECT_EQ(bytes, first);
+}
+
+// Reopened, the file gives back the picture without markup and live annotations equal to
+// those saved; a damaged block opens flat with a message.
+TEST_F(LayeredCaptureTest, ReopeningRestoresThePictureAndLiveAnnotations) {
+    Picture(200, 120, QColor(30, 60, 90));
+    Draw(&Form1::Command3_Click, 300, 600, 1500, 600);
+    Draw(&Form1::Command4_Click, 1200, 1200, 1800, 900);
+    const int n = Draw(&Form1::Command6_Click, 600, 1500, 900, 1200);
+    ed().bz(n).SetText(QStringLiteral("Peak day"));
+    const AnnotationSnapshot before = ed().annotations.Take();
+    const QString path = dir.filePath(QStringLiteral("again.psd"));
+    SaveAndRead(path);
+
+    ed().annotations.RemoveAll();
+    ed().open1 = path;
+    ed().Command14_Click();
+    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_EQ(ed().annotations.Take(), before);
+    // Under the distance segment the canvas shows the picture, not a baked-in copy of it.
+    EXPECT_EQ(ed().Picture2.Point(900, 600), RGB(30, 60, 90));
+
+    // The same file with its block cut short: flat, and a message says so.
+    QByteArray damaged = bytes;
+    const qsizetype at = damaged.indexOf("orvane-annotations");
+    ASSERT_GT(at, 0);
+    damaged[at] = 'X';
+    const QString bad = dir.filePath(QStringLiteral("bad.psd"));
+    QFile out(bad);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(damaged);
+    out.close();
+    ed().annotations.RemoveAll();
+    ed().open1 = bad;
+    ed().Command14_Click();
+    EXPECT_EQ(desktop.messages.size(), 1u);
+    EXPECT_TRUE(ed().annotations.List().empty());
+    // The canvas holds the flat capture, markup in its pixels.
+    EXPECT_EQ(ed().Picture2.Surface().copy(0, 0, 200, 120).convertToFormat(QImage::Format_RGB32),
+              ed().Picture3.Picture().convertToFormat(QImage::Format_RGB32));
+}
+
+TEST_F(LayeredCaptureTest, OnlyThePsdExtensionAsksForLayers) {
+    EXPECT_TRUE(IsLayeredSavePath(QStringLiteral("/a.b/shot.psd")));
+    EXPECT_TRUE(IsLayeredSavePath(QStringLiteral("shot.PsD")));
+    EXPECT_FALSE(IsLayeredSavePath(QStringLiteral("/x.psd/shot.png")));
+    EXPECT_FALSE(IsLayeredSavePath(QStringLiteral("psd")));
+    // Without annotations the document is the picture alone.
+    Picture(20, 10);
+    const auto layers = SaveAndRead(dir.filePath(QStringLiteral("plain.psd")));
+    ASSERT_EQ(layers.size(), 1u);
+    EXPECT_EQ(layers[0].name, "Picture");
+}
+
+}  // namespace
+}  // namespace orv::test
