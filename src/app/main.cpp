@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QStyleFactory>
 
+#include "app/Wiring.h"
 #include "platform/Screen.h"
 #include "platform/qt/QtDesktop.h"
 #include "shell/App.h"
@@ -54,7 +55,7 @@ int main(int argc, char** argv) {
     QStringList args = QApplication::arguments();
     args.removeFirst();
     orv::App app(desktop, args.join(QLatin1Char(' ')));
-    desktop.Attach(app);
+    orv::Connect(app, desktop);
     app.Start();
     desktop.SyncAll();
     return QApplication::exec();

@@ -2,64 +2,33 @@
 // read-outs, the live shape of the annotation being drawn, and scrolling the
 // picture when the pointer rests at an edge of the window.
 
+#include "annotations/Geometry.h"
 #include "editor/Form1.h"
 #include "imaging/ColourCodes.h"
 #include "platform/Desktop.h"
 #include "platform/Screen.h"
-#include "shell/App.h"
-#include "shell/form3.h"
 
 namespace orv {
 
 namespace {
 
-constexpr float kTickHalf = 80;    // each end tick reaches this far to either side
-constexpr float kLabelLift = 40;   // colour label above the swatch in octants 1 and 8
 constexpr float kScrollStep = 60;  // picture moves this far per edge-scroll tick
 constexpr float kNearEdge = 3;     // left and top edge zones, pixels
 constexpr float kFarEdge = 10;     // right and bottom edge zones, pixels
 
-// Each write runs on its own: one that addresses a missing element is skipped
-// and the next still runs.
-template <class Fn>
-void Step(Fn&& fn) {
-    IgnoreErrors(std::forward<Fn>(fn));
+void Put(Line* l, const Segment& s) {
+    if (!l) return;
+    l->X1 = s.X1;
+    l->Y1 = s.Y1;
+    l->X2 = s.X2;
+    l->Y2 = s.Y2;
 }
 
-bool Shallow(int octant) {
-    return octant == 1 || octant == 4 || octant == 5 || octant == 8;
-}
-bool Rightward(int octant) {
-    return octant == 1 || octant == 2 || octant == 7 || octant == 8;
-}
-
-// Lays the two-leg leader n for octant o with the pointer at (X, Y) and gives
-// its end (tx, ty); false when there is no leader to lay or its end is missing.
-bool LayLeader(ControlArray<Line>& zba, ControlArray<Line>& zbb, int o, int n, float X, float Y,
-               float& tx, float& ty) {
-    if (o < 1 || o > 8) return false;
-    // The first leg runs at 45 degrees from the anchor to the pointer's height.
-    const bool leansRight = o == 1 || o == 2 || o == 5 || o == 6;
-    Step([&] { zba(n).X2 = zba(n).X1 + (leansRight ? 1.0f : -1.0f) * (Y - zba(n).Y1); });
-    Step([&] { zba(n).Y2 = Y; });
-    if (Shallow(o)) {
-        Step([&] { zbb(n).X1 = zba(n).X2; });
-        Step([&] { zbb(n).Y1 = zba(n).Y2; });
-        Step([&] { zbb(n).X2 = X; });
-        Step([&] { zbb(n).Y2 = zba(n).Y2; });
-        Step([&] { zbb(n).Visible = true; });
-    } else {
-        Step([&] { zbb(n).Visible = false; });
-    }
-    // The leader's end: the pointer end of the second leg, or the elbow.
-    bool found = false;
-    Step([&] {
-        const Line& end = Shallow(o) ? zbb(n) : zba(n);
-        tx = end.X2;
-        ty = end.Y2;
-        found = true;
-    });
-    return found;
+template <class C>
+void PutAt(C* c, QPointF p) {
+    if (!c) return;
+    c->Left = static_cast<float>(p.x());
+    c->Top = static_cast<float>(p.y());
 }
 
 }  // namespace
@@ -69,99 +38,78 @@ void Form1::Picture2_MouseMove(const MouseEvent& e) {
     const bool leftOnly = e.Button == 1;
 
     // Pan: the canvas follows the pointer, so the press point stays under it.
-    Step([&] {
-        if (app.Strip().Text1 != QLatin1String("0") && leftOnly && pd == QLatin1String("2")) {
-            Picture2.Left = Picture2.Left + X - vars.pressX;
-            Picture2.Top = Picture2.Top + Y - vars.pressY;
-        }
-    });
+    if (host.EditorStartMode() != StartMode::ScreenMeasurement && leftOnly && pd == Tool::Move) {
+        Picture2.Left = Picture2.Left + X - vars.pressX;
+        Picture2.Top = Picture2.Top + Y - vars.pressY;
+    }
     Picture2.AutoRedraw = true;
     Text5 = X;
     Text6 = Y;
-    Step(
-        [&] { Label5.SetCaption(QStringLiteral("X:") + SingleText(X / Screen().TwipsPerPixelX)); });
-    Step(
-        [&] { Label6.SetCaption(QStringLiteral("Y:") + SingleText(Y / Screen().TwipsPerPixelY)); });
+    Label5.SetCaption(QStringLiteral("X:") + SingleText(X / Screen().TwipsPerPixelX));
+    Label6.SetCaption(QStringLiteral("Y:") + SingleText(Y / Screen().TwipsPerPixelY));
+    if (!leftOnly) return;
 
-    if (leftOnly && pd == QLatin1String("0")) {
+    // Each element of the annotation being drawn is laid out if it is there:
+    // one that is missing is skipped and the others still follow the pointer.
+    if (pd == Tool::Distance) {
         const int n = qqqq;
-        if (Label1 == 1) {
-            Step([&] { aaaa(n).X1 = Line1(n).X1; });
-            Step([&] { aaaa(n).Y1 = Line1(n).Y1 - kTickHalf; });
-            Step([&] { aaaa(n).X2 = Line1(n).X1; });
-            Step([&] { aaaa(n).Y2 = Line1(n).Y1 + kTickHalf; });
-            Step([&] { Line1(n).X2 = X; });
-            Step([&] { Line1(n).Y2 = Line1(n).Y1; });
-            Step([&] { bbbb(n).X1 = Line1(n).X2; });
-            Step([&] { bbbb(n).Y1 = Line1(n).Y2 - kTickHalf; });
-            Step([&] { bbbb(n).X2 = Line1(n).X2; });
-            Step([&] { bbbb(n).Y2 = Line1(n).Y2 + kTickHalf; });
-            Step([&] { aapx(n).Visible = true; });
-            Step([&] { aapx(n).Left = (Line1(n).X1 + Line1(n).X2) / 2; });
-            Step([&] { aapx(n).Top = Line1(n).Y1; });
-            Step([&] { aapx(n).ZOrder(); });
-            Step([&] { aaaa(n).Visible = true; });
-            Step([&] { bbbb(n).Visible = true; });
-            Step([&] { aapx(n).Visible = true; });
-        } else if (Label1 == 2) {
-            Step([&] { aaaa(n).X1 = Line1(n).X1 - kTickHalf; });
-            Step([&] { aaaa(n).Y1 = Line1(n).Y1; });
-            Step([&] { aaaa(n).X2 = Line1(n).X1 + kTickHalf; });
-            Step([&] { aaaa(n).Y2 = Line1(n).Y1; });
-            Step([&] { Line1(n).X2 = Line1(n).X1; });
-            Step([&] { Line1(n).Y2 = Y; });
-            Step([&] { bbbb(n).X1 = Line1(n).X2 - kTickHalf; });
-            Step([&] { bbbb(n).Y1 = Line1(n).Y2; });
-            Step([&] { bbbb(n).X2 = Line1(n).X2 + kTickHalf; });
-            Step([&] { bbbb(n).Y2 = Line1(n).Y2; });
-            Step([&] { aapx(n).Visible = true; });
-            Step([&] { aapx(n).Left = Line1(n).X1; });
-            Step([&] { aapx(n).Top = (Line1(n).Y1 + Line1(n).Y2) / 2; });
-            Step([&] { aapx(n).SetCaption(px.Caption()); });
-            Step([&] { aapx(n).ZOrder(); });
-            Step([&] { aaaa(n).Visible = true; });
-            Step([&] { bbbb(n).Visible = true; });
+        Line* line = Line1.Find(n);
+        if (!line) return;
+        const auto layout = LayOutDistance({line->X1, line->Y1}, {X, Y}, Label1);
+        if (!layout) return;
+        Line* start = aaaa.Find(n);
+        Line* end = bbbb.Find(n);
+        Label* length = aapx.Find(n);
+        Put(start, layout->StartTick);
+        Put(line, layout->Line);
+        Put(end, layout->EndTick);
+        if (length) {
+            PutAt(length, layout->Label);
+            // Only a vertical segment takes the measured text while it is drawn.
+            if (Label1 == 2) length->SetCaption(px.Caption());
+            length->Visible = true;
+            length->ZOrder();
         }
+        if (start) start->Visible = true;
+        if (end) end->Visible = true;
+        return;
     }
 
-    if (leftOnly && pd == QLatin1String("1")) {
-        const int n = wwww;
-        Step([&] { co(n).Visible = true; });
-        Step([&] { Shape1(n).Visible = true; });
-        float tx = 0, ty = 0;
-        if (LayLeader(zba, zbb, Label2, n, X, Y, tx, ty)) {
-            const int o = Label2;
-            if (Rightward(o)) {
-                Step([&] { Shape1(n).Left = tx; });
-                Step([&] { Shape1(n).Top = ty - co(n).Height / 2; });
-                Step([&] { co(n).Left = tx + Shape1(n).Width; });
-                const float lift = (o == 1 || o == 8) ? kLabelLift : 0;
-                Step([&] { co(n).Top = ty - co(n).Height / 2 - lift; });
-            } else {
-                // Steep and upper-left rows centre on the swatch, the left row on the label.
-                const bool bySwatch = o != 4;
-                Step([&] { Shape1(n).Left = tx - Shape1(n).Width; });
-                Step(
-                    [&] { Shape1(n).Top = ty - (bySwatch ? Shape1(n).Height : co(n).Height) / 2; });
-                Step([&] { co(n).Left = tx - Shape1(n).Width - co(n).Width; });
-                Step([&] { co(n).Top = ty - (bySwatch ? Shape1(n).Height : co(n).Height) / 2; });
-            }
-        }
+    if (pd != Tool::ColourPick && pd != Tool::Note) return;
+    const int n = wwww;
+    Label* code = pd == Tool::ColourPick ? co.Find(n) : nullptr;
+    Shape* swatch = pd == Tool::ColourPick ? Shape1.Find(n) : nullptr;
+    if (code) code->Visible = true;
+    if (swatch) swatch->Visible = true;
+    Line* leg = zba.Find(n);
+    if (!leg) return;
+    const auto leader = LayOutLeader({leg->X1, leg->Y1}, {X, Y}, Label2);
+    if (!leader) return;
+    leg->X2 = leader->Leg.X2;
+    leg->Y2 = leader->Leg.Y2;
+    Line* foot = zbb.Find(n);
+    if (foot) {
+        if (leader->FootVisible) Put(foot, leader->Foot);
+        foot->Visible = leader->FootVisible;
+    } else if (leader->FootVisible) {
+        return;  // the leader has no end to hang the label or box on
     }
+    const QPointF end = leader->End;
 
-    if (leftOnly && pd == QLatin1String("3")) {
-        const int n = wwww;
-        float tx = 0, ty = 0;
-        if (LayLeader(zba, zbb, Label2, n, X, Y, tx, ty)) {
-            Step([&] { bz(n).Left = tx; });
-            Step([&] { bz(n).Top = ty - bz(n).Height / 2; });
-        }
+    if (pd == Tool::ColourPick) {
+        if (!code || !swatch) return;
+        const ColourLabelLayout place = PlaceColourLabel(
+            Label2, end, {swatch->Width, swatch->Height}, {code->Width, code->Height});
+        PutAt(swatch, place.Swatch);
+        PutAt(code, place.Code);
+    } else if (TextBox* box = bz.Find(n)) {
+        PutAt(box, PlaceNoteBox(end, box->Height));
     }
 }
 
 void Form1::Timer2_Timer() {
-    if (pd != QLatin1String("0") && pd != QLatin1String("1") && pd != QLatin1String("3")) return;
-    const QPoint c = app.desktop.CursorPos();
+    if (pd != Tool::Distance && pd != Tool::ColourPick && pd != Tool::Note) return;
+    const QPoint c = desktop.CursorPos();
     const float cx = static_cast<float>(c.x()), cy = static_cast<float>(c.y());
     const float k = kFixedTwipsPerPixel;
     if (cx - Left / k - kNearEdge < 0 && Picture2.Left - Picture1.Width < 0)

@@ -1,11 +1,10 @@
 #include "editor/Form1.h"
 #include "imaging/psd/cpsd.h"
-#include "shell/App.h"
 
 namespace orv {
 
 void Form1::Image3_Click() {
-    app.UnloadEditor();
+    host.UnloadEditor();
     // The reader object stays for the next editor; only the picture it holds is released.
     if (vars.psdReader) vars.psdReader->FreePsd();
 }

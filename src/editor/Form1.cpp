@@ -7,8 +7,6 @@
 #include "platform/Artwork.h"
 #include "platform/Desktop.h"
 #include "platform/Screen.h"
-#include "shell/App.h"
-#include "shell/form3.h"
 
 namespace orv {
 
@@ -18,24 +16,13 @@ constexpr float kLeftBarWidth = 750;  // 50 px
 constexpr float kToolSize = 525;      // 35 px
 constexpr float kButtonSize = 525;
 
-void PlaceImage(Image& img, const char* name, float left, float top, float size, const char* art,
-                Container& in, const QString& tip = {}) {
-    img.Name = QString::fromLatin1(name);
-    img.Left = left;
-    img.Top = top;
-    img.Width = size;
-    img.Height = size;
-    img.Picture = QStringLiteral(":/art/") + QString::fromLatin1(art);
-    img.ToolTipText = tip;
-    in.Add(img);
-}
-
 const FontSpec kBold9{QStringLiteral("Arial"), 9.0, true};
 }  // namespace
 
-Form1::Form1(App& a, EditorVariables& v)
+Form1::Form1(EditorHost& h, EditorVariables& v)
     : Form(QStringLiteral("form1")),
-      app(a),
+      host(h),
+      desktop(h.HostDesktop()),
       vars(v),
       Line1(Picture2, QStringLiteral("Line1")),
       aaaa(Picture2, QStringLiteral("aaaa")),
@@ -46,7 +33,8 @@ Form1::Form1(App& a, EditorVariables& v)
       co(Picture2, QStringLiteral("co")),
       Shape1(Picture2, QStringLiteral("Shape1")),
       bz(Picture2, QStringLiteral("bz")),
-      bzz(Picture2, QStringLiteral("bzz")) {
+      bzz(Picture2, QStringLiteral("bzz")),
+      annotations({Line1, aaaa, bbbb, aapx, zba, zbb, co, Shape1, bz, bzz}, Picture2, qqqq, wwww) {
     Caption = QStringLiteral("Orvane Tessaly");
     LayOutDesign();
     WireHandlers();
@@ -97,25 +85,36 @@ void Form1::LayOutDesign() {
 
     // Tools: the move tool is the one selected in a fresh editor.
     const float x = (kLeftBarWidth - kToolSize) / 2;
-    PlaceImage(Image5, "Image5", x, 300, kToolSize, "tool-distance.svg", Picture1, "Mark Length");
-    PlaceImage(Image55, "Image55", x, 300, kToolSize, "tool-distance-active.svg", Picture1);
-    PlaceImage(Image6, "Image6", x, 900, kToolSize, "tool-colour.svg", Picture1, "Mark Color");
-    PlaceImage(Image66, "Image66", x, 900, kToolSize, "tool-colour-active.svg", Picture1);
-    PlaceImage(Image7, "Image7", x, 1500, kToolSize, "tool-note.svg", Picture1, "Mark Text");
-    PlaceImage(Image77, "Image77", x, 1500, kToolSize, "tool-note-active.svg", Picture1);
-    PlaceImage(Image8, "Image8", x, 2100, kToolSize, "tool-move.svg", Picture1, "Drag");
-    PlaceImage(Image88, "Image88", x, 2100, kToolSize, "tool-move-active.svg", Picture1);
+    PlaceImage(Image5, QStringLiteral("Image5"), x, 300, kToolSize, "tool-distance.svg", Picture1,
+               "Mark Length");
+    PlaceImage(Image55, QStringLiteral("Image55"), x, 300, kToolSize, "tool-distance-active.svg",
+               Picture1);
+    PlaceImage(Image6, QStringLiteral("Image6"), x, 900, kToolSize, "tool-colour.svg", Picture1,
+               "Mark Color");
+    PlaceImage(Image66, QStringLiteral("Image66"), x, 900, kToolSize, "tool-colour-active.svg",
+               Picture1);
+    PlaceImage(Image7, QStringLiteral("Image7"), x, 1500, kToolSize, "tool-note.svg", Picture1,
+               "Mark Text");
+    PlaceImage(Image77, QStringLiteral("Image77"), x, 1500, kToolSize, "tool-note-active.svg",
+               Picture1);
+    PlaceImage(Image8, QStringLiteral("Image8"), x, 2100, kToolSize, "tool-move.svg", Picture1,
+               "Drag");
+    PlaceImage(Image88, QStringLiteral("Image88"), x, 2100, kToolSize, "tool-move-active.svg",
+               Picture1);
     Image55.Visible = Image66.Visible = Image77.Visible = false;
     Image8.Visible = false;
 
     // Window buttons, from the right edge: save, hide, (unused), close.
     const float y = (kTopBarHeight - kButtonSize) / 2;
     const float sw = Screen().Width;
-    PlaceImage(Image9, "Image9", sw - 5 * kButtonSize, y, kButtonSize, "btn-save.svg", Picture6,
-               QStringLiteral("保存"));
-    PlaceImage(Image1, "Image1", sw - 4 * kButtonSize, y, kButtonSize, "btn-hide.svg", Picture6);
-    PlaceImage(Image2, "Image2", sw - 3 * kButtonSize, y, kButtonSize, "btn-hide.svg", Picture6);
-    PlaceImage(Image3, "Image3", sw - 2 * kButtonSize, y, kButtonSize, "btn-close.svg", Picture6);
+    PlaceImage(Image9, QStringLiteral("Image9"), sw - 5 * kButtonSize, y, kButtonSize,
+               "btn-save.svg", Picture6, QStringLiteral("保存"));
+    PlaceImage(Image1, QStringLiteral("Image1"), sw - 4 * kButtonSize, y, kButtonSize,
+               "btn-hide.svg", Picture6);
+    PlaceImage(Image2, QStringLiteral("Image2"), sw - 3 * kButtonSize, y, kButtonSize,
+               "btn-hide.svg", Picture6);
+    PlaceImage(Image3, QStringLiteral("Image3"), sw - 2 * kButtonSize, y, kButtonSize,
+               "btn-close.svg", Picture6);
     Image2.Visible = false;
 
     for (Label* l : {&Label5, &Label6}) {
@@ -265,7 +264,7 @@ void Form1::Load() {
     Height = Screen().Height;
     Width = Screen().Width;
     PictureTile(*this, beij);
-    if (app.Strip().Text1 == QStringLiteral("0")) {
+    if (host.EditorStartMode() == StartMode::ScreenMeasurement) {
         Picture1.Visible = false;
         Picture6.Visible = false;
         Picture2.Width = Screen().Width;
@@ -275,7 +274,7 @@ void Form1::Load() {
         Picture2.AutoRedraw = true;
         const int w = static_cast<int>(Screen().Width / kFixedTwipsPerPixel);
         const int h = static_cast<int>(Screen().Height / kFixedTwipsPerPixel);
-        const QImage shot = app.desktop.GrabScreen(0, 0, w, h);
+        const QImage shot = desktop.GrabScreen(0, 0, w, h);
         if (!shot.isNull()) {
             QPainter p(&Picture2.Surface());
             p.setCompositionMode(QPainter::CompositionMode_Source);
@@ -312,26 +311,22 @@ void Form1::PictureTile(Form& window, PictureBox& pattern) {
 }
 
 void Form1::SelectTool(Image& normal) {
-    Image* normals[] = {&Image5, &Image6, &Image7, &Image8};
-    Image* selected[] = {&Image55, &Image66, &Image77, &Image88};
-    for (int k = 0; k < 4; ++k) {
-        const bool chosen = normals[k] == &normal;
-        normals[k]->Visible = !chosen;
-        selected[k]->Visible = chosen;
-    }
+    ShowToolLook(
+        {{&Image5, &Image55}, {&Image6, &Image66}, {&Image7, &Image77}, {&Image8, &Image88}},
+        &normal);
 }
 
 void Form1::Command2_Click() {
-    pd = QStringLiteral("2");
+    pd = Tool::Move;
 }
 void Form1::Command3_Click() {
-    pd = QStringLiteral("0");
+    pd = Tool::Distance;
 }
 void Form1::Command4_Click() {
-    pd = QStringLiteral("1");
+    pd = Tool::ColourPick;
 }
 void Form1::Command6_Click() {
-    pd = QStringLiteral("3");
+    pd = Tool::Note;
 }
 
 void Form1::Image5_Click() {
@@ -359,7 +354,7 @@ void Form1::Image1_Click() {
 }
 
 std::optional<Colour> Form1::PickColour() {
-    const std::optional<Colour> c = app.desktop.PickColour(CommonDialog1);
+    const std::optional<Colour> c = desktop.PickColour(CommonDialog1);
     if (c) CommonDialog1 = *c;
     return c;
 }

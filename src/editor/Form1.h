@@ -2,15 +2,17 @@
 // form1, the full-screen editor window: the canvas Picture2 with the picture
 // being marked up, the top bar Picture6 (window buttons, read-outs, palette),
 // the left bar Picture1 (tool pictures), the magnifier view and the state the
-// editor keeps in hidden fields. Handlers live beside the subsystem they serve:
-// canvas pointer handling in editor/, annotations in annotations/, opening,
-// saving and colour codes in imaging/.
+// editor keeps in hidden fields. Each group of handlers has a file of its own
+// in editor/ (CanvasPointer, DistanceMarkerHandlers, NoteHandlers, ...); what
+// an annotation is and how it is laid out lives in annotations/.
 
 #include <QString>
 #include <array>
 #include <memory>
 #include <optional>
 
+#include "annotations/Annotations.h"
+#include "editor/EditorHost.h"
 #include "platform/ControlArray.h"
 #include "platform/Controls.h"
 #include "platform/Form.h"
@@ -18,9 +20,13 @@
 
 namespace orv {
 
-class App;
+class Desktop;
 class cpsd;
 class clsWaitableTimer;
+struct Menu;
+
+/// The tool mode `pd`: what a left press on the canvas does.
+enum class Tool { Distance = 0, ColourPick = 1, Move = 2, Note = 3 };
 
 /// Form-level variables of the editor: they keep their values when the editor
 /// is unloaded and loaded again.
@@ -34,7 +40,7 @@ struct EditorVariables {
 
 class Form1 : public Form {
   public:
-    Form1(App& app, EditorVariables& vars);
+    Form1(EditorHost& host, EditorVariables& vars);
     ~Form1() override;
 
     /// Runs the load sequence (size, tiling, screen copy, modes).
@@ -117,15 +123,28 @@ class Form1 : public Form {
     void Command66_Click();  ///< PNG/JPEG open
     void Command5_Click();   ///< capture and save
     void CutdSave();
+    /// Loads open1 with the loader its extension open2 selects (the part of the
+    /// open dispatch that the tool strip's file route shares).
+    void OpenByExtension();
     /// Opens a dropped file exactly as a command-line path.
     void OpenDroppedFile(const QString& path);
+
+    // ---- Annotation menus ---------------------------------------------------
+    static const Menu& cd();    ///< distance-marker menu
+    static const Menu& cdd();   ///< colour-marker menu
+    static const Menu& cddd();  ///< note menu
+    /// Opens an annotation menu at the pointer and runs the chosen command.
+    void PopupAnnotationMenu(const Menu& menu);
+    /// Runs the editor command behind an annotation menu item; false for any other item.
+    bool RunAnnotationCommand(const QString& item);
 
     /// The shared colour dialog: the chosen colour, or nullopt on cancel.
     std::optional<Colour> PickColour();
     /// Tiles the pattern box's picture over the window's persistent drawing.
     static void PictureTile(Form& window, PictureBox& pattern);
 
-    App& app;
+    EditorHost& host;
+    Desktop& desktop;
     EditorVariables& vars;
 
     // ---- Controls -----------------------------------------------------------
@@ -153,12 +172,15 @@ class Form1 : public Form {
     ControlArray<TextBox> bz;              ///< note text boxes
     ControlArray<Label> bzz;               ///< note display labels (transparent mode)
 
+    /// The annotations as things: views over the arrays above.
+    Annotations annotations;
+
     Timer Timer1{10, false};  ///< live measurement tick while drawing
     Timer Timer2{10, true};   ///< edge scrolling
     Timer Timer3{100, true};  ///< magnifier refresh
 
     // ---- State kept in hidden fields ---------------------------------------
-    QString pd = QStringLiteral("2");   ///< tool mode: "0" distance, "1" colour, "2" move, "3" note
+    Tool pd = Tool::Move;               ///< tool mode
     int qqqq = 1;                       ///< index of the next distance marker
     int wwww = 1;                       ///< index of the next colour marker or note
     std::optional<float> Text5, Text6;  ///< last pointer X, Y on the canvas (unset at first)

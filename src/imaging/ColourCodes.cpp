@@ -3,8 +3,6 @@
 #include <charconv>
 #include <cmath>
 
-#include "editor/Form1.h"
-
 namespace orv {
 
 ColourParts SplitColour(int64_t colour) {
@@ -63,41 +61,6 @@ QString SingleText(float v) {
 
 QString LengthText(double pixels) {
     return NumberText(pixels) + QStringLiteral("px");
-}
-
-// ---- Colour codes of the colour markers ----------------------------------
-
-void Form1::getwebrgb(float, float) {
-    const int i = wwww;
-    const int64_t colour = vars.sampledColor;
-    const ColourParts p = SplitColour(colour);
-    IgnoreErrors([&] { co(i).SetCaption(WebColour(colour)); });
-    IgnoreErrors([&] { co(i).ToolTipText = RgbText(colour); });
-    IgnoreErrors([&] { Shape1(i).BackColor = RGB(p.R, p.G, p.B); });
-}
-
-namespace {
-bool ShowsWebCode(const QString& caption) {
-    return caption.contains(QLatin1Char('#'));
-}
-}  // namespace
-
-void Form1::towebrgb_Click() {
-    if (ShowsWebCode(cotext1.Text)) return;
-    IgnoreErrors([&] {
-        Label& l = co(coindex);
-        l.SetCaption(cotext1.ToolTipText);
-        l.ToolTipText = cotext1.Text;
-    });
-}
-
-void Form1::torgb_Click() {
-    if (!ShowsWebCode(cotext1.Text)) return;
-    IgnoreErrors([&] {
-        Label& l = co(coindex);
-        l.SetCaption(cotext1.ToolTipText);
-        l.ToolTipText = cotext1.Text;
-    });
 }
 
 }  // namespace orv

@@ -1,5 +1,7 @@
 #include "platform/Artwork.h"
 
+#include "platform/Controls.h"
+
 #include <QHash>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -28,6 +30,30 @@ QImage RenderArtwork(const QString& path, QSize size) {
 QSize ArtworkSize(const QString& path) {
     QSvgRenderer svg(path);
     return svg.isValid() ? svg.defaultSize() : QSize();
+}
+
+}  // namespace orv
+
+namespace orv {
+
+void PlaceImage(Image& img, const QString& name, float left, float top, float size, const char* art,
+                Container& in, const QString& tip) {
+    img.Name = name;
+    img.Left = left;
+    img.Top = top;
+    img.Width = size;
+    img.Height = size;
+    img.Picture = QStringLiteral(":/art/") + QString::fromLatin1(art);
+    img.ToolTipText = tip;
+    in.Add(img);
+}
+
+void ShowToolLook(std::initializer_list<std::pair<Image*, Image*>> tools, const Image* chosen) {
+    for (const auto& [plain, active] : tools) {
+        const bool on = plain == chosen;
+        plain->Visible = !on;
+        active->Visible = on;
+    }
 }
 
 }  // namespace orv

@@ -17,9 +17,15 @@ namespace orv {
 
 class Container;
 
-/// A control that was addressed but does not exist (unloaded, never loaded).
-struct ControlMissing : std::runtime_error {
+/// A run-time error of one step that the steps after it may carry on from: a
+/// control that is missing, a wait that could not run. Nothing else counts as one.
+struct RecoverableError : std::runtime_error {
     using std::runtime_error::runtime_error;
+};
+
+/// A control that was addressed but does not exist (unloaded, never loaded).
+struct ControlMissing : RecoverableError {
+    using RecoverableError::RecoverableError;
 };
 
 /// Pointer event arguments as handlers receive them: the held-button mask
@@ -206,12 +212,14 @@ class PictureBox : public Control, public Container {
     QImage surface_;
 };
 
-/// Runs fn and swallows a missing control, for steps that carry on when one fails.
+/// Runs fn and swallows a recoverable error (a missing control, a failed wait),
+/// for steps that carry on when one fails. Anything else (no memory, a fault in a
+/// decoder) is never swallowed here.
 template <class Fn>
 void IgnoreErrors(Fn&& fn) {
     try {
         fn();
-    } catch (const std::exception&) {
+    } catch (const RecoverableError&) {
     }
 }
 

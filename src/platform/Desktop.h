@@ -28,6 +28,15 @@ struct MenuItem {
 struct Menu {
     QString Name;
     std::vector<MenuItem> Items;
+    /// Whether an item of this menu (or of a submenu) is named name.
+    bool Has(const QString& name) const { return Has(Items, name); }
+
+  private:
+    static bool Has(const std::vector<MenuItem>& items, const QString& name) {
+        for (const MenuItem& i : items)
+            if (i.Name == name || Has(i.Items, name)) return true;
+        return false;
+    }
 };
 
 /// What the save dialog is asked with.
@@ -37,6 +46,10 @@ struct SaveDialogRequest {
     QString DefaultExtension;
     QString InitialFolder;
 };
+
+/// The tray icon's notifications: the mouse message of a left and a right button release.
+constexpr int kLeftButtonUp = 0x0202;
+constexpr int kRightButtonUp = 0x0205;
 
 /// Message box icons.
 enum class MessageIcon { None, Information };

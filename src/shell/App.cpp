@@ -20,6 +20,10 @@ App::~App() {
     graveyard_.clear();
 }
 
+StartMode App::EditorStartMode() {
+    return Strip().Text1;
+}
+
 void App::Start() {
     TrayHost().Form_Load();
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "editor/EditorHost.h"
 #include "editor/Form1.h"
 
 namespace orv {
@@ -17,10 +18,14 @@ class Desktop;
 class Form2;
 class form3;
 
-class App {
+class App : public EditorHost {
   public:
     App(Desktop& desktop, QString commandLine);
-    ~App();
+    ~App() override;
+
+    // What the editor asks of the program.
+    Desktop& HostDesktop() override { return desktop; }
+    StartMode EditorStartMode() override;
 
     /// Runs the tray host's start-up.
     void Start();
@@ -36,7 +41,7 @@ class App {
     /// Shows the editor (loading it first if needed).
     void ShowEditor();
     /// Unloads the editor: its controls and state are discarded.
-    void UnloadEditor();
+    void UnloadEditor() override;
     /// Unloads the tool strip.
     void UnloadStrip();
     /// Frees windows unloaded from inside their own handlers.

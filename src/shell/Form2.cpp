@@ -27,35 +27,13 @@ const Menu& Form2::mainopen() {
 }
 
 const Menu& Form2::cd() {
-    static const Menu m{QStringLiteral("cd"),
-                        {{"delyanse", "Change the line color", {}},
-                         {"Deleteline", "Delete", {}},
-                         {"btmbjs", "Change background color", {}},
-                         {"tmbjs", "Transparent Background color", {}},
-                         {"shizhi", "Custom text", {}}}};
-    return m;
+    return Form1::cd();
 }
-
 const Menu& Form2::cdd() {
-    static const Menu m{QStringLiteral("cdd"),
-                        {{"delys", "Change the line color", {}},
-                         {"delcolo", "Delete", {}},
-                         {"fzts", "Copy color code", {}},
-                         {"getweb", "Web color", {}},
-                         {"getrgb", "RGB color", {}},
-                         {"coltran", "Transparent Background color", {}},
-                         {"tjbjs", "Change background color", {}}}};
-    return m;
+    return Form1::cdd();
 }
-
 const Menu& Form2::cddd() {
-    static const Menu m{QStringLiteral("cddd"),
-                        {{"editys", "Change Background color", {}},
-                         {"editfore", "Change color", {}},
-                         {"Delete", "Delete", {}},
-                         {"backtm", "Transparent Background color", {}},
-                         {"backno", "Change background color", {}}}};
-    return m;
+    return Form1::cddd();
 }
 
 void Form2::Form_Load() {
@@ -79,27 +57,10 @@ void Form2::TrayNotify(int mouseMessage) {
     if (!chosen.isEmpty()) RunMenuItem(chosen);
 }
 
-void Form2::PopupAnnotationMenu(const Menu& menu) {
-    const QString chosen = app_.desktop.PopupMenu(menu);
-    if (!chosen.isEmpty()) RunMenuItem(chosen);
-}
-
 void Form2::RunMenuItem(const QString& item) {
     // Items of the annotation menus raise editor commands.
-    using EditorCommand = void (Form1::*)();
-    static const std::map<QString, EditorCommand> editorCommands = {
-        {"delyanse", &Form1::Command9_Click}, {"Deleteline", &Form1::delline_Click},
-        {"btmbjs", &Form1::Command18_Click},  {"tmbjs", &Form1::Command20_Click},
-        {"shizhi", &Form1::Command25_Click},  {"delys", &Form1::Command10_Click},
-        {"delcolo", &Form1::delzbb_Click},    {"fzts", &Form1::Command11_Click},
-        {"getweb", &Form1::towebrgb_Click},   {"getrgb", &Form1::torgb_Click},
-        {"coltran", &Form1::coltm_Click},     {"tjbjs", &Form1::Command21_Click},
-        {"editys", &Form1::Command16_Click},  {"editfore", &Form1::Command13_Click},
-        {"Delete", &Form1::Command19_Click},  {"backtm", &Form1::Command15_Click},
-        {"backno", &Form1::Command17_Click},
-    };
-    if (auto it = editorCommands.find(item); it != editorCommands.end()) {
-        (app_.Editor().*(it->second))();
+    if (Form1::cd().Has(item) || Form1::cdd().Has(item) || Form1::cddd().Has(item)) {
+        app_.Editor().RunAnnotationCommand(item);
         return;
     }
     static const std::map<QString, void (Form2::*)()> own = {

@@ -33,8 +33,6 @@ class Form2 : public Form {
     void TrayNotify(int mouseMessage);
     /// Runs the action of a menu item chosen in any of the four menus.
     void RunMenuItem(const QString& item);
-    /// Opens one of cd, cdd, cddd at the pointer and runs the chosen item.
-    void PopupAnnotationMenu(const Menu& menu);
 
     void jtb_Click();      ///< "Open From clipboard"
     void wjta_Click();     ///< "Open From file"
@@ -49,15 +47,14 @@ class Form2 : public Form {
     QString Text3;
 
     static const Menu& mainopen();  ///< tray menu
-    static const Menu& cd();        ///< distance-marker menu
-    static const Menu& cdd();       ///< colour-marker menu
-    static const Menu& cddd();      ///< note menu
+    // The annotation menus belong to the tray host in name; the editor keeps
+    // them beside the commands they run.
+    static const Menu& cd();    ///< distance-marker menu
+    static const Menu& cdd();   ///< colour-marker menu
+    static const Menu& cddd();  ///< note menu
 
   private:
     App& app_;
 };
-
-constexpr int kLeftButtonUp = 0x0202;
-constexpr int kRightButtonUp = 0x0205;
 
 }  // namespace orv

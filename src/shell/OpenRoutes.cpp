@@ -3,7 +3,7 @@
 // screen with the strip as the only tool bar.
 
 #include "editor/Form1.h"
-#include "imaging/OpenCommands.h"
+#include "editor/OpenCommands.h"
 #include "imaging/io/PictureLoader.h"
 #include "platform/Desktop.h"
 #include "platform/Screen.h"
@@ -29,15 +29,7 @@ void form3::OpenFromFile() {
     app.ShowEditor();
     IgnoreErrors([&] { LayOutEditorBars(); });
     Visible = false;
-    if (ed.open2 == QStringLiteral("png") || ed.open2 == QStringLiteral("jpg"))
-        IgnoreErrors([&] { ed.Command66_Click(); });
-    if (ed.open2 == QStringLiteral("psd")) {
-        IgnoreErrors([&] { ed.Command22_Click(); });
-    } else {
-        // The standard loader refuses PNG among others: the GDI+ picture then stays.
-        const QImage picture = LoadPicture(ed.open1);
-        if (!picture.isNull()) ShowOnCanvas(ed, picture);
-    }
+    ed.OpenByExtension();
     ed.open2.clear();
 }
 
@@ -58,7 +50,7 @@ void form3::OpenFromClipboard() {
 }
 
 void form3::MeasureScreen() {
-    Text1 = QStringLiteral("0");
+    Text1 = StartMode::ScreenMeasurement;
     Visible = false;
     // Lets the screen repaint without the strip and the tray menu before it is copied.
     IgnoreErrors([&] { Waiter().Wait(1000); });

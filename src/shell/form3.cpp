@@ -2,27 +2,14 @@
 
 #include "annotations/Palette.h"
 #include "editor/Form1.h"
-#include "imaging/OpenCommands.h"
+#include "editor/OpenCommands.h"
+#include "platform/Artwork.h"
 #include "platform/Desktop.h"
 #include "platform/Screen.h"
+#include "platform/moveit.h"
 #include "shell/App.h"
-#include "shell/moveit.h"
 
 namespace orv {
-
-namespace {
-void Place(Image& img, const char* name, float left, float size, const char* art, Container& in,
-           const char* tip = "") {
-    img.Name = QString::fromLatin1(name);
-    img.Left = left;
-    img.Top = 0;
-    img.Width = size;
-    img.Height = size;
-    img.Picture = QStringLiteral(":/art/") + QString::fromLatin1(art);
-    img.ToolTipText = QString::fromUtf8(tip);
-    in.Add(img);
-}
-}  // namespace
 
 form3::form3(App& a) : Form(QStringLiteral("form3")), app(a) {
     Caption = QStringLiteral("Orvane Tessaly");
@@ -40,12 +27,15 @@ form3::form3(App& a) : Form(QStringLiteral("form3")), app(a) {
     Picture1.BackColor = RGB(31, 33, 38);
     Add(Picture1);
     // Each active look lies behind its plain icon, so the plain icons show first.
-    Place(Imag55, "Imag55", 120, 525, "tool-distance-active.svg", Picture1);
-    Place(Imag5, "Imag5", 120, 525, "tool-distance.svg", Picture1, "Mark Length");
-    Place(Imag66, "Imag66", 720, 525, "tool-colour-active.svg", Picture1);
-    Place(Imag6, "Imag6", 720, 525, "tool-colour.svg", Picture1, "Mark Color");
-    Place(Imag77, "Imag77", 1320, 525, "tool-note-active.svg", Picture1);
-    Place(Imag7, "Imag7", 1320, 525, "tool-note.svg", Picture1, "Mark Text");
+    PlaceImage(Imag55, QStringLiteral("Imag55"), 120, 0, 525, "tool-distance-active.svg", Picture1);
+    PlaceImage(Imag5, QStringLiteral("Imag5"), 120, 0, 525, "tool-distance.svg", Picture1,
+               "Mark Length");
+    PlaceImage(Imag66, QStringLiteral("Imag66"), 720, 0, 525, "tool-colour-active.svg", Picture1);
+    PlaceImage(Imag6, QStringLiteral("Imag6"), 720, 0, 525, "tool-colour.svg", Picture1,
+               "Mark Color");
+    PlaceImage(Imag77, QStringLiteral("Imag77"), 1320, 0, 525, "tool-note-active.svg", Picture1);
+    PlaceImage(Imag7, QStringLiteral("Imag7"), 1320, 0, 525, "tool-note.svg", Picture1,
+               "Mark Text");
     bcolormenu.Name = QStringLiteral("bcolormenu");
     bcolormenu.Left = 1800;
     bcolormenu.Width = 2415;
@@ -53,8 +43,8 @@ form3::form3(App& a) : Form(QStringLiteral("form3")), app(a) {
     Picture1.Add(bcolormenu);
     LayOutPalette(bcolormenu, colormenu, colorshape);
     Imag5.Opaque = Imag6.Opaque = Imag7.Opaque = true;
-    Place(Image2, "Image2", 4320, 495, "btn-save.svg", Picture1);
-    Place(Image3, "Image3", 4920, 525, "btn-close.svg", Picture1);
+    PlaceImage(Image2, QStringLiteral("Image2"), 4320, 0, 495, "btn-save.svg", Picture1);
+    PlaceImage(Image3, QStringLiteral("Image3"), 4920, 0, 525, "btn-close.svg", Picture1);
 
     Imag5.Click = [this] { Imag5_Click(); };
     Imag6.Click = [this] { Imag6_Click(); };
@@ -90,30 +80,25 @@ void form3::Form_Load() {
 }
 
 namespace {
-void SetLooks(form3& f, bool i5, bool i55, bool i6, bool i66, bool i7, bool i77) {
-    f.Imag5.Visible = i5;
-    f.Imag55.Visible = i55;
-    f.Imag6.Visible = i6;
-    f.Imag66.Visible = i66;
-    f.Imag7.Visible = i7;
-    f.Imag77.Visible = i77;
+void ShowStripToolLook(form3& f, const Image* chosen) {
+    ShowToolLook({{&f.Imag5, &f.Imag55}, {&f.Imag6, &f.Imag66}, {&f.Imag7, &f.Imag77}}, chosen);
 }
 }  // namespace
 
 void form3::Imag5_Click() {
-    SetLooks(*this, false, true, true, false, true, false);
+    ShowStripToolLook(*this, &Imag5);
     app.Editor().Command3_Click();
 }
 void form3::Imag6_Click() {
-    SetLooks(*this, true, false, false, true, true, false);
+    ShowStripToolLook(*this, &Imag6);
     app.Editor().Command4_Click();
 }
 void form3::Imag7_Click() {
-    SetLooks(*this, true, false, true, false, false, true);
+    ShowStripToolLook(*this, &Imag7);
     app.Editor().Command6_Click();
 }
 void form3::Imag77_Click() {
-    SetLooks(*this, true, false, true, false, false, true);
+    ShowStripToolLook(*this, &Imag7);
 }
 
 void form3::colormenu_Click(int Index) {

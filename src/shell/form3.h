@@ -7,9 +7,10 @@
 #include <array>
 #include <memory>
 
+#include "editor/EditorHost.h"
 #include "platform/Controls.h"
 #include "platform/Form.h"
-#include "shell/WaitableTimer.h"
+#include "platform/WaitableTimer.h"
 
 namespace orv {
 
@@ -42,8 +43,8 @@ class form3 : public Form {
     /// Lays out the editor's bars after a route filled it.
     void LayOutEditorBars();
 
-    /// The start mode the editor reads: "0" during a screen measurement.
-    QString Text1 = QStringLiteral("Text1");
+    /// The start mode the editor reads: a screen measurement once that route ran.
+    StartMode Text1 = StartMode::Normal;
     /// The command-line argument without double quotes.
     QString firstopen;
 

@@ -32,7 +32,7 @@ TEST_F(CanvasDrag, MoveToolPansWithTheLeftButtonAloneUnlessTheCanvasHoldsACaptur
     EXPECT_EQ(QPointF(ed().Picture2.Left, ed().Picture2.Top), QPointF(left + 450, top - 200));
     Move(3000, 2000);     // the press point is under the pointer again: no change
     Move(3100, 2000, 3);  // two buttons held: no pan
-    app->Strip().Text1 = QStringLiteral("0");
+    app->Strip().Text1 = StartMode::ScreenMeasurement;
     Move(4000, 2500);
     EXPECT_EQ(ed().Picture2.Left, left + 450);
 }

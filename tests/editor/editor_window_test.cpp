@@ -12,10 +12,10 @@ TEST_F(EditorWindowTest, ToolPicturesFollowTheTable) {
     Form1& e = ed();
     Image* normals[] = {&e.Image5, &e.Image6, &e.Image7, &e.Image8};
     Image* selected[] = {&e.Image55, &e.Image66, &e.Image77, &e.Image88};
-    const char* modes[] = {"0", "1", "3", "2"};
+    const Tool modes[] = {Tool::Distance, Tool::ColourPick, Tool::Note, Tool::Move};
     for (int k : {2, 0, 1, 3}) {
         normals[k]->Click();
-        EXPECT_EQ(e.pd, QString::fromLatin1(modes[k])) << k;
+        EXPECT_EQ(e.pd, modes[k]) << k;
         for (int j = 0; j < 4; ++j) {
             EXPECT_EQ(normals[j]->Visible, j != k) << k << j;
             EXPECT_EQ(selected[j]->Visible, j == k) << k << j;
@@ -28,7 +28,7 @@ TEST_F(EditorWindowTest, ToolPicturesFollowTheTable) {
 TEST_F(EditorWindowTest, FreshEditorAfterLoadingAndAfterCloseButNotAfterHide) {
     const auto expectFresh = [&] {
         Form1& e = ed();
-        EXPECT_EQ(e.pd, QStringLiteral("2"));
+        EXPECT_EQ(e.pd, Tool::Move);
         EXPECT_EQ(std::pair(e.qqqq, e.wwww), std::pair(1, 1));
         EXPECT_EQ(e.Line1.Count() + e.aapx.Count() + e.co.Count() + e.bz.Count() + e.zba.Count(),
                   0);
@@ -46,7 +46,7 @@ TEST_F(EditorWindowTest, FreshEditorAfterLoadingAndAfterCloseButNotAfterHide) {
     app->ShowEditor();
     ASSERT_EQ(&ed(), first);
     EXPECT_TRUE(ed().Visible && ed().Line1.Exists(3) && ed().Image77.Visible);
-    EXPECT_EQ(ed().pd, QStringLiteral("3"));
+    EXPECT_EQ(ed().pd, Tool::Note);
     EXPECT_EQ(ed().qqqq, 4);
 
     ed().vars.lensWidth = 7;

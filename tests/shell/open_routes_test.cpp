@@ -110,7 +110,7 @@ TEST_F(RoutesTest, MeasureScreenHidesEverythingForASecondThenCopiesTheScreen) {
     EXPECT_TRUE(hiddenDuringWait);
     ASSERT_EQ(desktop.waits.size(), 1u);
     EXPECT_EQ(desktop.waits[0].first, 1000);
-    EXPECT_EQ(s.Text1, QStringLiteral("0"));
+    EXPECT_EQ(s.Text1, StartMode::ScreenMeasurement);
     EXPECT_EQ(CanvasPixel(1900, 1000), RGB(40, 80, 120));
     EXPECT_FALSE(ed().Timer2.Enabled());
     EXPECT_TRUE(s.Visible && s.Topmost);

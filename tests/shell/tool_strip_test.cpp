@@ -31,12 +31,12 @@ TEST_F(StripTest, ToolIconsFollowTheSelectionTableAndThePaletteMovesItsOwnFrame)
     const struct {
         Image* clicked;
         std::array<bool, 6> looks;  // Imag5, Imag55, Imag6, Imag66, Imag7, Imag77
-        const char* pd;
+        Tool pd;
     } table[] = {
-        {&s.Imag6, {true, false, false, true, true, false}, "1"},
-        {&s.Imag5, {false, true, true, false, true, false}, "0"},
-        {&s.Imag7, {true, false, true, false, false, true}, "3"},
-        {&s.Imag77, {true, false, true, false, false, true}, "3"},
+        {&s.Imag6, {true, false, false, true, true, false}, Tool::ColourPick},
+        {&s.Imag5, {false, true, true, false, true, false}, Tool::Distance},
+        {&s.Imag7, {true, false, true, false, false, true}, Tool::Note},
+        {&s.Imag77, {true, false, true, false, false, true}, Tool::Note},
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.clicked->Name.toStdString());
@@ -44,12 +44,12 @@ TEST_F(StripTest, ToolIconsFollowTheSelectionTableAndThePaletteMovesItsOwnFrame)
         const std::array<bool, 6> now = {s.Imag5.Visible,  s.Imag55.Visible, s.Imag6.Visible,
                                          s.Imag66.Visible, s.Imag7.Visible,  s.Imag77.Visible};
         EXPECT_EQ(now, row.looks);
-        EXPECT_EQ(e.pd, QString::fromLatin1(row.pd));
+        EXPECT_EQ(e.pd, row.pd);
     }
     // Imag77 raises nothing: after the move tool is chosen in the editor it stays chosen.
     e.Command2_Click();
     s.Imag77.Click();
-    EXPECT_EQ(e.pd, QStringLiteral("2"));
+    EXPECT_EQ(e.pd, Tool::Move);
     // The editor's own tool pictures keep their look.
     EXPECT_FALSE(e.Image55.Visible);
     EXPECT_TRUE(e.Image5.Visible);
@@ -65,7 +65,7 @@ TEST_F(StripTest, ToolIconsFollowTheSelectionTableAndThePaletteMovesItsOwnFrame)
 TEST_F(StripTest, CloseIconUnloadsEditorThenStripAndTheTrayStays) {
     app->Start();
     form3& s = app->Strip();
-    s.Text1 = QStringLiteral("0");
+    s.Text1 = StartMode::ScreenMeasurement;
     ed();
     s.Image3.Click();
     EXPECT_EQ(app->EditorIfLoaded(), nullptr);
@@ -73,7 +73,7 @@ TEST_F(StripTest, CloseIconUnloadsEditorThenStripAndTheTrayStays) {
     EXPECT_TRUE(desktop.trayShown);
     app->CollectGarbage();
     // The next use loads a fresh strip.
-    EXPECT_EQ(app->Strip().Text1, QStringLiteral("Text1"));
+    EXPECT_EQ(app->Strip().Text1, StartMode::Normal);
 }
 
 TEST_F(StripTest, MovingOverTheBackgroundDragsTheStrip) {

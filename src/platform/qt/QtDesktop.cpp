@@ -24,9 +24,6 @@
 #include <cstdlib>
 
 #include "platform/Timer.h"
-#include "shell/App.h"
-#include "shell/Form2.h"
-#include "shell/form3.h"
 
 namespace orv {
 
@@ -55,10 +52,7 @@ void AddItems(QMenu& menu, const std::vector<MenuItem>& items) {
 QtDesktop::QtDesktop() = default;
 QtDesktop::~QtDesktop() = default;
 
-void QtDesktop::Attach(App& app) {
-    app_ = &app;
-    app.FormLoaded = [this](Form& f) { OnFormLoaded(f); };
-    app.FormUnloaded = [this](Form& f) { OnFormUnloaded(f); };
+void QtDesktop::Install() {
     FormWindow::AfterEvent() = [this] { SyncAll(); };
     Timer::AfterTick() = [this] { SyncAll(); };
 }
@@ -67,24 +61,16 @@ FormWindow* QtDesktop::WindowOf(const Form& form) const {
     return windows_.value(&form);
 }
 
-void QtDesktop::OnFormLoaded(Form& form) {
-    if (form.Name == QStringLiteral("Form2")) return;  // the tray host is never shown
+FormWindow& QtDesktop::AddWindow(Form& form) {
     auto* w = new FormWindow(form);
     Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
     if (!form.ShowInTaskbar) flags |= Qt::Tool;
     w->setWindowFlags(flags);
-    w->setWindowIcon(QIcon(kProgramIcon));
-    if (auto* ed = dynamic_cast<Form1*>(&form)) {
-        w->setAcceptDrops(true);
-        w->FileDropped = [ed](const QString& path) { ed->OpenDroppedFile(path); };
-        w->CloseRequested = [ed] { ed->Image3_Click(); };
-    } else if (auto* strip = dynamic_cast<form3*>(&form)) {
-        w->CloseRequested = [strip] { strip->QueryUnload(); };
-    }
     windows_.insert(&form, w);
+    return *w;
 }
 
-void QtDesktop::OnFormUnloaded(Form& form) {
+void QtDesktop::RemoveWindow(Form& form) {
     if (FormWindow* w = windows_.take(&form)) {
         w->hide();
         // The window must never touch its form again; free it with the event loop.
@@ -106,11 +92,11 @@ void QtDesktop::SyncAll() {
     if (shown)
         for (auto it = windows_.begin(); it != windows_.end(); ++it)
             if (it.value() && it.key()->Topmost && it.value()->isVisible()) it.value()->raise();
-    if (app_ && depth_ == 0 && !collectScheduled_) {
+    if (CollectGarbage && depth_ == 0 && !collectScheduled_) {
         collectScheduled_ = true;
         QTimer::singleShot(0, [this] {
             collectScheduled_ = false;
-            if (depth_ == 0 && app_) app_->CollectGarbage();
+            if (depth_ == 0 && CollectGarbage) CollectGarbage();
         });
     }
 }
@@ -265,12 +251,12 @@ void QtDesktop::TrayAdd(const QString& tip, const QString& iconPath) {
     tray_->setToolTip(tip);
     QObject::connect(tray_.get(), &QSystemTrayIcon::activated,
                      [this](QSystemTrayIcon::ActivationReason reason) {
-                         if (!app_) return;
+                         if (!TrayNotified) return;
                          // Left click and context click are the two button releases.
                          int msg = 0;
                          if (reason == QSystemTrayIcon::Trigger) msg = kLeftButtonUp;
                          if (reason == QSystemTrayIcon::Context) msg = kRightButtonUp;
-                         if (msg) app_->TrayHost().TrayNotify(msg);
+                         if (msg) TrayNotified(msg);
                          SyncAll();
                      });
     tray_->show();

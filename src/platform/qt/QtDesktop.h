@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 #include "platform/Desktop.h"
@@ -15,15 +16,22 @@ class QSystemTrayIcon;
 
 namespace orv {
 
-class App;
-
 class QtDesktop : public Desktop {
   public:
     QtDesktop();
     ~QtDesktop() override;
 
-    /// Connects the application's forms to windows; call before App::Start.
-    void Attach(App& app);
+    /// Keeps the windows in step after every handler that runs from a window or a timer.
+    void Install();
+    /// Gives a loaded form its window (hidden until the form is visible).
+    FormWindow& AddWindow(Form& form);
+    /// Takes the window of a form that is being unloaded away.
+    void RemoveWindow(Form& form);
+
+    /// What the program does with a tray notification (mouse message identifier).
+    std::function<void(int mouseMessage)> TrayNotified;
+    /// Frees forms unloaded from their own handlers; run when no handler or modal wait runs.
+    std::function<void()> CollectGarbage;
     /// Brings every window in step with its form; frees unloaded forms when
     /// no handler is running.
     void SyncAll();
@@ -57,9 +65,6 @@ class QtDesktop : public Desktop {
     void ReleaseCapture(Form& form) override;
 
   private:
-    void OnFormLoaded(Form& form);
-    void OnFormUnloaded(Form& form);
-    App* app_ = nullptr;
     QHash<const Form*, QPointer<FormWindow>> windows_;
     std::unique_ptr<QSystemTrayIcon> tray_;
     int depth_ = 0;

@@ -4,11 +4,10 @@
 
 #include <cmath>
 
+#include "annotations/Geometry.h"
 #include "editor/Form1.h"
 #include "imaging/ColourCodes.h"
 #include "platform/Screen.h"
-#include "shell/App.h"
-#include "shell/Form2.h"
 
 namespace orv {
 
@@ -16,48 +15,27 @@ namespace {
 
 constexpr Colour kHeldLineColour = RGB(0, 0, 255);
 
-// Octant and orientation of the offset (dx, dy) with ratio r = |dy| / |dx|;
-// y grows downwards and octants count clockwise from just below east. All
-// comparisons are strict: on an axis or a diagonal nothing matches.
-bool Octant(float dx, float dy, float r, int& octant, int& orientation) {
-    struct Row {
-        int sx, sy;  // signs of dx and dy
-        bool steep;  // r > 1 (else r < 1)
-        int octant, orientation;
-    };
-    static constexpr Row rows[] = {
-        {1, 1, false, 1, 1},   {1, 1, true, 2, 2},   {-1, 1, true, 3, 2}, {-1, 1, false, 4, 1},
-        {-1, -1, false, 5, 1}, {-1, -1, true, 6, 2}, {1, -1, true, 7, 2}, {1, -1, false, 8, 1}};
-    for (const Row& row : rows) {
-        const bool xs = row.sx > 0 ? dx > 0 : dx < 0;
-        const bool ys = row.sy > 0 ? dy > 0 : dy < 0;
-        const bool rs = row.steep ? r > 1 : r < 1;
-        if (xs && ys && rs) {
-            octant = row.octant;
-            orientation = row.orientation;
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace
 
 void Form1::Timer1_Timer() {
     // The anchor: the start of the segment or of the leader being drawn.
     const Line* anchor = nullptr;
-    if (pd == QLatin1String("0"))
+    if (pd == Tool::Distance)
         anchor = Line1.Find(qqqq);
-    else if (pd == QLatin1String("1") || pd == QLatin1String("3"))
+    else if (pd == Tool::ColourPick || pd == Tool::Note)
         anchor = zba.Find(wwww);
     if (anchor) {
         Text1 = Text5.value_or(0.0f) - anchor->X1;
         Text2 = Text6.value_or(0.0f) - anchor->Y1;
     }
     if (Text1 != 0) Text3 = std::abs(Text2) / std::abs(Text1);
-    Octant(Text1, Text2, Text3, Label2, Label1);
+    // Exactly on an axis or a diagonal the codes keep what they were.
+    if (const auto d = DirectionOf(Text1, Text2, Text3)) {
+        Label2 = d->Octant;
+        Label1 = d->Orientation;
+    }
 
-    if (pd == QLatin1String("0")) {
+    if (pd == Tool::Distance) {
         const Line* line = Line1.Find(qqqq);
         if (!line) return;
         const double dx = static_cast<double>(line->X2) - line->X1;
@@ -73,22 +51,22 @@ void Form1::aapx_MouseDown(int Index, const MouseEvent& e) {
         vars.grabX = e.X;
         vars.grabY = e.Y;
         aapxindex = Index;
-        IgnoreErrors([&] { jzys.BackColor = aapx(Index).ForeColor; });
-        IgnoreErrors([&] { Line1(Index).BorderColor = kHeldLineColour; });
+        // The segment shows in the held colour until the release gives its colour back.
+        if (const Label* label = aapx.Find(Index)) jzys.BackColor = label->ForeColor;
+        if (Line* segment = Line1.Find(Index)) segment->BorderColor = kHeldLineColour;
     } else if (e.Button == 2) {
         aapxindex = Index;
-        app.TrayHost().PopupAnnotationMenu(Form2::cd());
+        PopupAnnotationMenu(cd());
     }
 }
 
 void Form1::aapx_MouseMove(int Index, const MouseEvent& e) {
     if (e.Button != 1) return;
-    IgnoreErrors([&] {
-        Label& label = aapx(Index);
-        label.Left = label.Left + e.X - vars.grabX;
-        label.Top = label.Top + e.Y - vars.grabY;
-        label.ZOrder();
-    });
+    if (Label* label = aapx.Find(Index)) {
+        label->Left = label->Left + e.X - vars.grabX;
+        label->Top = label->Top + e.Y - vars.grabY;
+        label->ZOrder();
+    }
 }
 
 void Form1::aapx_MouseUp(int, const MouseEvent& e) {
@@ -97,8 +75,8 @@ void Form1::aapx_MouseUp(int, const MouseEvent& e) {
     if (e.Button != 1) return;
     // The marker may have been deleted from its menu meanwhile: skip what is gone.
     const int i = aapxindex;
-    IgnoreErrors([&] { Line1(i).BorderColor = jzys.BackColor; });
-    IgnoreErrors([&] { aapx(i).ForeColor = jzys.BackColor; });
+    if (Line* segment = Line1.Find(i)) segment->BorderColor = jzys.BackColor;
+    if (Label* label = aapx.Find(i)) label->ForeColor = jzys.BackColor;
 }
 
 }  // namespace orv

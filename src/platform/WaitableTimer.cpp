@@ -1,4 +1,4 @@
-#include "shell/WaitableTimer.h"
+#include "platform/WaitableTimer.h"
 
 #include "platform/Desktop.h"
 

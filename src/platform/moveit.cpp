@@ -1,4 +1,4 @@
-#include "shell/moveit.h"
+#include "platform/moveit.h"
 
 #include <QStringLiteral>
 

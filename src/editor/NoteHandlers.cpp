@@ -2,11 +2,10 @@
 // and the transparent display label, moving, the right-click menu and its
 // colour, delete and mode commands.
 
+#include "annotations/Geometry.h"
 #include "editor/Form1.h"
 #include "platform/Desktop.h"
 #include "platform/Fonts.h"
-#include "shell/App.h"
-#include "shell/Form2.h"
 
 namespace orv {
 
@@ -14,8 +13,6 @@ namespace {
 // The editor window's own font, in which a note's text is measured for its
 // automatic size (the box itself shows its text in bold).
 const FontSpec kEditorWindowFont{QStringLiteral("Arial"), 9.0, false};
-// Room added to the text's extent in each direction, twips.
-constexpr float kNoteMargin = 100;
 // The colour of a note's leader legs while its box is held.
 constexpr Colour kHeldLeaderColour = RGB(0, 0, 255);
 
@@ -33,9 +30,9 @@ void CopyBoxToLabel(const TextBox& box, Label& label) {
 void Form1::bz_Change(int Index) {
     IgnoreErrors([&] {
         TextBox& box = bz(Index);
-        const QSizeF extent = MeasureText(kEditorWindowFont, box.Text());
-        box.Width = static_cast<float>(extent.width()) + kNoteMargin;
-        box.Height = static_cast<float>(extent.height()) + kNoteMargin;
+        const QSizeF size = NoteBoxSize(MeasureText(kEditorWindowFont, box.Text()));
+        box.Width = static_cast<float>(size.width());
+        box.Height = static_cast<float>(size.height());
     });
 }
 
@@ -61,7 +58,7 @@ void Form1::bz_MouseDown(int Index, const MouseEvent& e) {
             box.Enabled = true;
             FocusRequest = &box;
         });
-        app.TrayHost().PopupAnnotationMenu(Form2::cddd());
+        PopupAnnotationMenu(cddd());
     }
 }
 
@@ -81,7 +78,7 @@ void Form1::bz_MouseMove(int Index, const MouseEvent& e) {
         Capture = box;
         return;
     }
-    app.desktop.ReleaseCapture(*this);
+    desktop.ReleaseCapture(*this);
     Label* label = bzz.Find(Index);
     if (!label || label->Caption().isEmpty()) return;  // opaque: the box stays
     CopyBoxToLabel(*box, *label);

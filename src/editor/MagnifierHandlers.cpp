@@ -7,64 +7,32 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "annotations/Magnifier.h"
 #include "editor/Form1.h"
 #include "platform/Desktop.h"
 #include "platform/Screen.h"
-#include "shell/App.h"
-#include "shell/moveit.h"
+#include "platform/moveit.h"
 
 namespace orv {
 
 namespace {
 
 constexpr int kSourceOffset = 7;  // the source square starts this far left of and above the pointer
-constexpr int kZoom = 4;          // every source pixel becomes a kZoom x kZoom block
 constexpr float kFrameCorner = 27;  // view pixel just above and left of the pointer's block
-
-// Pointer coordinates are kept well inside the int range, so x - 7 and the
-// square's far edge never overflow whatever the platform reports.
-int ClampCoordinate(int v) {
-    constexpr int kLimit = 1 << 24;
-    return std::clamp(v, -kLimit, kLimit);
-}
-
-// Fills the view with the source square, each source pixel as a kZoom block.
-// sample(sx, sy) gives the colour of source pixel (sx, sy) as 0xFFRRGGBB. Only
-// the part of the destination the view can show is written; nothing is allocated.
-template <class Sample>
-void Magnify(QImage& view, int destW, int destH, Sample&& sample) {
-    const int w = std::min(view.width(), destW);
-    const int h = std::min(view.height(), destH);
-    for (int y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(view.scanLine(y));
-        const int sy = y / kZoom;
-        if (y % kZoom != 0) {
-            // Rows of one block are alike: copy the block's first row.
-            const auto* first =
-                reinterpret_cast<const uint32_t*>(view.constScanLine(y - y % kZoom));
-            std::copy(first, first + w, row);
-            continue;
-        }
-        for (int x = 0; x < w; x += kZoom) {
-            const uint32_t c = sample(x / kZoom, sy);
-            std::fill(row + x, row + std::min(w, x + kZoom), c);
-        }
-    }
-}
 
 }  // namespace
 
 void Form1::Timer3_Timer() {
-    const QPoint cursor = app.desktop.CursorPos();
+    const QPoint cursor = desktop.CursorPos();
     const int x = ClampCoordinate(cursor.x()) - kSourceOffset;
     const int y = ClampCoordinate(cursor.y()) - kSourceOffset;
     const int srcW = vars.lensWidth / 2, srcH = vars.lensHeight / 2;
     const int destW = vars.lensWidth * 2, destH = vars.lensHeight * 2;
     if (srcW > 0 && srcH > 0) {
         QImage& view = fd.Surface();
-        if (app.desktop.CanGrabScreen()) {
+        if (desktop.CanGrabScreen()) {
             // The one transient read of the tick; released when the tick ends.
-            QImage shot = app.desktop.GrabScreen(x, y, srcW, srcH);
+            QImage shot = desktop.GrabScreen(x, y, srcW, srcH);
             if (shot.format() != QImage::Format_RGB32 && shot.format() != QImage::Format_ARGB32 &&
                 shot.format() != QImage::Format_ARGB32_Premultiplied)
                 shot.convertTo(QImage::Format_RGB32);
@@ -94,7 +62,7 @@ void Form1::Timer3_Timer() {
 }
 
 void Form1::fd_MouseMove(const MouseEvent&) {
-    DragMagnifierView(app.desktop, *this);
+    DragMagnifierView(desktop, *this);
 }
 
 }  // namespace orv

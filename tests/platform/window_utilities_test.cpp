@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "AppFixture.h"
-#include "shell/WaitableTimer.h"
-#include "shell/moveit.h"
+#include "platform/WaitableTimer.h"
+#include "platform/moveit.h"
 
 namespace orv::test {
 namespace {

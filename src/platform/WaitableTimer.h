@@ -4,15 +4,16 @@
 
 #include <QString>
 #include <QTime>
-#include <stdexcept>
+
+#include "platform/Controls.h"
 
 namespace orv {
 
 class Desktop;
 
 /// A failure of Wait, its description prefixed with "[clsWaitableTimer.Wait]".
-struct WaitError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+struct WaitError : RecoverableError {
+    using RecoverableError::RecoverableError;
 };
 
 class clsWaitableTimer {

@@ -12,7 +12,6 @@
 #include "platform/Desktop.h"
 #include "platform/Painter.h"
 #include "platform/Screen.h"
-#include "shell/App.h"
 
 namespace orv {
 
@@ -102,10 +101,10 @@ void Form1::Command5_Click() {
     }
     if (capture.isNull()) {
         // Asking for a file name would be pointless: there is nothing to write.
-        ShowSaveError(app.desktop, kOutOfMemory, QStringLiteral("Out of memory"));
+        ShowSaveError(desktop, kOutOfMemory, QStringLiteral("Out of memory"));
         return;
     }
-    app.desktop.SetClipboardPicture(capture);
+    desktop.SetClipboardPicture(capture);
     Picture3.SetPicture(capture);
     CutdSave();
 }
@@ -117,36 +116,36 @@ void Form1::CutdSave() {
     request.FilterIndex = 1;
     request.DefaultExtension = QStringLiteral("PNG");
     request.InitialFolder = DialogStartFolder();
-    const QString path = app.desktop.SaveFileDialog(request);
+    const QString path = desktop.SaveFileDialog(request);
     if (path.isEmpty()) return;  // cancelled: the capture stays on the clipboard
 
     // The editor's own copy of the capture, which nothing else can replace while the dialog is
     // open; the clipboard's picture only when there is no capture.
     const QImage picture =
-        Picture3.Picture().isNull() ? app.desktop.ClipboardPicture() : Picture3.Picture();
+        Picture3.Picture().isNull() ? desktop.ClipboardPicture() : Picture3.Picture();
 
     SaveResult result;
     {
-        BusyPointer busy(app.desktop);
+        BusyPointer busy(desktop);
         try {
             result = SavePictureWithEncoder(picture, path, ExtensionOf(path), 80, 24,
                                             kTiffCompressionNone);
         } catch (const std::bad_alloc&) {
-            ShowSaveError(app.desktop, kOutOfMemory, QStringLiteral("Out of memory"));
+            ShowSaveError(desktop, kOutOfMemory, QStringLiteral("Out of memory"));
             return;
         } catch (const std::exception& e) {
-            ShowSaveError(app.desktop, kInternalError, QString::fromLocal8Bit(e.what()));
+            ShowSaveError(desktop, kInternalError, QString::fromLocal8Bit(e.what()));
             return;
         }
     }
     if (!result.ok()) {
         // The capture stays on the clipboard, so the work is not lost with the failed file.
-        ShowSaveError(app.desktop, result.errorNumber(), result.description);
+        ShowSaveError(desktop, result.errorNumber(), result.description);
         return;
     }
     // Clear the clipboard only while it still holds the capture: a picture or text the user
     // copied elsewhere meanwhile is theirs.
-    if (app.desktop.ClipboardPicture() == picture) app.desktop.ClearClipboard();
+    if (desktop.ClipboardPicture() == picture) desktop.ClearClipboard();
 }
 
 }  // namespace orv

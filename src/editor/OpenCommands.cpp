@@ -1,4 +1,4 @@
-#include "imaging/OpenCommands.h"
+#include "editor/OpenCommands.h"
 
 #include <QPainter>
 #include <cstdint>
@@ -8,8 +8,7 @@
 #include "imaging/io/PictureLoader.h"
 #include "imaging/psd/cpsd.h"
 #include "platform/Screen.h"
-#include "shell/App.h"
-#include "shell/WaitableTimer.h"
+#include "platform/WaitableTimer.h"
 
 namespace orv {
 
@@ -56,7 +55,7 @@ void RepaintEditorBars(Form1& ed) {
 }
 
 clsWaitableTimer& Form1::Waiter() {
-    if (!waiter_) waiter_ = std::make_shared<clsWaitableTimer>(app.desktop);
+    if (!waiter_) waiter_ = std::make_shared<clsWaitableTimer>(desktop);
     return *waiter_;
 }
 
@@ -96,17 +95,21 @@ void Form1::Command22_Click() {
     Picture1.Left = 0;
 }
 
-void Form1::Command14_Click() {
-    const QString path = open1;
-    open2 = LowerExtension(path);
+void Form1::OpenByExtension() {
     if (open2 == kPng || open2 == kJpg) IgnoreErrors([&] { Command66_Click(); });
     if (open2 == kPsd) {
         IgnoreErrors([&] { Command22_Click(); });
     } else {
-        // The standard loader refuses PNG among others; a refusal leaves the canvas as it is.
-        const QImage picture = LoadPicture(path);
+        // The standard loader refuses PNG among others: a refusal leaves the canvas as it is,
+        // so a PNG or JPEG opened just above stays.
+        const QImage picture = LoadPicture(open1);
         if (!picture.isNull()) ShowOnCanvas(*this, picture);
     }
+}
+
+void Form1::Command14_Click() {
+    open2 = LowerExtension(open1);
+    OpenByExtension();
     Picture2.Top = Picture6.Height + 100;
     Picture2.Left = Picture1.Width + 100;
     open2.clear();

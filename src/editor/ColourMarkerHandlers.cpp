@@ -1,10 +1,9 @@
-// Colour markers after they are placed: moving the code label, its right-click
-// menu, the line colour and copying the colour code.
+// Colour markers: the colour codes of a new marker, moving the code label, its
+// right-click menu, the line colour, copying the code and switching its form.
 
 #include "editor/Form1.h"
+#include "imaging/ColourCodes.h"
 #include "platform/Desktop.h"
-#include "shell/App.h"
-#include "shell/Form2.h"
 
 namespace orv {
 
@@ -29,7 +28,7 @@ void Form1::co_MouseDown(int Index, const MouseEvent& e) {
             cotext1.Text = label.Caption();
             cotext1.ToolTipText = label.ToolTipText;
         });
-        app.TrayHost().PopupAnnotationMenu(Form2::cdd());
+        PopupAnnotationMenu(cdd());
     }
 }
 
@@ -69,8 +68,43 @@ void Form1::Command11_Click() {
     // Exactly the form the label shows now, web code or RGB text.
     const Label* label = co.Find(coindex);
     if (!label) return;
-    app.desktop.ClearClipboard();
-    app.desktop.SetClipboardText(label->Caption());
+    desktop.ClearClipboard();
+    desktop.SetClipboardText(label->Caption());
+}
+
+// ---- Colour codes of the colour markers ----------------------------------
+
+void Form1::getwebrgb(float, float) {
+    const int i = wwww;
+    const int64_t colour = vars.sampledColor;
+    const ColourParts p = SplitColour(colour);
+    IgnoreErrors([&] { co(i).SetCaption(WebColour(colour)); });
+    IgnoreErrors([&] { co(i).ToolTipText = RgbText(colour); });
+    IgnoreErrors([&] { Shape1(i).BackColor = RGB(p.R, p.G, p.B); });
+}
+
+namespace {
+bool ShowsWebCode(const QString& caption) {
+    return caption.contains(QLatin1Char('#'));
+}
+}  // namespace
+
+void Form1::towebrgb_Click() {
+    if (ShowsWebCode(cotext1.Text)) return;
+    IgnoreErrors([&] {
+        Label& l = co(coindex);
+        l.SetCaption(cotext1.ToolTipText);
+        l.ToolTipText = cotext1.Text;
+    });
+}
+
+void Form1::torgb_Click() {
+    if (!ShowsWebCode(cotext1.Text)) return;
+    IgnoreErrors([&] {
+        Label& l = co(coindex);
+        l.SetCaption(cotext1.ToolTipText);
+        l.ToolTipText = cotext1.Text;
+    });
 }
 
 }  // namespace orv

@@ -1,0 +1,300 @@
+#include "annotations/Annotations.h"
+
+#include <algorithm>
+#include <map>
+
+namespace orv {
+
+namespace {
+
+template <class... Arrays>
+int FreeIndex(int n, const Arrays&... arrays) {
+    while ((arrays.Exists(n) || ...)) ++n;
+    return n;
+}
+
+// ---- Reading and writing one element ---------------------------------------
+
+using Ranks = std::map<const Control*, int>;
+
+LineState Read(const Line& l, const Ranks& ranks) {
+    return LineState{l.X1, l.Y1, l.X2, l.Y2, l.BorderColor, l.BorderWidth, l.Visible, ranks.at(&l)};
+}
+LabelState Read(const Label& l, const Ranks& ranks) {
+    return LabelState{l.Left,        l.Top,     l.Width,     l.Height,    l.Caption(),
+                      l.ToolTipText, l.Font(),  l.ForeColor, l.BackColor, l.BackStyle,
+                      l.AutoSize,    l.Visible, ranks.at(&l)};
+}
+ShapeState Read(const Shape& s, const Ranks& ranks) {
+    return ShapeState{s.Left,      s.Top,         s.Width,     s.Height,  s.BorderColor,
+                      s.BackColor, s.BorderWidth, s.BackStyle, s.Visible, ranks.at(&s)};
+}
+TextBoxState Read(const TextBox& b, const Ranks& ranks) {
+    return TextBoxState{b.Left,      b.Top,       b.Width,     b.Height,  b.Text(),    b.Font,
+                        b.ForeColor, b.BackColor, b.MultiLine, b.Visible, ranks.at(&b)};
+}
+
+void Write(Line& l, const LineState& s) {
+    l.X1 = s.X1;
+    l.Y1 = s.Y1;
+    l.X2 = s.X2;
+    l.Y2 = s.Y2;
+    l.BorderColor = s.BorderColor;
+    l.BorderWidth = s.BorderWidth;
+    l.Visible = s.Visible;
+}
+void Write(Label& l, const LabelState& s) {
+    // The stored size stands: no resizing to the caption on the way in.
+    l.AutoSize = false;
+    l.SetFont(s.Font);
+    l.SetCaption(s.Caption);
+    l.ToolTipText = s.ToolTipText;
+    l.Left = s.Left;
+    l.Top = s.Top;
+    l.Width = s.Width;
+    l.Height = s.Height;
+    l.ForeColor = s.ForeColor;
+    l.BackColor = s.BackColor;
+    l.BackStyle = s.BackStyle;
+    l.AutoSize = s.AutoSize;
+    l.Visible = s.Visible;
+}
+void Write(Shape& sh, const ShapeState& s) {
+    sh.Left = s.Left;
+    sh.Top = s.Top;
+    sh.Width = s.Width;
+    sh.Height = s.Height;
+    sh.BorderColor = s.BorderColor;
+    sh.BackColor = s.BackColor;
+    sh.BorderWidth = s.BorderWidth;
+    sh.BackStyle = s.BackStyle;
+    sh.Visible = s.Visible;
+}
+void Write(TextBox& b, const TextBoxState& s) {
+    b.Font = s.Font;
+    b.MultiLine = s.MultiLine;
+    // The text first: its change handler sizes the box, and the stored size then stands.
+    b.SetText(s.Text);
+    b.Left = s.Left;
+    b.Top = s.Top;
+    b.Width = s.Width;
+    b.Height = s.Height;
+    b.ForeColor = s.ForeColor;
+    b.BackColor = s.BackColor;
+    b.Visible = s.Visible;
+}
+
+template <class T>
+void UnloadIfThere(ControlArray<T>& array, int n) {
+    if (n >= 1 && array.Exists(n)) array.Unload(n);
+}
+
+template <class T>
+std::vector<int> LoadedIndices(const ControlArray<T>& array) {
+    std::vector<int> out;
+    array.ForEach([&](const T& c) { out.push_back(c.Index); });
+    return out;
+}
+
+}  // namespace
+
+Annotations::Annotations(AnnotationArrays arrays, Container& canvas, int& qqqq, int& wwww)
+    : arrays_(arrays), canvas_(canvas), qqqq_(qqqq), wwww_(wwww) {}
+
+std::optional<DistanceMarker> Annotations::DistanceMarkerAt(int n) const {
+    if (n < 1) return std::nullopt;
+    Line* s = arrays_.Line1.Find(n);
+    Line* a = arrays_.aaaa.Find(n);
+    Line* b = arrays_.bbbb.Find(n);
+    Label* l = arrays_.aapx.Find(n);
+    if (!s || !a || !b || !l) return std::nullopt;
+    return DistanceMarker{n, *s, *a, *b, *l};
+}
+
+std::optional<ColourMarker> Annotations::ColourMarkerAt(int n) const {
+    if (n < 1) return std::nullopt;
+    Line* leg = arrays_.zba.Find(n);
+    Line* foot = arrays_.zbb.Find(n);
+    Label* code = arrays_.co.Find(n);
+    Shape* swatch = arrays_.Shape1.Find(n);
+    if (!leg || !foot || !code || !swatch) return std::nullopt;
+    return ColourMarker{n, *leg, *foot, *code, *swatch};
+}
+
+std::optional<Note> Annotations::NoteAt(int n) const {
+    if (n < 1) return std::nullopt;
+    Line* leg = arrays_.zba.Find(n);
+    Line* foot = arrays_.zbb.Find(n);
+    TextBox* box = arrays_.bz.Find(n);
+    Label* display = arrays_.bzz.Find(n);
+    if (!leg || !foot || !box || !display) return std::nullopt;
+    return Note{n, *leg, *foot, *box, *display};
+}
+
+int Annotations::FreeDistanceIndex(int n) const {
+    return FreeIndex(n, arrays_.Line1, arrays_.aaaa, arrays_.bbbb, arrays_.aapx);
+}
+
+int Annotations::FreeLeaderIndex(int n) const {
+    return FreeIndex(n, arrays_.zba, arrays_.zbb, arrays_.co, arrays_.Shape1, arrays_.bz,
+                     arrays_.bzz);
+}
+
+DistanceMarker Annotations::CreateDistanceMarker(int n) {
+    Line& s = arrays_.Line1.Load(n);
+    Line& a = arrays_.aaaa.Load(n);
+    Line& b = arrays_.bbbb.Load(n);
+    Label& l = arrays_.aapx.Load(n);
+    return DistanceMarker{n, s, a, b, l};
+}
+
+ColourMarker Annotations::CreateColourMarker(int n) {
+    Line& leg = arrays_.zba.Load(n);
+    Line& foot = arrays_.zbb.Load(n);
+    Label& code = arrays_.co.Load(n);
+    Shape& swatch = arrays_.Shape1.Load(n);
+    return ColourMarker{n, leg, foot, code, swatch};
+}
+
+Note Annotations::CreateNote(int n) {
+    Line& leg = arrays_.zba.Load(n);
+    Line& foot = arrays_.zbb.Load(n);
+    TextBox& box = arrays_.bz.Load(n);
+    Label& display = arrays_.bzz.Load(n);
+    return Note{n, leg, foot, box, display};
+}
+
+std::vector<Annotation> Annotations::List() const {
+    // Each annotation with the stacking key of its first element: elements are
+    // stacked in the order they were loaded, and the first element of an
+    // annotation is never brought to the front, so its key tells its age.
+    std::vector<std::pair<uint64_t, int>> found;  // key, index (negative: a leader's)
+    for (int n : LoadedIndices(arrays_.Line1))
+        if (auto m = DistanceMarkerAt(n)) found.emplace_back(m->Segment.StackKey(), n);
+    for (int n : LoadedIndices(arrays_.zba))
+        if (ColourMarkerAt(n) || NoteAt(n)) found.emplace_back(arrays_.zba(n).StackKey(), -n);
+    std::sort(found.begin(), found.end());
+    std::vector<Annotation> out;
+    out.reserve(found.size());
+    for (const auto& [key, n] : found) {
+        if (n > 0)
+            out.emplace_back(*DistanceMarkerAt(n));
+        else if (auto m = ColourMarkerAt(-n))
+            out.emplace_back(*m);
+        else
+            out.emplace_back(*NoteAt(-n));
+    }
+    return out;
+}
+
+void Annotations::Remove(const Annotation& a) {
+    const int n = IndexOf(a);
+    if (std::holds_alternative<DistanceMarker>(a)) {
+        UnloadIfThere(arrays_.Line1, n);
+        UnloadIfThere(arrays_.aaaa, n);
+        UnloadIfThere(arrays_.bbbb, n);
+        UnloadIfThere(arrays_.aapx, n);
+        return;
+    }
+    UnloadIfThere(arrays_.zba, n);
+    UnloadIfThere(arrays_.zbb, n);
+    UnloadIfThere(arrays_.co, n);
+    UnloadIfThere(arrays_.Shape1, n);
+    UnloadIfThere(arrays_.bz, n);
+    UnloadIfThere(arrays_.bzz, n);
+}
+
+void Annotations::RemoveAll() {
+    const auto all = [](auto& array) {
+        for (int n : LoadedIndices(array)) array.Unload(n);
+    };
+    all(arrays_.Line1);
+    all(arrays_.aaaa);
+    all(arrays_.bbbb);
+    all(arrays_.aapx);
+    all(arrays_.zba);
+    all(arrays_.zbb);
+    all(arrays_.co);
+    all(arrays_.Shape1);
+    all(arrays_.bz);
+    all(arrays_.bzz);
+}
+
+AnnotationSnapshot Annotations::Take() const {
+    Ranks ranks;
+    int rank = 0;
+    for (const Control* c : canvas_.PaintOrder()) ranks[c] = rank++;
+    AnnotationSnapshot s;
+    s.qqqq = qqqq_;
+    s.wwww = wwww_;
+    for (const Annotation& a : List()) {
+        if (const auto* m = std::get_if<DistanceMarker>(&a)) {
+            s.Items.emplace_back(DistanceState{m->Index, Read(m->Segment, ranks),
+                                               Read(m->StartTick, ranks), Read(m->EndTick, ranks),
+                                               Read(m->Length, ranks)});
+        } else if (const auto* c = std::get_if<ColourMarker>(&a)) {
+            s.Items.emplace_back(ColourState{c->Index, Read(c->Leg, ranks), Read(c->Foot, ranks),
+                                             Read(c->Code, ranks), Read(c->Swatch, ranks)});
+        } else if (const auto* n = std::get_if<Note>(&a)) {
+            s.Items.emplace_back(NoteState{n->Index, Read(n->Leg, ranks), Read(n->Foot, ranks),
+                                           Read(n->Box, ranks), Read(n->Display, ranks)});
+        }
+    }
+    return s;
+}
+
+void Annotations::Restore(const AnnotationSnapshot& s) {
+    RemoveAll();
+    // Each element with its painting rank, to restack them all afterwards.
+    std::vector<std::pair<int, Control*>> stack;
+    const auto put = [&](auto& control, const auto& state) {
+        Write(control, state);
+        stack.emplace_back(state.Rank, &control);
+    };
+    for (const AnnotationState& item : s.Items) {
+        if (const auto* d = std::get_if<DistanceState>(&item)) {
+            if (d->Index < 1 || FreeDistanceIndex(d->Index) != d->Index) continue;
+            DistanceMarker m = CreateDistanceMarker(d->Index);
+            put(m.Segment, d->Segment);
+            put(m.StartTick, d->StartTick);
+            put(m.EndTick, d->EndTick);
+            put(m.Length, d->Length);
+        } else if (const auto* c = std::get_if<ColourState>(&item)) {
+            if (c->Index < 1 || FreeLeaderIndex(c->Index) != c->Index) continue;
+            ColourMarker m = CreateColourMarker(c->Index);
+            put(m.Leg, c->Leg);
+            put(m.Foot, c->Foot);
+            put(m.Code, c->Code);
+            put(m.Swatch, c->Swatch);
+        } else if (const auto* n = std::get_if<NoteState>(&item)) {
+            if (n->Index < 1 || FreeLeaderIndex(n->Index) != n->Index) continue;
+            Note m = CreateNote(n->Index);
+            put(m.Leg, n->Leg);
+            put(m.Foot, n->Foot);
+            put(m.Box, n->Box);
+            put(m.Display, n->Display);
+        }
+    }
+    std::stable_sort(stack.begin(), stack.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [rank, control] : stack) control->ZOrder();
+    qqqq_ = s.qqqq;
+    wwww_ = s.wwww;
+}
+
+const Line& FirstElement(const Annotation& a) {
+    return std::visit(
+        [](const auto& v) -> const Line& {
+            if constexpr (std::is_same_v<std::decay_t<decltype(v)>, DistanceMarker>)
+                return v.Segment;
+            else
+                return v.Leg;
+        },
+        a);
+}
+
+int IndexOf(const Annotation& a) {
+    return std::visit([](const auto& v) { return v.Index; }, a);
+}
+
+}  // namespace orv

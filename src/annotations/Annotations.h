@@ -1,0 +1,109 @@
+#pragma once
+// The annotations on the canvas as things: a distance marker, a colour marker
+// and a note are views over their elements in the canvas's control arrays,
+// found by index. Annotations lists them, creates and removes them whole, and
+// takes and restores a plain-data snapshot of all of them.
+
+#include <optional>
+#include <variant>
+#include <vector>
+
+#include "annotations/AnnotationSnapshot.h"
+#include "platform/ControlArray.h"
+#include "platform/Controls.h"
+
+namespace orv {
+
+/// The ten control arrays annotations are made of, owned by the editor.
+struct AnnotationArrays {
+    ControlArray<Line>& Line1;    ///< distance segments
+    ControlArray<Line>& aaaa;     ///< distance start ticks
+    ControlArray<Line>& bbbb;     ///< distance end ticks
+    ControlArray<Label>& aapx;    ///< distance length labels
+    ControlArray<Line>& zba;      ///< first leader legs (colour markers and notes)
+    ControlArray<Line>& zbb;      ///< second leader legs
+    ControlArray<Label>& co;      ///< colour code labels
+    ControlArray<Shape>& Shape1;  ///< colour swatches
+    ControlArray<TextBox>& bz;    ///< note text boxes
+    ControlArray<Label>& bzz;     ///< note display labels (transparent mode)
+};
+
+/// A distance marker: the elements with one index in Line1, aaaa, bbbb and aapx.
+struct DistanceMarker {
+    int Index;
+    Line& Segment;
+    Line& StartTick;
+    Line& EndTick;
+    Label& Length;
+};
+
+/// A colour marker: the elements with one index in zba, zbb, co and Shape1.
+struct ColourMarker {
+    int Index;
+    Line& Leg;
+    Line& Foot;
+    Label& Code;
+    Shape& Swatch;
+};
+
+/// A note: the elements with one index in zba, zbb, bz and bzz.
+struct Note {
+    int Index;
+    Line& Leg;
+    Line& Foot;
+    TextBox& Box;
+    Label& Display;
+};
+
+/// Any one annotation.
+using Annotation = std::variant<DistanceMarker, ColourMarker, Note>;
+
+class Annotations {
+  public:
+    /// Views over arrays whose elements live on canvas; qqqq and wwww are the
+    /// editor's counters of the next distance marker and the next colour marker or note.
+    Annotations(AnnotationArrays arrays, Container& canvas, int& qqqq, int& wwww);
+
+    /// The annotation with index n when all its elements exist (never a template).
+    std::optional<DistanceMarker> DistanceMarkerAt(int n) const;
+    std::optional<ColourMarker> ColourMarkerAt(int n) const;
+    std::optional<Note> NoteAt(int n) const;
+
+    /// The first index from n on that no element of the kind's arrays holds yet
+    /// (colour markers and notes share their leader arrays and so their indices).
+    int FreeDistanceIndex(int n) const;
+    int FreeLeaderIndex(int n) const;
+
+    /// Loads the elements of a new annotation at a free index n, hidden copies of the templates.
+    DistanceMarker CreateDistanceMarker(int n);
+    ColourMarker CreateColourMarker(int n);
+    Note CreateNote(int n);
+
+    /// Every annotation, oldest first.
+    std::vector<Annotation> List() const;
+    /// Unloads every element of a, whatever its kind.
+    void Remove(const Annotation& a);
+    /// Unloads every run-time element of every array, leftovers included.
+    void RemoveAll();
+
+    /// Every annotation with all it shows, and the counters.
+    AnnotationSnapshot Take() const;
+    /// Replaces every annotation by those of s (each element wired as a fresh
+    /// load wires it) and sets the counters.
+    void Restore(const AnnotationSnapshot& s);
+
+    const AnnotationArrays& Arrays() const { return arrays_; }
+
+  private:
+    AnnotationArrays arrays_;
+    Container& canvas_;
+    int& qqqq_;
+    int& wwww_;
+};
+
+/// The first element of an annotation (segment or first leg): oldest ones were loaded first.
+const Line& FirstElement(const Annotation& a);
+/// The index shared by an annotation's elements.
+int IndexOf(const Annotation& a);
+
+}  // namespace orv
