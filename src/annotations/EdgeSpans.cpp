@@ -29,9 +29,17 @@ struct Within {
 int Walk(const QRgb* cell0, std::ptrdiff_t stride, int from, int step, int count,
          const Within& ok) {
     int i = from;
+    // Down a column every pixel lies on another cache line (and often page):
+    // asking for lines well ahead overlaps the misses instead of waiting on each.
+    constexpr int kAhead = 16;
+    const bool strided = stride != 1;
     while (true) {
         const int next = i + step;
         if (next < 0 || next >= count) return i;
+        const int ahead = next + kAhead * step;
+#if defined(__GNUC__) || defined(__clang__)
+        if (strided && ahead >= 0 && ahead < count) __builtin_prefetch(cell0 + ahead * stride);
+#endif
         if (!ok(cell0[next * stride])) return i;
         i = next;
     }
