@@ -26,7 +26,8 @@ const Menu& Form1::cdd() {
                          {"getweb", "Web color", {}},
                          {"getrgb", "RGB color", {}},
                          {"coltran", "Transparent Background color", {}},
-                         {"tjbjs", "Change background color", {}}}};
+                         {"tjbjs", "Change background color", {}},
+                         {"contrast", "Contrast with\u2026", {}}}};
     return m;
 }
 
@@ -56,7 +57,7 @@ bool Form1::RunAnnotationCommand(const QString& item) {
         {"coltran", &Form1::coltm_Click},     {"tjbjs", &Form1::Command21_Click},
         {"editys", &Form1::Command16_Click},  {"editfore", &Form1::Command13_Click},
         {"Delete", &Form1::Command19_Click},  {"backtm", &Form1::Command15_Click},
-        {"backno", &Form1::Command17_Click},
+        {"backno", &Form1::Command17_Click},  {"contrast", &Form1::contrast_Click},
     };
     const auto it = commands.find(item);
     if (it == commands.end()) return false;

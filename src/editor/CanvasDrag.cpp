@@ -48,7 +48,8 @@ void Form1::Picture2_MouseMove(const MouseEvent& e) {
     Text6 = Y;
     Label5.SetCaption(QStringLiteral("X:") + SingleText(X / Screen().TwipsPerPixelX));
     Label6.SetCaption(QStringLiteral("Y:") + SingleText(Y / Screen().TwipsPerPixelY));
-    if (!leftOnly) return;
+    guides.Follow(e);
+    if (!leftOnly || guides.Holding()) return;
 
     // Each element of the annotation being drawn is laid out if it is there:
     // one that is missing is skipped and the others still follow the pointer.

@@ -8,6 +8,7 @@
 namespace orv {
 
 void Form1::Picture2_MouseDown(const MouseEvent& e) {
+    if (guides.Press(e)) return;
     vars.pressX = e.X;
     vars.pressY = e.Y;
     Picture2.AutoRedraw = true;
@@ -49,6 +50,7 @@ void Form1::Picture2_MouseDown(const MouseEvent& e) {
 }
 
 void Form1::Picture2_MouseUp(const MouseEvent& e) {
+    if (guides.Release()) return;
     Timer1.SetEnabled(false);
     if (pd == Tool::Distance) {
         if (e.Button == 1) {

@@ -20,6 +20,7 @@ void Form1::co_MouseDown(int Index, const MouseEvent& e) {
         IgnoreErrors([&] { jzys.BackColor = co(Index).ForeColor; });
         IgnoreErrors([&] { zba(Index).BorderColor = kHeldLeaderColour; });
         IgnoreErrors([&] { zbb(Index).BorderColor = kHeldLeaderColour; });
+        contrast.Pick(Index);
     } else if (e.Button == 2) {
         coindex = Index;
         // The code-form switch reads the label's texts from this scratch pair.

@@ -172,6 +172,7 @@ void Form1::LayOutDesign() {
     szz.Visible = false;
     Add(szz);
 
+    guides.LayOut(Picture2, Picture6);
     px.Name = QStringLiteral("px");
     px.Visible = false;
     px.SetCaption(QStringLiteral("Label2"));
@@ -229,6 +230,7 @@ void Form1::WireHandlers() {
     fd.MouseMove = [this](const MouseEvent& e) { fd_MouseMove(e); };
     szz.Click = [this] { szz_Click(); };
     shuzhi.KeyPress = [this](int key) { shuzhi_KeyPress(key); };
+    Key = [this](int key, int shift, bool down) { guides.Key(key, shift, down); };
     Timer1.Tick = [this] { Timer1_Timer(); };
     Timer2.Tick = [this] { Timer2_Timer(); };
     Timer3.Tick = [this] { Timer3_Timer(); };

@@ -12,6 +12,8 @@
 #include <optional>
 
 #include "annotations/Annotations.h"
+#include "editor/ContrastNotes.h"
+#include "editor/EdgeGuides.h"
 #include "editor/EditorHost.h"
 #include "platform/ControlArray.h"
 #include "platform/Controls.h"
@@ -77,6 +79,7 @@ class Form1 : public Form {
     void co_MouseUp(int Index, const MouseEvent& e);
     void Command10_Click();  ///< change the colour marker's line colour
     void Command11_Click();  ///< copy the colour code to the clipboard
+    void contrast_Click();   ///< compare with the next colour marker clicked
 
     // ---- Notes --------------------------------------------------------------
     void bz_Change(int Index);
@@ -204,6 +207,9 @@ class Form1 : public Form {
     } jzys;                    ///< one-slot colour memory while an element is held
     QString ifsz;              ///< kind of label the text editor serves ("1" distance)
     Colour CommonDialog1 = 0;  ///< colour chosen last in the colour dialog
+
+    EdgeGuides guides{*this};       ///< edge-snapping guides of the distance tool
+    ContrastNotes contrast{*this};  ///< a pending "Contrast with…" comparison
 
   private:
     void SelectTool(Image& normal);

@@ -169,14 +169,14 @@ pass "distance marker menu: line colour, custom text, delete"
 # ---- Colour marker menu (code label at 554, 295)
 web_right=$(label_right 554 296 $ldefault)
 IFS=, read -r r g b <<<"$picked"
-menu_at 575 300 2 7 keys # "Copy color code"
+menu_at 575 300 2 8 keys # "Copy color code"
 copied "$(printf '#%02X%02X%02X' "$r" "$g" "$b")"
-menu_at 575 300 4 7 # "RGB color"
+menu_at 575 300 4 8 # "RGB color"
 look colour-rgb
 [ "$(label_right 554 296 $ldefault)" -gt $((web_right + 15)) ] || fail "no RGB text on the label"
-menu_at 575 300 2 7
+menu_at 575 300 2 8
 copied "R$r,G$g,B$b"
-menu_at 575 300 1 7 keys # "Delete"
+menu_at 575 300 1 8 keys # "Delete"
 look colour-deleted
 for p in "549 302" "545 298" "385 285" "450 305" "575 300"; do
     expect_pixel "$s" $p "$(was $p)" "deleted colour marker"

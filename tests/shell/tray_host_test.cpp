@@ -68,10 +68,10 @@ TEST_F(TrayHostTest, MenusHoldEveryItemInOrder) {
     EXPECT_EQ(Captions(Form2::cd().Items),
               (QStringList{"Change the line color", "Delete", "Change background color",
                            "Transparent Background color", "Custom text"}));
-    EXPECT_EQ(
-        Captions(Form2::cdd().Items),
-        (QStringList{"Change the line color", "Delete", "Copy color code", "Web color", "RGB color",
-                     "Transparent Background color", "Change background color"}));
+    EXPECT_EQ(Captions(Form2::cdd().Items),
+              (QStringList{"Change the line color", "Delete", "Copy color code", "Web color",
+                           "RGB color", "Transparent Background color", "Change background color",
+                           QStringLiteral("Contrast with\u2026")}));
     EXPECT_EQ(Captions(Form2::cddd().Items),
               (QStringList{"Change Background color", "Change color", "Delete",
                            "Transparent Background color", "Change background color"}));

@@ -4,6 +4,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -278,6 +279,27 @@ void FormWindow::mouseMoveEvent(QMouseEvent* e) {
 }
 void FormWindow::mouseReleaseEvent(QMouseEvent* e) {
     Dispatch(e, 2);
+}
+
+void FormWindow::DispatchKey(QKeyEvent* e, bool down) {
+    if (!form_.Key || e->isAutoRepeat()) {
+        if (down)
+            QWidget::keyPressEvent(e);
+        else
+            QWidget::keyReleaseEvent(e);
+        return;
+    }
+    const int shift = (e->modifiers() & Qt::ShiftModifier ? 1 : 0) |
+                      (e->modifiers() & Qt::ControlModifier ? 2 : 0) |
+                      (e->modifiers() & Qt::AltModifier ? 4 : 0);
+    form_.Key(e->key(), shift, down);
+    if (AfterEvent()) AfterEvent()();
+}
+void FormWindow::keyPressEvent(QKeyEvent* e) {
+    DispatchKey(e, true);
+}
+void FormWindow::keyReleaseEvent(QKeyEvent* e) {
+    DispatchKey(e, false);
 }
 
 bool FormWindow::event(QEvent* e) {

@@ -56,6 +56,8 @@ class FormWindow : public QWidget {
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -75,6 +77,7 @@ class FormWindow : public QWidget {
         const Control* root = nullptr;  ///< the top-level control it lies in (itself at top level)
     };
     void Dispatch(QMouseEvent* e, int kind);
+    void DispatchKey(QKeyEvent* e, bool down);
     QPoint OriginOf(const Control& c) const;
     /// The zooming canvas when it is shown, else null.
     const Control* ZoomBox() const;
