@@ -60,6 +60,10 @@
         <translation>自定义文字</translation>
     </message>
     <message>
+        <source>Contrast with…</source>
+        <translation>对比度…</translation>
+    </message>
+    <message>
         <source>Copy color code</source>
         <translation>复制颜色代码</translation>
     </message>

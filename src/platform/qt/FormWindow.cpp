@@ -296,7 +296,7 @@ void FormWindow::DispatchKey(QKeyEvent* e, bool down) {
     if (AfterEvent()) AfterEvent()();
 }
 void FormWindow::keyPressEvent(QKeyEvent* e) {
-    DispatchKey(e, true);
+    if (!ZoomKey(e)) DispatchKey(e, true);
 }
 void FormWindow::keyReleaseEvent(QKeyEvent* e) {
     DispatchKey(e, false);

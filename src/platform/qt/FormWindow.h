@@ -63,7 +63,8 @@ class FormWindow : public QWidget {
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
+    /// Ctrl with +, -, 0 or 9 zooms the canvas; false for any other key.
+    bool ZoomKey(QKeyEvent* e);
 
   public:
     /// Handlers the window layer offers the application.

@@ -143,11 +143,8 @@ void FormWindow::wheelEvent(QWheelEvent* e) {
     e->accept();
 }
 
-void FormWindow::keyPressEvent(QKeyEvent* e) {
-    if (!(e->modifiers() & Qt::ControlModifier) || !ZoomBox()) {
-        QWidget::keyPressEvent(e);
-        return;
-    }
+bool FormWindow::ZoomKey(QKeyEvent* e) {
+    if (!(e->modifiers() & Qt::ControlModifier) || !ZoomBox()) return false;
     const QPoint cursor = mapFromGlobal(QCursor::pos());
     const QPointF at = rect().contains(cursor) ? QPointF(cursor) : QPointF(rect().center());
     switch (e->key()) {
@@ -165,11 +162,11 @@ void FormWindow::keyPressEvent(QKeyEvent* e) {
             ZoomToFit();
             break;
         default:
-            QWidget::keyPressEvent(e);
-            return;
+            return false;
     }
     e->accept();
     if (AfterEvent()) AfterEvent()();
+    return true;
 }
 
 }  // namespace orv
