@@ -14,7 +14,9 @@ start_display() {
     for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
     [ -s "$work/display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; return 1; }
     export DISPLAY=":$(head -n 1 "$work/display")"
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    # A loaded machine can take seconds before the server answers.
+    for _ in $(seq 300); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    xdpyinfo >/dev/null 2>&1 || { echo "Xvfb does not answer"; cat "$work/xvfb.log"; return 1; }
     start_tray_host "$work" "$@"
 }
 
@@ -32,16 +34,22 @@ start_tray_host() {
 # announces itself on the root window). Returns 1, with its log, when it does not.
 start_window_manager() {
     local work="$1" name="$2"
-    case "$name" in
-        openbox) openbox --sm-disable >"$work/wm.log" 2>&1 & ;;
-        xfwm4) NO_AT_BRIDGE=1 dbus-run-session -- xfwm4 --compositor=off --sm-client-disable \
-            >"$work/wm.log" 2>&1 & ;;
-        *) echo "unknown window manager: $name"; return 1 ;;
-    esac
-    export WM_PID=$!
-    for _ in $(seq 300); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-        sleep 0.1
+    # A window manager that dies at once (the display still busy) is started again.
+    for _ in 1 2 3; do
+        case "$name" in
+            openbox) openbox --sm-disable >>"$work/wm.log" 2>&1 & ;;
+            xfwm4) NO_AT_BRIDGE=1 dbus-run-session -- xfwm4 --compositor=off --sm-client-disable \
+                >>"$work/wm.log" 2>&1 & ;;
+            *) echo "unknown window manager: $name"; return 1 ;;
+        esac
+        export WM_PID=$!
+        for _ in $(seq 300); do
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+            kill -0 "$WM_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$WM_PID" >/dev/null 2>&1
+        sleep 1
     done
     echo "$name did not start"; cat "$work/wm.log"; return 1
 }
