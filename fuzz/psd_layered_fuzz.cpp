@@ -46,9 +46,9 @@ void RoundTrip(const uint8_t* data, std::size_t size) {
         return p;
     };
     std::vector<std::vector<uint8_t>> buffers{Pixels(w, h, 0)};
-    orv::psd::DocumentSpec spec;
-    spec.compression = compression;
-    spec.composite = {buffers[0].data(), w, h, std::size_t(w) * 4};
+    orv::psd::DocumentSpec layout;
+    layout.compression = compression;
+    layout.composite = {buffers[0].data(), w, h, std::size_t(w) * 4};
     std::vector<std::pair<int32_t, int32_t>> sizes;
     for (std::size_t l = 0; l < layerCount; ++l) {
         const uint8_t b = fill[l % fillSize];
@@ -60,22 +60,22 @@ void RoundTrip(const uint8_t* data, std::size_t size) {
         const int32_t lw = sizes[l].first, lh = sizes[l].second;
         const std::string name(reinterpret_cast<const char*>(fill),
                                std::min<std::size_t>(fillSize, l * 9));
-        spec.layers.push_back({name,
+        layout.layers.push_back({name,
                                int32_t(l) - 2,
                                int32_t(fill[0] % 9),
                                {buffers[l + 1].data(), lw, lh, std::size_t(lw) * 4},
                                255,
                                l % 2 == 0});
     }
-    spec.privateResource.assign(fill, fill + std::min<std::size_t>(fillSize, 33));
+    layout.privateResource.assign(fill, fill + std::min<std::size_t>(fillSize, 33));
 
     std::vector<uint8_t> file, again;
     std::string why;
-    if (!orv::psd::WriteDocument(spec, file, why)) __builtin_trap();
-    if (!orv::psd::WriteDocument(spec, again, why) || again != file) __builtin_trap();
+    if (!orv::psd::WriteDocument(layout, file, why)) __builtin_trap();
+    if (!orv::psd::WriteDocument(layout, again, why) || again != file) __builtin_trap();
     orv::psd::Decoder decoder;
     std::vector<uint8_t> composite;
-    if (!decoder.Decode(file, composite) || decoder.privateResource() != spec.privateResource)
+    if (!decoder.Decode(file, composite) || decoder.privateResource() != layout.privateResource)
         __builtin_trap();
     for (std::size_t i = 0; i < composite.size(); i += 4)
         if (std::memcmp(&composite[i], &buffers[0][i], 3) != 0) __builtin_trap();
@@ -83,7 +83,7 @@ void RoundTrip(const uint8_t* data, std::size_t size) {
     if (!orv::psd::ReadLayers(file, layers) || layers.size() != layerCount) __builtin_trap();
     for (std::size_t l = 0; l < layerCount; ++l) {
         // Each layer comes back cut to the document: compare what lies on it.
-        const orv::psd::LayerSpec& in = spec.layers[l];
+        const orv::psd::LayerSpec& in = layout.layers[l];
         const orv::psd::LayerPixels& out = layers[l];
         if (out.visible != (l % 2 == 0)) __builtin_trap();
         if (out.left < 0 || out.top < 0 || out.left + out.width > w || out.top + out.height > h)

@@ -39,8 +39,8 @@ bool WriteLayeredPsd(const LayeredPicture& doc, QIODevice& device, QString& why)
     const QImage merged = WriterLayout(doc.merged);
     std::vector<QImage> layerImages;
     layerImages.reserve(doc.layers.size());
-    psd::DocumentSpec spec;
-    spec.composite = View(merged);
+    psd::DocumentSpec layout;
+    layout.composite = View(merged);
     for (const PsdLayer& layer : doc.layers) {
         // An opaque picture layer keeps alpha 255 everywhere: RGB32 has 0xFF in that byte.
         layerImages.push_back(WriterLayout(layer.pixels));
@@ -50,12 +50,12 @@ bool WriteLayeredPsd(const LayeredPicture& doc, QIODevice& device, QString& why)
         s.top = layer.at.y();
         s.pixels = View(layerImages.back());
         s.visible = layer.visible;
-        spec.layers.push_back(std::move(s));
+        layout.layers.push_back(std::move(s));
     }
-    spec.privateResource.assign(doc.privateData.begin(), doc.privateData.end());
+    layout.privateResource.assign(doc.privateData.begin(), doc.privateData.end());
     std::vector<uint8_t> bytes;
     std::string reason;
-    if (!psd::WriteDocument(spec, bytes, reason)) {
+    if (!psd::WriteDocument(layout, bytes, reason)) {
         why = QString::fromStdString(reason);
         return false;
     }

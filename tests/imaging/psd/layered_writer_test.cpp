@@ -78,17 +78,17 @@ struct Doc {
     Bytes merged = Pixels(37, 21, 1, false);
     Bytes picture = Pixels(37, 21, 1, false);
     Bytes mark = Pixels(9, 4, 2, true);
-    DocumentSpec spec;
+    DocumentSpec layout;
 
     Doc() {
-        spec.composite = View(merged, 37, 21);
-        spec.layers.push_back({"Picture", 0, 0, View(picture, 37, 21), 255, true});
-        spec.layers.push_back(
+        layout.composite = View(merged, 37, 21);
+        layout.layers.push_back({"Picture", 0, 0, View(picture, 37, 21), 255, true});
+        layout.layers.push_back(
             {"Distance 1 \xE2\x80\x94 311px", 20, 5, View(mark, 9, 4), 255, true});
-        spec.layers.push_back({"Note 3 \xE5\xB3\xB0\xE5\x80\xBC \xF0\x9F\x93\x8C", 30, 17,
+        layout.layers.push_back({"Note 3 \xE5\xB3\xB0\xE5\x80\xBC \xF0\x9F\x93\x8C", 30, 17,
                                View(mark, 9, 4), 128, false});
-        spec.layers.push_back({"Empty", 3, 4, {}, 255, true});
-        spec.privateResource = {'{', '"', 'v', '"', ':', '1', '}'};
+        layout.layers.push_back({"Empty", 3, 4, {}, 255, true});
+        layout.privateResource = {'{', '"', 'v', '"', ':', '1', '}'};
     }
 };
 
@@ -96,10 +96,10 @@ TEST(LayeredWriter, CompositeLayersAndResourceComeBackFromOurReaders) {
     for (ChannelCompression compression : {ChannelCompression::PackBits, ChannelCompression::Raw}) {
         SCOPED_TRACE(static_cast<int>(compression));
         Doc d;
-        d.spec.compression = compression;
+        d.layout.compression = compression;
         Bytes file;
         std::string why;
-        ASSERT_TRUE(WriteDocument(d.spec, file, why)) << why;
+        ASSERT_TRUE(WriteDocument(d.layout, file, why)) << why;
 
         Decoder decoder;
         Bytes pixels;
@@ -109,7 +109,7 @@ TEST(LayeredWriter, CompositeLayersAndResourceComeBackFromOurReaders) {
         ASSERT_EQ(pixels.size(), d.merged.size());
         for (std::size_t i = 0; i < pixels.size(); i += 4)
             ASSERT_EQ(0, std::memcmp(&pixels[i], &d.merged[i], 3)) << "pixel " << i / 4;
-        EXPECT_EQ(decoder.privateResource(), d.spec.privateResource);
+        EXPECT_EQ(decoder.privateResource(), d.layout.privateResource);
 
         std::vector<LayerPixels> layers;
         ASSERT_TRUE(ReadLayers(file, layers));
@@ -120,14 +120,14 @@ TEST(LayeredWriter, CompositeLayersAndResourceComeBackFromOurReaders) {
         EXPECT_EQ(layers[1].bgra, d.mark);                           // alpha included
         EXPECT_EQ(std::tie(layers[1].left, layers[1].top, layers[1].width, layers[1].height),
                   std::make_tuple(20, 5, 9, 4));
-        EXPECT_EQ(layers[2].name, d.spec.layers[2].name);  // CJK and a surrogate pair
+        EXPECT_EQ(layers[2].name, d.layout.layers[2].name);  // CJK and a surrogate pair
         EXPECT_FALSE(layers[2].visible);
         EXPECT_EQ(layers[2].opacity, 128);
         EXPECT_TRUE(layers[1].visible);
         EXPECT_EQ(layers[3].width * layers[3].height, 0);
 
         Bytes again;
-        ASSERT_TRUE(WriteDocument(d.spec, again, why));
+        ASSERT_TRUE(WriteDocument(d.layout, again, why));
         EXPECT_EQ(again, file);
     }
 }
@@ -135,12 +135,12 @@ TEST(LayeredWriter, CompositeLayersAndResourceComeBackFromOurReaders) {
 // Layers reaching past the document keep only the part on it; one wholly outside is empty.
 TEST(LayeredWriter, LayersAreCutToTheDocument) {
     Doc d;
-    d.spec.layers = {{"left top", -3, -1, View(d.mark, 9, 4), 255, true},
+    d.layout.layers = {{"left top", -3, -1, View(d.mark, 9, 4), 255, true},
                      {"right bottom", 33, 19, View(d.mark, 9, 4), 255, true},
                      {"outside", 40, 2, View(d.mark, 9, 4), 255, true}};
     Bytes file;
     std::string why;
-    ASSERT_TRUE(WriteDocument(d.spec, file, why)) << why;
+    ASSERT_TRUE(WriteDocument(d.layout, file, why)) << why;
     std::vector<LayerPixels> layers;
     ASSERT_TRUE(ReadLayers(file, layers));
     ASSERT_EQ(layers.size(), 3u);
@@ -193,7 +193,7 @@ TEST(LayeredWriter, CutAndDamagedFilesAreRefusedCleanly) {
     Doc d;
     Bytes file;
     std::string why;
-    ASSERT_TRUE(WriteDocument(d.spec, file, why));
+    ASSERT_TRUE(WriteDocument(d.layout, file, why));
     std::vector<LayerPixels> layers;
     Decoder decoder;
     Bytes pixels;
