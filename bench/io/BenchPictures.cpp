@@ -1,5 +1,11 @@
 #include "BenchPictures.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -87,6 +93,22 @@ int CountColours(const QImage& picture, int stopAt) {
         }
     }
     return int(colours.size());
+}
+
+double MedianMs(const std::function<bool()>& work, int runs) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!work()) {
+            std::fprintf(stderr, "a save failed\n");
+            std::exit(1);
+        }
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
 }
 
 }  // namespace orv::bench

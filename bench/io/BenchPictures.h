@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QImage>
+#include <functional>
 
 namespace orv::bench {
 
@@ -14,5 +15,8 @@ QImage PhotoPicture();
 
 // Number of distinct colours, counting up to `stopAt`.
 int CountColours(const QImage& picture, int stopAt);
+
+/// Median wall time of `runs` calls of work, in milliseconds; exits when a call fails.
+double MedianMs(const std::function<bool()>& work, int runs);
 
 }  // namespace orv::bench

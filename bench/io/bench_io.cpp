@@ -21,24 +21,9 @@
 
 namespace {
 
-using orv::bench::CountColours;
+using orv::bench::MedianMs;
 
-// Median wall time of `runs` calls, in milliseconds.
-double MedianMs(const std::function<bool()>& work, int runs) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!work()) {
-            std::fprintf(stderr, "a save failed\n");
-            std::exit(1);
-        }
-        times.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+using orv::bench::CountColours;
 
 // giflib's own median-cut quantizer and writer: the peer for GIF.
 bool GiflibGif(const QImage& picture, const QString& path) {

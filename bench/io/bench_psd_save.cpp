@@ -20,21 +20,7 @@
 
 namespace {
 
-double MedianMs(const std::function<bool()>& work, int runs) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!work()) {
-            std::fprintf(stderr, "a save failed\n");
-            std::exit(1);
-        }
-        times.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+using orv::bench::MedianMs;
 
 // One annotation as the editor draws it: a measured line with end ticks and a caption, a
 // swatch with its colour code, or a note box with text.
