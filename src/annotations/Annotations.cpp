@@ -1,7 +1,9 @@
 #include "annotations/Annotations.h"
 
 #include <algorithm>
+#include <climits>
 #include <map>
+#include <set>
 
 namespace orv {
 
@@ -280,6 +282,94 @@ void Annotations::Restore(const AnnotationSnapshot& s) {
     for (auto& [rank, control] : stack) control->ZOrder();
     qqqq_ = s.qqqq;
     wwww_ = s.wwww;
+}
+
+AnnotationKey KeyOf(const AnnotationState& s) {
+    return std::visit(
+        [](const auto& v) {
+            return AnnotationKey{!std::is_same_v<std::decay_t<decltype(v)>, DistanceState>,
+                                 v.Index};
+        },
+        s);
+}
+
+void Annotations::Replace(
+    const std::vector<std::pair<AnnotationKey, const AnnotationState*>>& changes) {
+    // The ranks as they stand: elements left alone keep theirs.
+    Ranks ranks;
+    int rank = 0;
+    for (const Control* c : canvas_.PaintOrder()) ranks[c] = rank++;
+    std::set<AnnotationKey> changed;
+    for (const auto& [key, state] : changes) {
+        changed.insert(key);
+        if (key.index < 1) continue;
+        if (!key.leader) {
+            UnloadIfThere(arrays_.Line1, key.index);
+            UnloadIfThere(arrays_.aaaa, key.index);
+            UnloadIfThere(arrays_.bbbb, key.index);
+            UnloadIfThere(arrays_.aapx, key.index);
+        } else {
+            UnloadIfThere(arrays_.zba, key.index);
+            UnloadIfThere(arrays_.zbb, key.index);
+            UnloadIfThere(arrays_.co, key.index);
+            UnloadIfThere(arrays_.Shape1, key.index);
+            UnloadIfThere(arrays_.bz, key.index);
+            UnloadIfThere(arrays_.bzz, key.index);
+        }
+    }
+    std::vector<std::pair<int, Control*>> stack;
+    int lowest = INT_MAX;
+    const auto put = [&](auto& control, const auto& state) {
+        Write(control, state);
+        stack.emplace_back(state.Rank, &control);
+        lowest = std::min(lowest, state.Rank);
+    };
+    for (const auto& [key, state] : changes) {
+        if (!state || key.index < 1) continue;
+        if (const auto* d = std::get_if<DistanceState>(state)) {
+            DistanceMarker m = CreateDistanceMarker(d->Index);
+            put(m.Segment, d->Segment);
+            put(m.StartTick, d->StartTick);
+            put(m.EndTick, d->EndTick);
+            put(m.Length, d->Length);
+        } else if (const auto* c = std::get_if<ColourState>(state)) {
+            ColourMarker m = CreateColourMarker(c->Index);
+            put(m.Leg, c->Leg);
+            put(m.Foot, c->Foot);
+            put(m.Code, c->Code);
+            put(m.Swatch, c->Swatch);
+        } else if (const auto* n = std::get_if<NoteState>(state)) {
+            Note m = CreateNote(n->Index);
+            put(m.Leg, n->Leg);
+            put(m.Foot, n->Foot);
+            put(m.Box, n->Box);
+            put(m.Display, n->Display);
+        }
+    }
+    if (stack.empty()) return;  // removals leave the others in order
+    // Untouched elements stacked at or above the lowest restored rank go back above it.
+    const auto keep = [&](auto& array, bool leader) {
+        array.ForEach([&](auto& c) {
+            if (changed.count(AnnotationKey{leader, c.Index})) return;
+            const auto it = ranks.find(&c);
+            if (it != ranks.end() && it->second >= lowest)
+                stack.emplace_back(it->second,
+                                   const_cast<Control*>(static_cast<const Control*>(&c)));
+        });
+    };
+    keep(arrays_.Line1, false);
+    keep(arrays_.aaaa, false);
+    keep(arrays_.bbbb, false);
+    keep(arrays_.aapx, false);
+    keep(arrays_.zba, true);
+    keep(arrays_.zbb, true);
+    keep(arrays_.co, true);
+    keep(arrays_.Shape1, true);
+    keep(arrays_.bz, true);
+    keep(arrays_.bzz, true);
+    std::stable_sort(stack.begin(), stack.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [r, control] : stack) control->ZOrder();
 }
 
 const Line& FirstElement(const Annotation& a) {

@@ -55,6 +55,15 @@ struct Note {
     Label& Display;
 };
 
+/// What names an annotation: distance markers and leaders (colour markers and
+/// notes, which share their indices) are counted apart.
+struct AnnotationKey {
+    bool leader = false;
+    int index = 0;
+    auto operator<=>(const AnnotationKey&) const = default;
+};
+AnnotationKey KeyOf(const AnnotationState& s);
+
 /// Any one annotation.
 using Annotation = std::variant<DistanceMarker, ColourMarker, Note>;
 
@@ -91,6 +100,16 @@ class Annotations {
     /// Replaces every annotation by those of s (each element wired as a fresh
     /// load wires it) and sets the counters.
     void Restore(const AnnotationSnapshot& s);
+
+    /// Replaces the annotations named by the keys with the given states (none:
+    /// removed), leaving every other one as it is, and restacks from the lowest
+    /// changed rank on so each element again holds its stored rank.
+    void Replace(const std::vector<std::pair<AnnotationKey, const AnnotationState*>>& changes);
+
+    void SetCounters(int qqqq, int wwww) {
+        qqqq_ = qqqq;
+        wwww_ = wwww;
+    }
 
     const AnnotationArrays& Arrays() const { return arrays_; }
 

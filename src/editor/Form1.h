@@ -15,6 +15,7 @@
 #include "editor/ContrastNotes.h"
 #include "editor/EdgeGuides.h"
 #include "editor/EditorHost.h"
+#include "editor/UndoHistory.h"
 #include "platform/ControlArray.h"
 #include "platform/Controls.h"
 #include "platform/Form.h"
@@ -177,6 +178,8 @@ class Form1 : public Form {
 
     /// The annotations as things: views over the arrays above.
     Annotations annotations;
+    /// Undo and redo of user changes to the annotations.
+    UndoHistory history{annotations};
 
     Timer Timer1{10, false};  ///< live measurement tick while drawing
     Timer Timer2{10, true};   ///< edge scrolling
@@ -214,6 +217,8 @@ class Form1 : public Form {
   private:
     void SelectTool(Image& normal);
     void WireHandlers();
+    /// Records a step around every press..release and menu command, and binds the undo keys.
+    void WireUndo();
     void LayOutDesign();
 
     /// The editor's message-pumping wait (the open commands), created on first use.

@@ -39,6 +39,7 @@ QString LowerExtension(const QString& path) {
 void ShowOnCanvas(Form1& ed, const QImage& picture) {
     ed.Picture2.Cls();
     ed.Picture2.SetPicture(picture);
+    ed.history.Clear();
 }
 
 void RepaintEditorBars(Form1& ed) {

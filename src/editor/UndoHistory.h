@@ -1,0 +1,64 @@
+#pragma once
+// The editor's undo and redo: each step keeps only the annotations that a user
+// change touched (their states before and after, by kind and index) and the two
+// counters, so a step costs memory in proportion to what it changed.
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "annotations/Annotations.h"
+
+namespace orv {
+
+/// One recorded change: what differs between two snapshots.
+struct UndoStep {
+    struct Item {
+        AnnotationKey key;
+        std::optional<AnnotationState> before, after;
+    };
+    std::vector<Item> items;
+    int qqqqBefore = 1, wwwwBefore = 1, qqqqAfter = 1, wwwwAfter = 1;
+    int typingNote = 0;  ///< the note a typing step belongs to, 0 for any other step
+    /// Bytes the step holds, text included.
+    std::size_t Bytes() const;
+};
+
+/// The difference from a to b; empty items and equal counters when nothing changed.
+UndoStep Difference(const AnnotationSnapshot& a, const AnnotationSnapshot& b);
+
+class UndoHistory {
+  public:
+    explicit UndoHistory(Annotations& annotations) : annotations_(annotations) {}
+
+    /// Before a user action: makes sure the state it starts from is known, and
+    /// ends any typing burst.
+    void Mark();
+    /// After a user action: records what it changed, if anything, and ends the
+    /// action. A typing change (typingNote, the note's index) inside an action is
+    /// left to the action; successive ones outside merge into one step for the
+    /// same note while nothing else is recorded.
+    void Commit(int typingNote = 0);
+    /// Forgets every step (a new picture was opened).
+    void Clear();
+
+    bool Undo();
+    bool Redo();
+    std::size_t UndoCount() const { return undo_.size(); }
+    std::size_t RedoCount() const { return redo_.size(); }
+    const UndoStep* Last() const { return undo_.empty() ? nullptr : &undo_.back(); }
+
+  private:
+    void Apply(const UndoStep& step, bool forward);
+
+    Annotations& annotations_;
+    std::optional<AnnotationSnapshot> base_;  ///< the state after the last recorded step
+    std::vector<UndoStep> undo_, redo_;
+    bool typingOpen_ = false;
+    bool acting_ = false;
+    bool applying_ = false;  ///< undo or redo under way: its own text changes are not steps  ///<
+                             ///< between Mark and the Commit that ends the action
+};
+
+}  // namespace orv
