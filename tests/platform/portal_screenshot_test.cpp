@@ -69,9 +69,8 @@ class PortalScreenshotTest : public ::testing::Test {
         ASSERT_TRUE(dir.isValid());
     }
     void TearDown() override {
-        portal.reset();
+        StopServing();
         QDBusConnection::disconnectFromBus(QStringLiteral("orvane-client"));
-        QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal"));
         daemon.kill();
         daemon.waitForFinished(5000);
     }
@@ -79,13 +78,24 @@ class PortalScreenshotTest : public ::testing::Test {
         return QDBusConnection::connectToBus(address, QStringLiteral("orvane-client"));
     }
     /// Puts the fake portal on the bus.
+    /// Each call connects under a new name: a connection closed a moment ago may still
+    /// be going away under its old one.
     FakePortal& Serve() {
-        QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("fake-portal"));
+        portalName = QStringLiteral("fake-portal-%1").arg(++served);
+        QDBusConnection bus = QDBusConnection::connectToBus(address, portalName);
         portal = std::make_unique<FakePortal>(bus);
         EXPECT_TRUE(bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"),
                                        portal.get(), QDBusConnection::ExportAllSlots));
         EXPECT_TRUE(bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
         return *portal;
+    }
+    /// Takes the fake portal off the bus; the name is given back before the next Serve().
+    void StopServing() {
+        if (!portal) return;
+        QDBusConnection(portalName)
+            .unregisterService(QStringLiteral("org.freedesktop.portal.Desktop"));
+        portal.reset();
+        QDBusConnection::disconnectFromBus(portalName);
     }
     /// A picture file the portal hands over.
     QString Picture() {
@@ -101,6 +111,8 @@ class PortalScreenshotTest : public ::testing::Test {
     QString address;
     QTemporaryDir dir;
     std::unique_ptr<FakePortal> portal;
+    QString portalName;
+    int served = 0;
 };
 
 TEST_F(PortalScreenshotTest, AGrantedCopyIsReadFromTheFileTheResponseNames) {
@@ -119,7 +131,7 @@ TEST_F(PortalScreenshotTest, AGrantedCopyIsReadFromTheFileTheResponseNames) {
         EXPECT_EQ(fake.calls, 1);
         EXPECT_EQ(fake.options.value(QStringLiteral("interactive")), QVariant(false));
         EXPECT_FALSE(fake.options.value(QStringLiteral("handle_token")).toString().isEmpty());
-        QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal"));
+        StopServing();
     }
 }
 
