@@ -20,12 +20,21 @@ start_display() {
     start_tray_host "$work" "$@"
 }
 
-# start_tray_host WORKDIR [TRAYER ARGS...]: a tray host at the top right (TRAYER_PID).
+# start_tray_host WORKDIR [TRAYER ARGS...]: a tray host at the top right (TRAYER_PID),
+# waited for until its tray window (instance name "trayer", made when it takes
+# the tray selection) and its panel are there, so a program started next finds
+# a notification area.
 start_tray_host() {
     local work="$1"; shift
     trayer --edge top --align right --widthtype pixel --width 120 --height 24 "$@" \
         >>"$work/trayer.log" 2>&1 &
     export TRAYER_PID=$!
+    for _ in $(seq 200); do
+        xdotool search --classname '^trayer$' >/dev/null 2>&1 &&
+            xdotool search --onlyvisible --classname '^panel$' >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    sleep 0.2
 }
 
 # start_window_manager WORKDIR NAME: starts the window manager NAME (openbox; or

@@ -38,7 +38,7 @@ pass "the length label's tooltip in English under en_US, as written under C and 
 # menu_width LANG: the width of the tray menu under LANG.
 menu_width() {
     LANG="$1" start_orvane
-    wait_until 10 tray_icon_centre || fail "$1: no tray icon"
+    wait_until 20 tray_icon_centre || fail "$1: no tray icon"
     sleep 0.5
     click $(tray_icon_centre) 1
     wait_until 5 open_menu || fail "$1: no tray menu"

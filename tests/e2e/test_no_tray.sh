@@ -38,7 +38,7 @@ pass "without a notification area: a window, its menu, Exit ends the program"
 start_orvane
 wait_until 10 stand_in || fail "no window at the second start"
 start_tray_host "$WORK"
-wait_until 10 tray_icon_centre || fail "no tray icon after a notification area appeared"
+wait_until 20 tray_icon_centre || fail "no tray icon after a notification area appeared"
 wait_until 5 not stand_in || fail "the window stayed after the tray icon appeared"
 orvane_alive || fail "the program ended"
 pass "a notification area appearing later gets the icon and the window goes"
