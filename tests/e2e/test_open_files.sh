@@ -26,7 +26,9 @@ opens() {
     local id=$(editor_window)
     [ "$(window_geometry "$id")" = "0 0 1280 800" ] || fail "$1: editor is $(window_geometry "$id")"
     [ "$(xdotool getwindowname "$id")" = "Orvane Tessaly" ] || fail "$1: editor title"
-    window_where 65 1000 0 9999 && fail "$1: a window besides the editor and the tray icon"
+    local other
+    other=$(window_where 65 1000 0 9999) && fail "$1: a window besides the editor and the tray" \
+        "icon: \"$(xdotool getwindowname "$other")\" at $(window_geometry "$other")"
     s="$WORK/shot.png"
     shot "$s"
     near "$(pixel "$s" $((X0 + 1)) $((Y0 + 1)))" "$2" || fail "$1: top-left is not $2"
