@@ -8,16 +8,36 @@
 # Returns 1, with Xvfb's log on standard output, when Xvfb does not come up.
 start_display() {
     local work="$1"; shift
+    # A server started at the same moment by someone else can take the display
+    # number this one picked: such a start fails at once and is tried again.
+    for _ in 1 2 3; do
+        start_server "$work" && { start_tray_host "$work" "$@"; return 0; }
+        kill "$XVFB_PID" >/dev/null 2>&1
+        sleep 1
+    done
+    cat "$work/xvfb.log"
+    return 1
+}
+
+# start_server WORKDIR: one try at starting Xvfb (see start_display).
+start_server() {
+    local work="$1"
+    : >"$work/display"
     Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" \
         >"$work/xvfb.log" 2>&1 &
     export XVFB_PID=$!
     for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-    [ -s "$work/display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; return 1; }
+    [ -s "$work/display" ] || { echo "Xvfb did not start"; return 1; }
     export DISPLAY=":$(head -n 1 "$work/display")"
     # A loaded machine can take seconds before the server answers.
-    for _ in $(seq 300); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-    xdpyinfo >/dev/null 2>&1 || { echo "Xvfb does not answer"; cat "$work/xvfb.log"; return 1; }
-    start_tray_host "$work" "$@"
+    for _ in $(seq 300); do
+        # (and the server that answers is this one, still running)
+        xdpyinfo >/dev/null 2>&1 && sleep 0.2 && kill -0 "$XVFB_PID" 2>/dev/null && return 0
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "Xvfb does not answer on $DISPLAY"
+    return 1
 }
 
 # start_tray_host WORKDIR [TRAYER ARGS...]: a tray host at the top right (TRAYER_PID),
