@@ -66,6 +66,10 @@ class Form1 : public Form {
     void Picture2_MouseDown(const MouseEvent& e);
     void Picture2_MouseMove(const MouseEvent& e);
     void Picture2_MouseUp(const MouseEvent& e);
+    /// At the release: removes the distance or colour marker being drawn when it
+    /// never left its press point and never showed its label (a dot nothing
+    /// could reach), keeping its index for the next one. True when removed.
+    bool DropPointMark();
     void Timer2_Timer();
 
     // ---- Distance markers ---------------------------------------------------
@@ -110,6 +114,7 @@ class Form1 : public Form {
     // ---- Custom label text --------------------------------------------------
     void Command25_Click();         ///< open the in-place label editor
     void szz_Click();               ///< apply the edited label text
+    void shuzhi_Change();           ///< widen the label editor to its text
     void shuzhi_KeyPress(int key);  ///< Enter applies, Escape closes
 
     // ---- Magnifier ----------------------------------------------------------
