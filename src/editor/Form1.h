@@ -117,6 +117,12 @@ class Form1 : public Form {
     void shuzhi_Change();           ///< widen the label editor to its text
     void shuzhi_KeyPress(int key);  ///< Enter applies, Escape closes
 
+    // ---- Measurements as text ----------------------------------------------
+    /// The canvas menu, opened by a right press on the canvas.
+    static const Menu& canvasmenu();
+    /// Puts every annotation on the clipboard as text and as JSON (Ctrl+Shift+C).
+    void CopyMeasurements_Click();
+
     // ---- Magnifier ----------------------------------------------------------
     void Timer3_Timer();
     void fd_MouseMove(const MouseEvent& e);
@@ -224,6 +230,8 @@ class Form1 : public Form {
     void WireHandlers();
     /// Records a step around every press..release and menu command, and binds the undo keys.
     void WireUndo();
+    /// Opens the canvas menu on a right press and binds Ctrl+Shift+C.
+    void WireMeasurements();
     void LayOutDesign();
 
     /// The editor's message-pumping wait (the open commands), created on first use.
