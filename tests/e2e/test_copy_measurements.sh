@@ -29,9 +29,10 @@ shot "$WORK/drawn.png"
 # The canvas menu copies the measurements.
 printf 'old' | xclip -selection clipboard
 wait_until 3 clip_is old || fail "could not set the clipboard"
+canvas_menu() { window_where 60 600 10 200; } # one item: lower than the other menus
 click 600 600 3
-wait_until 3 open_menu || { keep_shot no-menu; fail "no canvas menu opened"; }
-menu=$(open_menu)
+wait_until 3 canvas_menu || { keep_shot no-menu; fail "no canvas menu opened"; }
+menu=$(canvas_menu)
 read -r mx my mw mh < <(window_geometry "$menu")
 click $((mx + 40)) $((my + mh / 2))
 line='distance 1: 201px horizontal from (*) to (*)'
