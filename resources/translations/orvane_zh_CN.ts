@@ -64,6 +64,10 @@
         <translation>对比度…</translation>
     </message>
     <message>
+        <source>Copy measurements</source>
+        <translation>复制测量结果</translation>
+    </message>
+    <message>
         <source>Copy color code</source>
         <translation>复制颜色代码</translation>
     </message>

@@ -66,8 +66,8 @@ ColourLabelLayout PlaceColourLabel(int octant, QPointF end, QSizeF swatch, QSize
 /// The top-left corner of a note box of the given height at the leader's end.
 QPointF PlaceNoteBox(QPointF end, float boxHeight);
 
-/// A note box's size for a text of the given extent: the extent plus a margin
-/// on every side.
+/// A note box's size for a text of the given extent, measured in the font the
+/// box draws its text in: the extent plus a margin on every side.
 QSizeF NoteBoxSize(QSizeF textExtent);
 
 }  // namespace orv

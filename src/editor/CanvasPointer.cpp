@@ -52,6 +52,7 @@ void Form1::Picture2_MouseDown(const MouseEvent& e) {
 void Form1::Picture2_MouseUp(const MouseEvent& e) {
     if (guides.Release()) return;
     Timer1.SetEnabled(false);
+    if (e.Button == 1 && DropPointMark()) return;
     if (pd == Tool::Distance) {
         if (e.Button == 1) {
             const Line* line = Line1.Find(qqqq);

@@ -1,14 +1,22 @@
-// Custom label text: an edit box laid exactly over a distance marker's length
-// label, with a tick beside it that puts the edited text on the label.
+// Custom label text: an edit box laid over a distance marker's length label,
+// widening as the text grows, with a tick beside it that puts the edited text
+// on the label. An empty text is refused: a label without text has no width
+// and could never be pressed again.
 
 #include <qnamespace.h>
 
+#include <algorithm>
+
 #include "editor/Form1.h"
+#include "platform/Fonts.h"
+#include "platform/Screen.h"
 
 namespace orv {
 
 namespace {
 const QString kDistanceLabel = QStringLiteral("1");  // ifsz: the box serves a length label
+// Room beside the text for the editor's inner margins and its caret, pixels.
+constexpr float kCaretRoom = 8;
 }  // namespace
 
 void Form1::Command25_Click() {
@@ -26,14 +34,28 @@ void Form1::Command25_Click() {
     szz.Left = label->Left + Picture2.Left + label->Width;
     szz.Top = label->Top + Picture2.Top;
     shuzhi.SetText(label->Caption());
+    shuzhi_Change();  // the same text as before changes nothing, yet the box is new
     FocusRequest = &shuzhi;
+}
+
+void Form1::shuzhi_Change() {
+    if (!shuzhi.Visible) return;
+    // Never narrower than the label it covers, and wide enough to show all of
+    // its text; it does not shrink back while it is open.
+    const float need = static_cast<float>(MeasureText(shuzhi.Font, shuzhi.Text()).width()) +
+                       kCaretRoom * Screen().TwipsPerPixelX;
+    shuzhi.Width = std::max(shuzhi.Width, need);
+    szz.Left = shuzhi.Left + shuzhi.Width;
 }
 
 void Form1::szz_Click() {
     if (ifsz == kDistanceLabel) {
         // The target is the label pressed last; if it was deleted meanwhile the edit is dropped.
-        if (Label* label = aapxindex >= 1 ? aapx.Find(aapxindex) : nullptr)
+        if (Label* label = aapxindex >= 1 ? aapx.Find(aapxindex) : nullptr) {
+            // Refused: the label keeps its text and the box stays open for another.
+            if (shuzhi.Text().trimmed().isEmpty()) return;
             label->SetCaption(shuzhi.Text());
+        }
     }
     shuzhi.Visible = false;
     szz.Visible = false;

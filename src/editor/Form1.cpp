@@ -230,6 +230,7 @@ void Form1::WireHandlers() {
     fd.MouseMove = [this](const MouseEvent& e) { fd_MouseMove(e); };
     szz.Click = [this] { szz_Click(); };
     shuzhi.KeyPress = [this](int key) { shuzhi_KeyPress(key); };
+    shuzhi.Change = [this] { shuzhi_Change(); };
     Key = [this](int key, int shift, bool down) { guides.Key(key, shift, down); };
     Timer1.Tick = [this] { Timer1_Timer(); };
     Timer2.Tick = [this] { Timer2_Timer(); };
@@ -259,6 +260,7 @@ void Form1::WireHandlers() {
         c.Click = [this, i] { bzz_Click(i); };
         c.MouseMove = [this, i](const MouseEvent& e) { bzz_MouseMove(i, e); };
     };
+    WireMeasurements();
     WireUndo();
 }
 

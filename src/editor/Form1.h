@@ -66,6 +66,10 @@ class Form1 : public Form {
     void Picture2_MouseDown(const MouseEvent& e);
     void Picture2_MouseMove(const MouseEvent& e);
     void Picture2_MouseUp(const MouseEvent& e);
+    /// At the release: removes the distance or colour marker being drawn when it
+    /// never left its press point and never showed its label (a dot nothing
+    /// could reach), keeping its index for the next one. True when removed.
+    bool DropPointMark();
     void Timer2_Timer();
 
     // ---- Distance markers ---------------------------------------------------
@@ -110,7 +114,14 @@ class Form1 : public Form {
     // ---- Custom label text --------------------------------------------------
     void Command25_Click();         ///< open the in-place label editor
     void szz_Click();               ///< apply the edited label text
+    void shuzhi_Change();           ///< widen the label editor to its text
     void shuzhi_KeyPress(int key);  ///< Enter applies, Escape closes
+
+    // ---- Measurements as text ----------------------------------------------
+    /// The canvas menu, opened by a right press on the canvas.
+    static const Menu& canvasmenu();
+    /// Puts every annotation on the clipboard as text and as JSON (Ctrl+Shift+C).
+    void CopyMeasurements_Click();
 
     // ---- Magnifier ----------------------------------------------------------
     void Timer3_Timer();
@@ -219,6 +230,8 @@ class Form1 : public Form {
     void WireHandlers();
     /// Records a step around every press..release and menu command, and binds the undo keys.
     void WireUndo();
+    /// Opens the canvas menu on a right press and binds Ctrl+Shift+C.
+    void WireMeasurements();
     void LayOutDesign();
 
     /// The editor's message-pumping wait (the open commands), created on first use.

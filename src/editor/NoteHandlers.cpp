@@ -10,9 +10,6 @@
 namespace orv {
 
 namespace {
-// The editor window's own font, in which a note's text is measured for its
-// automatic size (the box itself shows its text in bold).
-const FontSpec kEditorWindowFont{QStringLiteral("Arial"), 9.0, false};
 // The colour of a note's leader legs while its box is held.
 constexpr Colour kHeldLeaderColour = RGB(0, 0, 255);
 
@@ -30,7 +27,9 @@ void CopyBoxToLabel(const TextBox& box, Label& label) {
 void Form1::bz_Change(int Index) {
     IgnoreErrors([&] {
         TextBox& box = bz(Index);
-        const QSizeF size = NoteBoxSize(MeasureText(kEditorWindowFont, box.Text()));
+        // Measured in the font the box shows its text in, so the whole text
+        // shows on screen and in a saved picture.
+        const QSizeF size = NoteBoxSize(MeasureText(box.Font, box.Text()));
         box.Width = static_cast<float>(size.width());
         box.Height = static_cast<float>(size.height());
     });

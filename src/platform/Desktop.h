@@ -3,6 +3,7 @@
 // pointer, screen, web pages, waits, the tray icon and window services all go
 // through it. QtDesktop implements it; tests use FakeDesktop.
 
+#include <QByteArray>
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -84,6 +85,9 @@ class Desktop {
     virtual void SetClipboardPicture(const QImage& picture) = 0;
     virtual QString ClipboardText() = 0;
     virtual void SetClipboardText(const QString& text) = 0;
+    /// Puts text as plain text and json as application/json on the clipboard in
+    /// one write, so a pasting program takes whichever form it reads.
+    virtual void SetClipboardTextAndJson(const QString& text, const QByteArray& json) = 0;
     virtual void ClearClipboard() = 0;
 
     // Pointer and screen.

@@ -117,7 +117,7 @@ TEST_F(NoteEditor, TypingFlowsIntoTheModelAndResizesTheBoxAtOnce) {
     for (QChar c : QStringLiteral("a longer second line")) Type(e, 0, QString(c));
     const TextBox& box = ed().bz(n);
     EXPECT_EQ(box.Text(), QStringLiteral("Hello\r\na longer second line"));
-    const QSizeF extent = MeasureText(FontSpec{QStringLiteral("Arial"), 9.0, false}, box.Text());
+    const QSizeF extent = MeasureText(FontSpec{QStringLiteral("Arial"), 9.0, true}, box.Text());
     EXPECT_EQ(box.Width, static_cast<float>(extent.width()) + 100);
     EXPECT_EQ(e->geometry(), PlaceOf(n));
     e->undo();  // the editor's own undo flows into the model too

@@ -31,19 +31,20 @@ TEST_F(Note, BoxKeepsTheTemplateSizeUntilEachEditSizesItToTheTextPlusAMargin) {
     EXPECT_EQ(QSizeF(box(n).Width, box(n).Height), QSizeF(735, 285));
     const QPointF place(3500, 2300 - 285 / 2.0);  // centred on the end of the level leg
     EXPECT_EQ(QPointF(box(n).Left, box(n).Top), place);
-    // Measured in the editor window's font, Arial 9 pt normal, not in the box's own bold.
-    const FontSpec windowFont{QStringLiteral("Arial"), 9.0, false};
+    // Measured in the box's own font, Arial 9 pt bold, the font its text is drawn in.
+    const FontSpec boxFont{QStringLiteral("Arial"), 9.0, true};
     for (const QString& t : {QStringLiteral("a much longer line of note text, typed at once"),
                              QStringLiteral("one\r\ntwo\r\nthree\r\n"), QString()}) {
         box(n).SetText(t);
-        const QSizeF e = MeasureText(windowFont, t);
+        const QSizeF e = MeasureText(boxFont, t);
         EXPECT_EQ(box(n).Width, static_cast<float>(e.width()) + 100) << t.toStdString();
         EXPECT_EQ(box(n).Height, static_cast<float>(e.height()) + 100) << t.toStdString();
     }
     EXPECT_EQ(QPointF(box(n).Left, box(n).Top), place);
     const QString wide = QStringLiteral("bdhnpqu bdhnpqu bdhnpqu bdhnpqu");
     box(n).SetText(wide);
-    EXPECT_LT(box(n).Width, MeasureText(box(n).Font, wide).width() + 100);
+    EXPECT_GT(box(n).Width,
+              MeasureText(FontSpec{QStringLiteral("Arial"), 9.0, false}, wide).width() + 100);
 }
 
 // A transparent note shows its box while hovered and its label otherwise; deleting it while the

@@ -76,7 +76,8 @@ TEST_F(CanvasPress, ColourPickReadsTheCanvasAndSharesItsCounterWithNotes) {
     EXPECT_TRUE(ed().zba(1).Visible && ed().Timer1.Enabled());
     EXPECT_FALSE(ed().zbb(1).Visible || ed().co(1).Visible || ed().Shape1(1).Visible);
     EXPECT_EQ(Seg(ed().zba(1)), QLineF(307, 157, 307, 157));
-    Release(307, 157);
+    DragTo(900, 600);  // a click without a drag would make no marker
+    Release(900, 600);
 
     ed().Command6_Click();
     Press(500, 500);
@@ -121,7 +122,8 @@ TEST_F(CanvasPress, PressWhoseReleaseWasLostKeepsTheEarlierMarker) {
     Press(5000, 5000);
     EXPECT_EQ(ed().Line1(1).X2, 3000);
     EXPECT_EQ(ed().Line1(2).X1, 5000);
-    Release(5000, 5000);
+    DragTo(6000, 5000);
+    Release(6000, 5000);
     EXPECT_EQ(ed().qqqq, 3);
 
     ed().Command6_Click();

@@ -130,6 +130,85 @@ TEST_F(LayeredCaptureTest, ReopeningRestoresThePictureAndLiveAnnotations) {
               ed().Picture3.Picture().convertToFormat(QImage::Format_RGB32));
 }
 
+// Every kind with every style its menus allow: reopened, the file gives annotations equal to
+// those saved, and saving them again gives the very same bytes.
+TEST_F(LayeredCaptureTest, EveryStyleTheMenusAllowSurvivesReopeningAndSavesTheSameBytes) {
+    Picture(400, 300, QColor(30, 60, 90));
+    const Colour green = RGB(10, 200, 30), yellow = RGB(250, 250, 5), violet = RGB(90, 10, 160);
+    ed().colormenu_Click(2);  // a palette colour for everything drawn from here on
+
+    const int d1 = Draw(&Form1::Command3_Click, 300, 600, 1500, 600);
+    const int d2 = Draw(&Form1::Command3_Click, 3000, 600, 3050, 2400);  // vertical
+    const int d3 = Draw(&Form1::Command3_Click, 300, 3000, 1800, 3000);
+    desktop.colourChoices = {green, yellow};
+    Choose(&Form1::aapx_MouseDown, d1, "delyanse");  // line colour
+    Choose(&Form1::aapx_MouseDown, d1, "btmbjs");    // label background colour
+    Choose(&Form1::aapx_MouseDown, d2, "tmbjs");     // transparent label
+    Choose(&Form1::aapx_MouseDown, d3, "shizhi");    // custom text
+    ed().shuzhi.SetText(QStringLiteral("Gutter \"12\" — 间距"));
+    ed().szz_Click();
+    ed().aapx_MouseDown(d3, Left(10, 10));  // its label moved aside
+    ed().aapx_MouseMove(d3, Left(310, 160));
+    ed().aapx_MouseUp(d3, Left(310, 160));
+
+    const int m1 = Draw(&Form1::Command4_Click, 1200, 1200, 1800, 900);
+    const int m2 = Draw(&Form1::Command4_Click, 2400, 1800, 1800, 2400);
+    desktop.colourChoices = {violet, green};
+    Choose(&Form1::co_MouseDown, m1, "delys");    // line colour
+    Choose(&Form1::co_MouseDown, m1, "tjbjs");    // label background colour
+    Choose(&Form1::co_MouseDown, m1, "getrgb");   // RGB form of the code
+    Choose(&Form1::co_MouseDown, m2, "coltran");  // transparent label
+    Choose(&Form1::co_MouseDown, m2, "getrgb");
+    Choose(&Form1::co_MouseDown, m2, "getweb");  // and back to the web form
+
+    const int n1 = Draw(&Form1::Command6_Click, 600, 3600, 900, 3300);
+    const int n2 = Draw(&Form1::Command6_Click, 3600, 3000, 4200, 3300);
+    const int n3 = Draw(&Form1::Command6_Click, 4500, 600, 4800, 900);
+    ed().bz(n1).SetText(QStringLiteral("Peak day: keep this bar colour"));
+    ed().bz(n2).SetText(QStringLiteral("two\r\nlines"));
+    desktop.colourChoices = {yellow, violet, green};
+    Choose(&Form1::bz_MouseDown, n1, "editys");    // background colour
+    Choose(&Form1::bz_MouseDown, n1, "editfore");  // text colour
+    Choose(&Form1::bz_MouseDown, n2, "backtm");    // transparent
+    Choose(&Form1::bz_MouseDown, n3, "backtm");
+    Choose(&Form1::bz_MouseDown, n3, "backno");  // opaque again, on a chosen background
+    // A contrast note between the two colour markers.
+    Choose(&Form1::co_MouseDown, m1, "contrast");
+    ed().co_MouseDown(m2, Left(5, 5));
+    ed().co_MouseUp(m2, Left(5, 5));
+    ASSERT_TRUE(desktop.colourChoices.empty());
+
+    const AnnotationSnapshot before = ed().annotations.Take();
+    ASSERT_EQ(before.Items.size(), 9u);
+    const QString path = dir.filePath(QStringLiteral("styles.psd"));
+    SaveAndRead(path);
+    const QByteArray first = bytes;
+
+    ed().annotations.RemoveAll();
+    ed().open1 = path;
+    ed().Command14_Click();
+    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_EQ(ed().annotations.Take(), before);
+    // The styles are there, live.
+    EXPECT_EQ(ed().Line1(d1).BorderColor, green);
+    EXPECT_EQ(ed().aapx(d1).BackColor, yellow);
+    EXPECT_EQ(ed().aapx(d2).BackStyle, 0);
+    EXPECT_EQ(ed().aapx(d3).Caption(), QStringLiteral("Gutter \"12\" — 间距"));
+    EXPECT_EQ(ed().co(m1).Caption(), QStringLiteral("R30,G60,B90"));
+    EXPECT_EQ(ed().co(m1).BackColor, green);
+    EXPECT_EQ(ed().zba(m1).BorderColor, violet);
+    EXPECT_EQ(ed().co(m2).Caption(), QStringLiteral("#1E3C5A"));
+    EXPECT_EQ(ed().co(m2).BackStyle, 0);
+    EXPECT_EQ(ed().bz(n1).BackColor, yellow);
+    EXPECT_EQ(ed().bz(n1).ForeColor, violet);
+    EXPECT_TRUE(ed().bzz(n2).Visible && !ed().bz(n2).Visible);
+    EXPECT_TRUE(ed().bz(n3).Visible && !ed().bzz(n3).Visible);
+    EXPECT_EQ(ed().bz(n3).BackColor, green);
+
+    SaveAndRead(path);
+    EXPECT_EQ(bytes, first);
+}
+
 TEST_F(LayeredCaptureTest, OnlyThePsdExtensionAsksForLayers) {
     EXPECT_TRUE(IsLayeredSavePath(QStringLiteral("/a.b/shot.psd")));
     EXPECT_TRUE(IsLayeredSavePath(QStringLiteral("shot.PsD")));

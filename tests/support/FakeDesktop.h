@@ -37,6 +37,7 @@ class FakeDesktop : public Desktop {
 
     QImage clipboardPicture;
     QString clipboardText;
+    QByteArray clipboardJson;  ///< the application/json form beside the text, when one was put
     QPoint cursor{100, 100};
     QSize screen{1920, 1080};
     QImage screenPicture;           ///< what GrabScreen reads; black when null
@@ -73,14 +74,23 @@ class FakeDesktop : public Desktop {
     void SetClipboardPicture(const QImage& p) override {
         clipboardPicture = p;
         clipboardText.clear();
+        clipboardJson.clear();
     }
     QString ClipboardText() override { return clipboardText; }
     void SetClipboardText(const QString& t) override {
         clipboardText = t;
+        clipboardJson.clear();
+        clipboardPicture = QImage();
+    }
+    void SetClipboardTextAndJson(const QString& t, const QByteArray& json) override {
+        calls.push_back(QStringLiteral("SetClipboardTextAndJson"));
+        clipboardText = t;
+        clipboardJson = json;
         clipboardPicture = QImage();
     }
     void ClearClipboard() override {
         clipboardText.clear();
+        clipboardJson.clear();
         clipboardPicture = QImage();
     }
     QPoint CursorPos() override { return cursor; }

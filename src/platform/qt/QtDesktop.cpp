@@ -207,6 +207,12 @@ QString QtDesktop::ClipboardText() {
 void QtDesktop::SetClipboardText(const QString& text) {
     QGuiApplication::clipboard()->setText(text);
 }
+void QtDesktop::SetClipboardTextAndJson(const QString& text, const QByteArray& json) {
+    auto* data = new QMimeData;
+    data->setText(text);
+    data->setData(QStringLiteral("application/json"), json);
+    QGuiApplication::clipboard()->setMimeData(data);  // the clipboard owns it
+}
 void QtDesktop::ClearClipboard() {
     QGuiApplication::clipboard()->clear();
 }

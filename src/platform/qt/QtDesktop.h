@@ -46,6 +46,7 @@ class QtDesktop : public Desktop {
     void SetClipboardPicture(const QImage& picture) override;
     QString ClipboardText() override;
     void SetClipboardText(const QString& text) override;
+    void SetClipboardTextAndJson(const QString& text, const QByteArray& json) override;
     void ClearClipboard() override;
     QPoint CursorPos() override;
     QSize ScreenSize() override;
