@@ -259,6 +259,7 @@ void Form1::WireHandlers() {
         c.Click = [this, i] { bzz_Click(i); };
         c.MouseMove = [this, i](const MouseEvent& e) { bzz_MouseMove(i, e); };
     };
+    keyboard.Wire();
     WireUndo();
 }
 
