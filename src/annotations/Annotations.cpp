@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace orv {
@@ -19,7 +20,7 @@ int FreeIndex(int n, const Arrays&... arrays) {
 
 // ---- Reading and writing one element ---------------------------------------
 
-using Ranks = std::map<const Control*, int>;
+using Ranks = std::unordered_map<const Control*, int>;
 
 LineState Read(const Line& l, const Ranks& ranks) {
     return LineState{l.X1, l.Y1, l.X2, l.Y2, l.BorderColor, l.BorderWidth, l.Visible, ranks.at(&l)};
@@ -225,13 +226,17 @@ void Annotations::RemoveAll() {
 }
 
 AnnotationSnapshot Annotations::Take() const {
+    const std::vector<Control*> order = canvas_.PaintOrder();
     Ranks ranks;
+    ranks.reserve(order.size());
     int rank = 0;
-    for (const Control* c : canvas_.PaintOrder()) ranks[c] = rank++;
+    for (const Control* c : order) ranks[c] = rank++;
     AnnotationSnapshot s;
     s.qqqq = qqqq_;
     s.wwww = wwww_;
-    for (const Annotation& a : List()) {
+    const std::vector<Annotation> all = List();
+    s.Items.reserve(all.size());
+    for (const Annotation& a : all) {
         if (const auto* m = std::get_if<DistanceMarker>(&a)) {
             s.Items.emplace_back(DistanceState{m->Index, Read(m->Segment, ranks),
                                                Read(m->StartTick, ranks), Read(m->EndTick, ranks),
