@@ -4,6 +4,9 @@
 #include <climits>
 #include <map>
 #include <set>
+#include <tuple>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace orv {
 
@@ -17,7 +20,7 @@ int FreeIndex(int n, const Arrays&... arrays) {
 
 // ---- Reading and writing one element ---------------------------------------
 
-using Ranks = std::map<const Control*, int>;
+using Ranks = std::unordered_map<const Control*, int>;
 
 LineState Read(const Line& l, const Ranks& ranks) {
     return LineState{l.X1, l.Y1, l.X2, l.Y2, l.BorderColor, l.BorderWidth, l.Visible, ranks.at(&l)};
@@ -223,13 +226,17 @@ void Annotations::RemoveAll() {
 }
 
 AnnotationSnapshot Annotations::Take() const {
+    const std::vector<Control*> order = canvas_.PaintOrder();
     Ranks ranks;
+    ranks.reserve(order.size());
     int rank = 0;
-    for (const Control* c : canvas_.PaintOrder()) ranks[c] = rank++;
+    for (const Control* c : order) ranks[c] = rank++;
     AnnotationSnapshot s;
     s.qqqq = qqqq_;
     s.wwww = wwww_;
-    for (const Annotation& a : List()) {
+    const std::vector<Annotation> all = List();
+    s.Items.reserve(all.size());
+    for (const Annotation& a : all) {
         if (const auto* m = std::get_if<DistanceMarker>(&a)) {
             s.Items.emplace_back(DistanceState{m->Index, Read(m->Segment, ranks),
                                                Read(m->StartTick, ranks), Read(m->EndTick, ranks),
@@ -293,52 +300,54 @@ AnnotationKey KeyOf(const AnnotationState& s) {
         s);
 }
 
-void Annotations::Replace(
-    const std::vector<std::pair<AnnotationKey, const AnnotationState*>>& changes) {
-    // The ranks as they stand: elements left alone keep theirs.
-    Ranks ranks;
-    int rank = 0;
-    for (const Control* c : canvas_.PaintOrder()) ranks[c] = rank++;
+void Annotations::Replace(const std::vector<AnnotationChange>& changes) {
     std::set<AnnotationKey> changed;
-    for (const auto& [key, state] : changes) {
-        changed.insert(key);
-        if (key.index < 1) continue;
-        if (!key.leader) {
-            UnloadIfThere(arrays_.Line1, key.index);
-            UnloadIfThere(arrays_.aaaa, key.index);
-            UnloadIfThere(arrays_.bbbb, key.index);
-            UnloadIfThere(arrays_.aapx, key.index);
+    for (const AnnotationChange& c : changes) {
+        changed.insert(c.key);
+        if (c.key.index < 1) continue;
+        if (!c.key.leader) {
+            UnloadIfThere(arrays_.Line1, c.key.index);
+            UnloadIfThere(arrays_.aaaa, c.key.index);
+            UnloadIfThere(arrays_.bbbb, c.key.index);
+            UnloadIfThere(arrays_.aapx, c.key.index);
         } else {
-            UnloadIfThere(arrays_.zba, key.index);
-            UnloadIfThere(arrays_.zbb, key.index);
-            UnloadIfThere(arrays_.co, key.index);
-            UnloadIfThere(arrays_.Shape1, key.index);
-            UnloadIfThere(arrays_.bz, key.index);
-            UnloadIfThere(arrays_.bzz, key.index);
+            UnloadIfThere(arrays_.zba, c.key.index);
+            UnloadIfThere(arrays_.zbb, c.key.index);
+            UnloadIfThere(arrays_.co, c.key.index);
+            UnloadIfThere(arrays_.Shape1, c.key.index);
+            UnloadIfThere(arrays_.bz, c.key.index);
+            UnloadIfThere(arrays_.bzz, c.key.index);
         }
     }
-    std::vector<std::pair<int, Control*>> stack;
-    int lowest = INT_MAX;
-    const auto put = [&](auto& control, const auto& state) {
-        Write(control, state);
-        stack.emplace_back(state.Rank, &control);
-        lowest = std::min(lowest, state.Rank);
+    // Where each element goes: above `below` elements of the others, then by stored rank.
+    struct Place {
+        int below, group, rank;
+        Control* control;
     };
-    for (const auto& [key, state] : changes) {
-        if (!state || key.index < 1) continue;
-        if (const auto* d = std::get_if<DistanceState>(state)) {
+    std::vector<Place> placed;
+    int lowest = INT_MAX;
+    for (const AnnotationChange& c : changes) {
+        if (!c.state || c.key.index < 1) continue;
+        int k = 0;
+        const auto put = [&](auto& control, const auto& state) {
+            Write(control, state);
+            placed.push_back({c.below[k], 0, state.Rank, &control});
+            lowest = std::min(lowest, c.below[k]);
+            ++k;
+        };
+        if (const auto* d = std::get_if<DistanceState>(c.state)) {
             DistanceMarker m = CreateDistanceMarker(d->Index);
             put(m.Segment, d->Segment);
             put(m.StartTick, d->StartTick);
             put(m.EndTick, d->EndTick);
             put(m.Length, d->Length);
-        } else if (const auto* c = std::get_if<ColourState>(state)) {
-            ColourMarker m = CreateColourMarker(c->Index);
-            put(m.Leg, c->Leg);
-            put(m.Foot, c->Foot);
-            put(m.Code, c->Code);
-            put(m.Swatch, c->Swatch);
-        } else if (const auto* n = std::get_if<NoteState>(state)) {
+        } else if (const auto* cs = std::get_if<ColourState>(c.state)) {
+            ColourMarker m = CreateColourMarker(cs->Index);
+            put(m.Leg, cs->Leg);
+            put(m.Foot, cs->Foot);
+            put(m.Code, cs->Code);
+            put(m.Swatch, cs->Swatch);
+        } else if (const auto* n = std::get_if<NoteState>(c.state)) {
             Note m = CreateNote(n->Index);
             put(m.Leg, n->Leg);
             put(m.Foot, n->Foot);
@@ -346,30 +355,68 @@ void Annotations::Replace(
             put(m.Display, n->Display);
         }
     }
-    if (stack.empty()) return;  // removals leave the others in order
-    // Untouched elements stacked at or above the lowest restored rank go back above it.
-    const auto keep = [&](auto& array, bool leader) {
-        array.ForEach([&](auto& c) {
-            if (changed.count(AnnotationKey{leader, c.Index})) return;
-            const auto it = ranks.find(&c);
-            if (it != ranks.end() && it->second >= lowest)
-                stack.emplace_back(it->second,
-                                   const_cast<Control*>(static_cast<const Control*>(&c)));
-        });
+    if (placed.empty()) return;  // removals leave the others in order
+    // The elements of the annotations left alone, counted from the bottom;
+    // those from the lowest place of a restored element up go back above it.
+    std::unordered_set<const Control*> others;
+    for (const Annotation& a : List()) {
+        const int n = IndexOf(a);
+        if (changed.count(AnnotationKey{!std::holds_alternative<DistanceMarker>(a), n})) continue;
+        std::visit(
+            [&](const auto& v) {
+                using T = std::decay_t<decltype(v)>;
+                if constexpr (std::is_same_v<T, DistanceMarker>)
+                    others.insert({&v.Segment, &v.StartTick, &v.EndTick, &v.Length});
+                else if constexpr (std::is_same_v<T, ColourMarker>)
+                    others.insert({&v.Leg, &v.Foot, &v.Code, &v.Swatch});
+                else
+                    others.insert({&v.Leg, &v.Foot, &v.Box, &v.Display});
+            },
+            a);
+    }
+    int j = 0;
+    for (Control* c : canvas_.PaintOrder()) {
+        if (!others.count(c)) continue;
+        if (j >= lowest) placed.push_back({j, 1, 0, c});
+        ++j;
+    }
+    std::sort(placed.begin(), placed.end(), [](const Place& a, const Place& b) {
+        return std::tie(a.below, a.group, a.rank) < std::tie(b.below, b.group, b.rank);
+    });
+    for (const Place& p : placed) p.control->ZOrder();
+}
+
+std::array<int, 4> ElementRanks(const AnnotationState& s) {
+    return std::visit(
+        [](const auto& v) -> std::array<int, 4> {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, DistanceState>)
+                return {v.Segment.Rank, v.StartTick.Rank, v.EndTick.Rank, v.Length.Rank};
+            else if constexpr (std::is_same_v<T, ColourState>)
+                return {v.Leg.Rank, v.Foot.Rank, v.Code.Rank, v.Swatch.Rank};
+            else
+                return {v.Leg.Rank, v.Foot.Rank, v.Box.Rank, v.Display.Rank};
+        },
+        s);
+}
+
+bool SameApartFromRanks(const AnnotationState& a, const AnnotationState& b) {
+    if (a.index() != b.index()) return false;
+    const auto unranked = [](AnnotationState s) {
+        std::visit(
+            [](auto& v) {
+                using T = std::decay_t<decltype(v)>;
+                if constexpr (std::is_same_v<T, DistanceState>)
+                    v.Segment.Rank = v.StartTick.Rank = v.EndTick.Rank = v.Length.Rank = 0;
+                else if constexpr (std::is_same_v<T, ColourState>)
+                    v.Leg.Rank = v.Foot.Rank = v.Code.Rank = v.Swatch.Rank = 0;
+                else
+                    v.Leg.Rank = v.Foot.Rank = v.Box.Rank = v.Display.Rank = 0;
+            },
+            s);
+        return s;
     };
-    keep(arrays_.Line1, false);
-    keep(arrays_.aaaa, false);
-    keep(arrays_.bbbb, false);
-    keep(arrays_.aapx, false);
-    keep(arrays_.zba, true);
-    keep(arrays_.zbb, true);
-    keep(arrays_.co, true);
-    keep(arrays_.Shape1, true);
-    keep(arrays_.bz, true);
-    keep(arrays_.bzz, true);
-    std::stable_sort(stack.begin(), stack.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (auto& [r, control] : stack) control->ZOrder();
+    return unranked(a) == unranked(b);
 }
 
 const Line& FirstElement(const Annotation& a) {

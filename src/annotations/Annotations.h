@@ -4,6 +4,7 @@
 // found by index. Annotations lists them, creates and removes them whole, and
 // takes and restores a plain-data snapshot of all of them.
 
+#include <array>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -67,6 +68,21 @@ AnnotationKey KeyOf(const AnnotationState& s);
 /// Any one annotation.
 using Annotation = std::variant<DistanceMarker, ColourMarker, Note>;
 
+/// The painting ranks of an annotation's four elements, in the order of its
+/// state's members (segment or legs first).
+std::array<int, 4> ElementRanks(const AnnotationState& s);
+/// Equal in everything but the elements' ranks.
+bool SameApartFromRanks(const AnnotationState& a, const AnnotationState& b);
+
+/// One annotation to put in place of what has its key: its new state (null:
+/// none) and, per element, how many elements of the annotations left alone lie
+/// below it.
+struct AnnotationChange {
+    AnnotationKey key;
+    const AnnotationState* state = nullptr;
+    std::array<int, 4> below{};
+};
+
 class Annotations {
   public:
     /// Views over arrays whose elements live on canvas; qqqq and wwww are the
@@ -101,10 +117,11 @@ class Annotations {
     /// load wires it) and sets the counters.
     void Restore(const AnnotationSnapshot& s);
 
-    /// Replaces the annotations named by the keys with the given states (none:
-    /// removed), leaving every other one as it is, and restacks from the lowest
-    /// changed rank on so each element again holds its stored rank.
-    void Replace(const std::vector<std::pair<AnnotationKey, const AnnotationState*>>& changes);
+    /// Replaces the annotations named by the changes with the given states
+    /// (none: removed), leaving every other one as it is. Each element of a
+    /// state is stacked above as many of the others' elements as its count says,
+    /// elements with the same count in the order of their stored ranks.
+    void Replace(const std::vector<AnnotationChange>& changes);
 
     void SetCounters(int qqqq, int wwww) {
         qqqq_ = qqqq;

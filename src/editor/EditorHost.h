@@ -19,6 +19,8 @@ class EditorHost {
     virtual StartMode EditorStartMode() = 0;
     /// Unloads the editor: its controls and state are discarded.
     virtual void UnloadEditor() = 0;
+    /// Opens the clipboard's picture by the tray menu's route (the editor's Ctrl+V).
+    virtual void OpenClipboardPicture() {}
 };
 
 }  // namespace orv

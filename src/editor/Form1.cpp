@@ -261,6 +261,7 @@ void Form1::WireHandlers() {
         c.MouseMove = [this, i](const MouseEvent& e) { bzz_MouseMove(i, e); };
     };
     WireMeasurements();
+    keyboard.Wire();
     WireUndo();
 }
 

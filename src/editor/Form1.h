@@ -15,6 +15,7 @@
 #include "editor/ContrastNotes.h"
 #include "editor/EdgeGuides.h"
 #include "editor/EditorHost.h"
+#include "editor/Keyboard.h"
 #include "editor/UndoHistory.h"
 #include "platform/ControlArray.h"
 #include "platform/Controls.h"
@@ -224,6 +225,7 @@ class Form1 : public Form {
 
     EdgeGuides guides{*this};       ///< edge-snapping guides of the distance tool
     ContrastNotes contrast{*this};  ///< a pending "Contrast with…" comparison
+    Keyboard keyboard{*this};       ///< the editor's keys
 
   private:
     void SelectTool(Image& normal);

@@ -3,6 +3,7 @@
 // change touched (their states before and after, by kind and index) and the two
 // counters, so a step costs memory in proportion to what it changed.
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -17,6 +18,10 @@ struct UndoStep {
     struct Item {
         AnnotationKey key;
         std::optional<AnnotationState> before, after;
+        /// Per element, how many elements of the annotations the step leaves
+        /// alone lie below it, before and after: ranks that only shifted
+        /// because of the change make no other annotation part of the step.
+        std::array<int, 4> belowBefore{}, belowAfter{};
     };
     std::vector<Item> items;
     int qqqqBefore = 1, wwwwBefore = 1, qqqqAfter = 1, wwwwAfter = 1;
@@ -25,7 +30,9 @@ struct UndoStep {
     std::size_t Bytes() const;
 };
 
-/// The difference from a to b; empty items and equal counters when nothing changed.
+/// The difference from a to b; empty items and equal counters when nothing
+/// changed. An annotation that differs only in ranks shifted by the others'
+/// changes, and keeps its place among the unchanged ones, is not part of it.
 UndoStep Difference(const AnnotationSnapshot& a, const AnnotationSnapshot& b);
 
 class UndoHistory {
@@ -40,6 +47,11 @@ class UndoHistory {
     /// left to the action; successive ones outside merge into one step for the
     /// same note while nothing else is recorded.
     void Commit(int typingNote = 0);
+    /// Ends a typing burst: the next keystroke starts a new step.
+    void EndTyping() { typingOpen_ = false; }
+    /// Puts the annotations back to `to`, a state the action under way started
+    /// from, so that the action leaves no step.
+    void Revert(const AnnotationSnapshot& to);
     /// Forgets every step (a new picture was opened).
     void Clear();
 

@@ -63,6 +63,8 @@ void Form1::WireUndo() {
             if (change) change();
             h.Commit(i);
         };
+        // Leaving the box ends its typing burst.
+        c.LostFocus = [this] { history.EndTyping(); };
     };
     bzz.OnLoad = [this, inner = std::move(bzz.OnLoad)](Label& c) {
         if (inner) inner(c);

@@ -98,11 +98,16 @@ void Container::BringToFront(Control& c) {
 }
 
 std::vector<Control*> Container::PaintOrder() const {
+    // Windowless first, then windowed; each layer by stacking key. The layer is
+    // asked once per control, not in every comparison.
     std::vector<Control*> out = children_;
-    std::stable_sort(out.begin(), out.end(), [](const Control* a, const Control* b) {
-        if (a->Windowed() != b->Windowed()) return !a->Windowed();
+    const auto windowed = std::stable_partition(out.begin(), out.end(),
+                                                [](const Control* c) { return !c->Windowed(); });
+    const auto byKey = [](const Control* a, const Control* b) {
         return a->StackKey() < b->StackKey();
-    });
+    };
+    std::stable_sort(out.begin(), windowed, byKey);
+    std::stable_sort(windowed, out.end(), byKey);
     return out;
 }
 

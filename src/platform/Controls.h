@@ -78,6 +78,9 @@ class Control {
     bool Visible = true;
     bool Enabled = true;
     QString ToolTipText;
+    /// The key that does what the control does; the window names it after the
+    /// tooltip text, as " (D)", so the tooltip's own text stays as written.
+    QString KeyHint;
 
     std::function<void(const MouseEvent&)> MouseDown, MouseMove, MouseUp;
     std::function<void()> Click;
@@ -147,6 +150,8 @@ class TextBox : public Control {
     std::function<void()> Change;
     /// A key typed in the box (Qt key code), before the box handles it.
     std::function<void(int key)> KeyPress;
+    /// The box gave up the keyboard (the user went on elsewhere).
+    std::function<void()> LostFocus;
 
   private:
     QString text_;

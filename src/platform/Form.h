@@ -27,6 +27,9 @@ class Form : public Container {
     Control* Capture = nullptr;
     /// Asks the window to take the input focus for a text box.
     TextBox* FocusRequest = nullptr;
+    /// The text box that holds the keyboard, kept by the window layer; null
+    /// when the window itself takes the keys. Only compared, never followed.
+    const TextBox* Focused = nullptr;
     /// A key pressed (down) or released on the window: Qt key code and the
     /// modifier mask of MouseEvent::Shift.
     std::function<void(int key, int shift, bool down)> Key;

@@ -71,6 +71,10 @@ void App::UnloadEditor() {
     graveyard_.push_back(std::move(editor_));
 }
 
+void App::OpenClipboardPicture() {
+    TrayHost().jtb_Click();
+}
+
 void App::UnloadStrip() {
     if (!strip_) return;
     strip_->Visible = false;

@@ -42,6 +42,8 @@ class App : public EditorHost {
     void ShowEditor();
     /// Unloads the editor: its controls and state are discarded.
     void UnloadEditor() override;
+    /// Runs the tray menu's "Open From clipboard".
+    void OpenClipboardPicture() override;
     /// Unloads the tool strip.
     void UnloadStrip();
     /// Frees windows unloaded from inside their own handlers.

@@ -164,6 +164,63 @@ TEST_F(UndoTest, TypingInOneNoteIsOneStepUntilSomethingElseHappens) {
     EXPECT_TRUE(ed().bz.Exists(note));
 }
 
+TEST_F(UndoTest, RanksShiftedByAChangeStayOutOfItsStep) {
+    void (Form1::*tools[])() = {&Form1::Command3_Click, &Form1::Command4_Click,
+                                &Form1::Command6_Click};
+    for (int k = 0; k < 200; ++k) {
+        const float x = 300 + 150 * (k / 50), y = 300 + 110 * (k % 50);
+        DrawWired(tools[k % 3], x, y, x + 900, y + 60 * (k % 5));
+    }
+    ASSERT_EQ(ed().annotations.Take().Items.size(), 200u);
+    const auto distances = Loaded(ed().aapx);
+    const auto colours = Loaded(ed().co);
+
+    // A delete low in the painting order shifts the ranks of all above it.
+    const AnnotationSnapshot before = ed().annotations.Take();
+    MenuWired(ed().aapx(distances[3]), "Deleteline");
+    const AnnotationSnapshot after = ed().annotations.Take();
+    ASSERT_EQ(after.Items.size(), 199u);
+    ASSERT_EQ(ed().history.Last()->items.size(), 1u);
+    EXPECT_FALSE(ed().history.Last()->items[0].after);
+
+    // A drag brings an old label to the front: only its marker is in the step.
+    DragWired(ed().co(colours[2]), 120, 45);
+    const AnnotationSnapshot dragged = ed().annotations.Take();
+    ASSERT_EQ(ed().history.Last()->items.size(), 1u);
+    // A drag that only restacks is a step of that one marker too.
+    DragWired(ed().aapx(distances[10]), 0, 0);
+    const AnnotationSnapshot restacked = ed().annotations.Take();
+    ASSERT_NE(restacked, dragged);
+    ASSERT_EQ(ed().history.Last()->items.size(), 1u);
+
+    // Undo and redo put every element back at its exact rank.
+    Keys(Qt::Key_Z, kCtrl);
+    EXPECT_EQ(ed().annotations.Take(), dragged);
+    Keys(Qt::Key_Z, kCtrl);
+    EXPECT_EQ(ed().annotations.Take(), after);
+    Keys(Qt::Key_Z, kCtrl);
+    EXPECT_EQ(ed().annotations.Take(), before);
+    for (const AnnotationSnapshot* s : {&after, &dragged, &restacked}) {
+        Keys(Qt::Key_Y, kCtrl);
+        EXPECT_EQ(ed().annotations.Take(), *s);
+    }
+}
+
+TEST_F(UndoTest, LeavingANoteEndsItsTypingBurst) {
+    DrawWired(&Form1::Command6_Click, 900, 900, 2400, 1500);
+    const int note = ed().wwww - 1;
+    TextBox& box = ed().bz(note);
+    box.SetText(QStringLiteral("a"));
+    box.SetText(QStringLiteral("ab"));
+    ASSERT_EQ(ed().history.UndoCount(), 2u);
+    ASSERT_TRUE(box.LostFocus);
+    box.LostFocus();
+    box.SetText(QStringLiteral("abc"));
+    EXPECT_EQ(ed().history.UndoCount(), 3u);
+    Keys(Qt::Key_Z, kCtrl);
+    EXPECT_EQ(ed().bz(note).Text(), QStringLiteral("ab"));
+}
+
 TEST_F(UndoTest, OpeningAPictureForgetsTheHistory) {
     DrawWired(&Form1::Command3_Click, 600, 600, 3000, 600);
     DrawWired(&Form1::Command4_Click, 900, 900, 2400, 1500);

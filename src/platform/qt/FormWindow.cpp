@@ -114,6 +114,8 @@ std::function<void()>& FormWindow::AfterEvent() {
 
 FormWindow::FormWindow(Form& form) : form_(form) {
     setMouseTracking(true);
+    // A click on the window itself takes the keyboard back from a text box.
+    setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setWindowTitle(form.Caption);
@@ -306,9 +308,11 @@ bool FormWindow::event(QEvent* e) {
     if (e->type() == QEvent::ToolTip) {
         auto* he = static_cast<QHelpEvent*>(e);
         Control* c = HitTest(QPointF(he->pos()));
-        if (c && !c->ToolTipText.isEmpty())
-            QToolTip::showText(he->globalPos(), Tr(c->ToolTipText), this);
-        else
+        if (c && !c->ToolTipText.isEmpty()) {
+            QString tip = Tr(c->ToolTipText);
+            if (!c->KeyHint.isEmpty()) tip += QStringLiteral(" (%1)").arg(c->KeyHint);
+            QToolTip::showText(he->globalPos(), tip, this);
+        } else
             QToolTip::hideText();
         return true;
     }

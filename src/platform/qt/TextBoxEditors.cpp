@@ -93,6 +93,7 @@ void TextBoxEditors::Sync() {
     // Editors of boxes that are gone are freed; those of hidden boxes wait hidden.
     for (auto it = editors_.begin(); it != editors_.end();) {
         if (!alive.contains(it.key())) {
+            if (form_.Focused == it.key()) form_.Focused = nullptr;
             Retire(*it);
             it = editors_.erase(it);
         } else {
@@ -270,6 +271,15 @@ bool TextBoxEditors::eventFilter(QObject* watched, QEvent* e) {
         return ForwardPointer(static_cast<QWidget*>(watched), e);
     }
     if (t == QEvent::ContextMenu) return true;
+    if (t == QEvent::FocusIn) {
+        form_.Focused = BoxOf(watched);
+        return false;
+    }
+    if (t == QEvent::FocusOut) {
+        form_.Focused = nullptr;
+        if (TextBox* box = BoxOf(watched); box && box->LostFocus) box->LostFocus();
+        return false;
+    }
     if (t == QEvent::KeyPress) {
         TextBox* box = BoxOf(watched);
         if (!box || !box->KeyPress) return false;

@@ -1,0 +1,228 @@
+// The editor's keys. They act only while the window itself has the keyboard:
+// a note box or the label editor that holds it types the keys as text.
+// Arrows move the annotation pressed last through the same handlers as a
+// drag of its label or box; Delete runs its menu's delete; each is one undo
+// step. Escape during a press on the canvas or an element puts everything
+// back as it was at the press and drops the rest of that press.
+
+#include <Qt>
+
+#include "editor/Form1.h"
+#include "platform/Screen.h"
+
+namespace orv {
+
+namespace {
+
+constexpr int kShiftMask = 1, kCtrlMask = 2;  // Alt is kAltMask (EdgeGuides.h)
+constexpr float kBigStep = 10;                // pixels per arrow press with Shift
+
+}  // namespace
+
+void Keyboard::Wire() {
+    ed_.Image5.KeyHint = QStringLiteral("D");
+    ed_.Image6.KeyHint = QStringLiteral("C");
+    ed_.Image7.KeyHint = QStringLiteral("N");
+    ed_.Image8.KeyHint = QStringLiteral("M");
+
+    // A left press starts a drag; after Escape its moves and release are dropped.
+    const auto follow = [this](Control& c, std::optional<Pick> pick) {
+        c.MouseDown = [this, pick, inner = std::move(c.MouseDown)](const MouseEvent& e) {
+            if (e.Button == 1) Pressed(pick);
+            if (inner) inner(e);
+        };
+        c.MouseMove = [this, inner = std::move(c.MouseMove)](const MouseEvent& e) {
+            if ((e.Button & 1) == 0) {
+                held_ = cancelled_ = false;  // the release went elsewhere
+            } else if (cancelled_) {
+                return;
+            }
+            if (inner) inner(e);
+        };
+        c.MouseUp = [this, inner = std::move(c.MouseUp)](const MouseEvent& e) {
+            if (e.Button == 1 && held_) {
+                held_ = false;
+                if (cancelled_) {
+                    cancelled_ = false;
+                    return;
+                }
+            }
+            if (inner) inner(e);
+        };
+    };
+    follow(ed_.Picture2, std::nullopt);
+    ed_.aapx.OnLoad = [follow, inner = std::move(ed_.aapx.OnLoad)](Label& c) {
+        if (inner) inner(c);
+        follow(c, Pick{Kind::Distance, c.Index});
+    };
+    ed_.co.OnLoad = [follow, inner = std::move(ed_.co.OnLoad)](Label& c) {
+        if (inner) inner(c);
+        follow(c, Pick{Kind::ColourMark, c.Index});
+    };
+    ed_.bz.OnLoad = [follow, inner = std::move(ed_.bz.OnLoad)](TextBox& c) {
+        if (inner) inner(c);
+        follow(c, Pick{Kind::Note, c.Index});
+    };
+    // A transparent note is picked by the click that opens its box.
+    ed_.bzz.OnLoad = [this, inner = std::move(ed_.bzz.OnLoad)](Label& c) {
+        if (inner) inner(c);
+        const int i = c.Index;
+        c.Click = [this, i, click = std::move(c.Click)] {
+            last_ = Pick{Kind::Note, i};
+            if (click) click();
+        };
+    };
+    ed_.Key = [this, inner = std::move(ed_.Key)](int key, int shift, bool down) {
+        if (down && Key(key, shift)) return;
+        if (inner) inner(key, shift, down);
+    };
+}
+
+void Keyboard::Pressed(std::optional<Pick> pick) {
+    held_ = true;
+    cancelled_ = false;
+    atPress_ = ed_.annotations.Take();
+    canvasLeft_ = ed_.Picture2.Left;
+    canvasTop_ = ed_.Picture2.Top;
+    if (pick) last_ = pick;
+}
+
+bool Keyboard::Key(int key, int shift) {
+    if (ed_.Focused) return false;  // the text box types it
+    if ((shift & kAltMask) != 0) return false;
+    if ((shift & kCtrlMask) != 0) {
+        if ((shift & kShiftMask) != 0) return false;
+        if (key == Qt::Key_S) {
+            ed_.Image9_Click();
+            return true;
+        }
+        if (key == Qt::Key_V) {
+            ed_.host.OpenClipboardPicture();
+            return true;
+        }
+        return false;
+    }
+    if (key == Qt::Key_Escape) {
+        if (!Dragging()) return false;
+        CancelDrag();
+        return true;
+    }
+    // Nothing else changes under a held press: its release still has to land.
+    if (Dragging()) return false;
+    const float step = (shift & kShiftMask) != 0 ? kBigStep : 1;
+    const float px = Screen().TwipsPerPixelX * step, py = Screen().TwipsPerPixelY * step;
+    switch (key) {
+        case Qt::Key_Left:
+            Nudge(-px, 0);
+            return true;
+        case Qt::Key_Right:
+            Nudge(px, 0);
+            return true;
+        case Qt::Key_Up:
+            Nudge(0, -py);
+            return true;
+        case Qt::Key_Down:
+            Nudge(0, py);
+            return true;
+        default:
+            break;
+    }
+    if (shift != 0) return false;
+    switch (key) {
+        case Qt::Key_D:
+        case Qt::Key_1:
+            ed_.Image5_Click();
+            return true;
+        case Qt::Key_C:
+        case Qt::Key_2:
+            ed_.Image6_Click();
+            return true;
+        case Qt::Key_N:
+        case Qt::Key_3:
+            ed_.Image7_Click();
+            return true;
+        case Qt::Key_M:
+        case Qt::Key_4:
+            ed_.Image8_Click();
+            return true;
+        case Qt::Key_Delete:
+            DeleteLastPressed();
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::optional<Keyboard::Pick> Keyboard::LastPressed() const {
+    if (!last_) return std::nullopt;
+    const int i = last_->index;
+    const bool there =
+        last_->kind == Kind::Distance     ? ed_.annotations.DistanceMarkerAt(i).has_value()
+        : last_->kind == Kind::ColourMark ? ed_.annotations.ColourMarkerAt(i).has_value()
+                                          : ed_.annotations.NoteAt(i).has_value();
+    return there ? last_ : std::nullopt;
+}
+
+void Keyboard::Nudge(float dx, float dy) {
+    const auto pick = LastPressed();
+    if (!pick) return;
+    const int i = pick->index;
+    const MouseEvent press{1, 0, 0, 0}, to{1, 0, dx, dy};
+    ed_.history.Mark();
+    switch (pick->kind) {
+        case Kind::Distance:
+            ed_.aapx_MouseDown(i, press);
+            ed_.aapx_MouseMove(i, to);
+            ed_.aapx_MouseUp(i, to);
+            break;
+        case Kind::ColourMark:
+            ed_.co_MouseDown(i, press);
+            ed_.co_MouseMove(i, to);
+            ed_.co_MouseUp(i, to);
+            break;
+        case Kind::Note: {
+            // A transparent note shows its box while held, as under the pointer,
+            // and its label again once the pointer has gone.
+            const bool transparent = !ed_.bz(i).Visible && ed_.bzz.Exists(i) && ed_.bzz(i).Visible;
+            if (transparent) ed_.bzz_MouseMove(i, MouseEvent{});
+            ed_.bz_MouseDown(i, press);
+            ed_.bz_MouseMove(i, to);
+            ed_.bz_MouseUp(i, to);
+            if (transparent) ed_.bz_MouseMove(i, MouseEvent{0, 0, -1, -1});
+            break;
+        }
+    }
+    ed_.history.Commit();
+}
+
+void Keyboard::DeleteLastPressed() {
+    const auto pick = LastPressed();
+    if (!pick) return;
+    ed_.history.Mark();
+    switch (pick->kind) {
+        case Kind::Distance:
+            ed_.aapxindex = pick->index;
+            ed_.delline_Click();
+            break;
+        case Kind::ColourMark:
+            ed_.coindex = pick->index;
+            ed_.delzbb_Click();
+            break;
+        case Kind::Note:
+            ed_.bzindex = pick->index;
+            ed_.Command19_Click();
+            break;
+    }
+    ed_.history.Commit();
+    last_.reset();
+}
+
+void Keyboard::CancelDrag() {
+    ed_.history.Revert(atPress_);
+    ed_.Timer1.SetEnabled(false);
+    ed_.Picture2.Left = canvasLeft_;
+    ed_.Picture2.Top = canvasTop_;
+    cancelled_ = true;
+}
+
+}  // namespace orv
