@@ -4,6 +4,8 @@
 // undo, re-editable files and tests can keep, compare and restore it.
 
 #include <QString>
+#include <array>
+#include <cstdint>
 #include <variant>
 #include <vector>
 
@@ -94,7 +96,13 @@ struct AnnotationSnapshot {
     std::vector<AnnotationState> Items;
     int qqqq = 1;
     int wwww = 1;
-    bool operator==(const AnnotationSnapshot&) const = default;
+    /// The stacking keys of each item's four elements, in the order of Items
+    /// (empty when not taken from an editor): what lets undo put an element back
+    /// exactly where it was without restacking the others. Not compared.
+    std::vector<std::array<std::uint64_t, 4>> Stacks;
+    bool operator==(const AnnotationSnapshot& o) const {
+        return Items == o.Items && qqqq == o.qqqq && wwww == o.wwww;
+    }
 };
 
 }  // namespace orv

@@ -1,12 +1,9 @@
 #include "annotations/Annotations.h"
 
 #include <algorithm>
-#include <climits>
 #include <map>
-#include <set>
 #include <tuple>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace orv {
 
@@ -236,7 +233,21 @@ AnnotationSnapshot Annotations::Take() const {
     s.wwww = wwww_;
     const std::vector<Annotation> all = List();
     s.Items.reserve(all.size());
+    s.Stacks.reserve(all.size());
     for (const Annotation& a : all) {
+        s.Stacks.push_back(std::visit(
+            [](const auto& v) -> std::array<std::uint64_t, 4> {
+                if constexpr (std::is_same_v<std::decay_t<decltype(v)>, DistanceMarker>)
+                    return {v.Segment.StackKey(), v.StartTick.StackKey(), v.EndTick.StackKey(),
+                            v.Length.StackKey()};
+                else if constexpr (std::is_same_v<std::decay_t<decltype(v)>, ColourMarker>)
+                    return {v.Leg.StackKey(), v.Foot.StackKey(), v.Code.StackKey(),
+                            v.Swatch.StackKey()};
+                else
+                    return {v.Leg.StackKey(), v.Foot.StackKey(), v.Box.StackKey(),
+                            v.Display.StackKey()};
+            },
+            a));
         if (const auto* m = std::get_if<DistanceMarker>(&a)) {
             s.Items.emplace_back(DistanceState{m->Index, Read(m->Segment, ranks),
                                                Read(m->StartTick, ranks), Read(m->EndTick, ranks),
@@ -301,9 +312,7 @@ AnnotationKey KeyOf(const AnnotationState& s) {
 }
 
 void Annotations::Replace(const std::vector<AnnotationChange>& changes) {
-    std::set<AnnotationKey> changed;
     for (const AnnotationChange& c : changes) {
-        changed.insert(c.key);
         if (c.key.index < 1) continue;
         if (!c.key.leader) {
             UnloadIfThere(arrays_.Line1, c.key.index);
@@ -319,21 +328,12 @@ void Annotations::Replace(const std::vector<AnnotationChange>& changes) {
             UnloadIfThere(arrays_.bzz, c.key.index);
         }
     }
-    // Where each element goes: above `below` elements of the others, then by stored rank.
-    struct Place {
-        int below, group, rank;
-        Control* control;
-    };
-    std::vector<Place> placed;
-    int lowest = INT_MAX;
     for (const AnnotationChange& c : changes) {
         if (!c.state || c.key.index < 1) continue;
         int k = 0;
         const auto put = [&](auto& control, const auto& state) {
             Write(control, state);
-            placed.push_back({c.below[k], 0, state.Rank, &control});
-            lowest = std::min(lowest, c.below[k]);
-            ++k;
+            canvas_.SetStackKey(control, c.stack[k++]);
         };
         if (const auto* d = std::get_if<DistanceState>(c.state)) {
             DistanceMarker m = CreateDistanceMarker(d->Index);
@@ -355,49 +355,6 @@ void Annotations::Replace(const std::vector<AnnotationChange>& changes) {
             put(m.Display, n->Display);
         }
     }
-    if (placed.empty()) return;  // removals leave the others in order
-    // The elements of the annotations left alone, counted from the bottom;
-    // those from the lowest place of a restored element up go back above it.
-    std::unordered_set<const Control*> others;
-    for (const Annotation& a : List()) {
-        const int n = IndexOf(a);
-        if (changed.count(AnnotationKey{!std::holds_alternative<DistanceMarker>(a), n})) continue;
-        std::visit(
-            [&](const auto& v) {
-                using T = std::decay_t<decltype(v)>;
-                if constexpr (std::is_same_v<T, DistanceMarker>)
-                    others.insert({&v.Segment, &v.StartTick, &v.EndTick, &v.Length});
-                else if constexpr (std::is_same_v<T, ColourMarker>)
-                    others.insert({&v.Leg, &v.Foot, &v.Code, &v.Swatch});
-                else
-                    others.insert({&v.Leg, &v.Foot, &v.Box, &v.Display});
-            },
-            a);
-    }
-    int j = 0;
-    for (Control* c : canvas_.PaintOrder()) {
-        if (!others.count(c)) continue;
-        if (j >= lowest) placed.push_back({j, 1, 0, c});
-        ++j;
-    }
-    std::sort(placed.begin(), placed.end(), [](const Place& a, const Place& b) {
-        return std::tie(a.below, a.group, a.rank) < std::tie(b.below, b.group, b.rank);
-    });
-    for (const Place& p : placed) p.control->ZOrder();
-}
-
-std::array<int, 4> ElementRanks(const AnnotationState& s) {
-    return std::visit(
-        [](const auto& v) -> std::array<int, 4> {
-            using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, DistanceState>)
-                return {v.Segment.Rank, v.StartTick.Rank, v.EndTick.Rank, v.Length.Rank};
-            else if constexpr (std::is_same_v<T, ColourState>)
-                return {v.Leg.Rank, v.Foot.Rank, v.Code.Rank, v.Swatch.Rank};
-            else
-                return {v.Leg.Rank, v.Foot.Rank, v.Box.Rank, v.Display.Rank};
-        },
-        s);
 }
 
 bool SameApartFromRanks(const AnnotationState& a, const AnnotationState& b) {

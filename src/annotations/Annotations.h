@@ -68,19 +68,15 @@ AnnotationKey KeyOf(const AnnotationState& s);
 /// Any one annotation.
 using Annotation = std::variant<DistanceMarker, ColourMarker, Note>;
 
-/// The painting ranks of an annotation's four elements, in the order of its
-/// state's members (segment or legs first).
-std::array<int, 4> ElementRanks(const AnnotationState& s);
 /// Equal in everything but the elements' ranks.
 bool SameApartFromRanks(const AnnotationState& a, const AnnotationState& b);
 
 /// One annotation to put in place of what has its key: its new state (null:
-/// none) and, per element, how many elements of the annotations left alone lie
-/// below it.
+/// none) and the stacking keys its elements had in that state.
 struct AnnotationChange {
     AnnotationKey key;
     const AnnotationState* state = nullptr;
-    std::array<int, 4> below{};
+    std::array<std::uint64_t, 4> stack{};
 };
 
 class Annotations {
@@ -118,9 +114,9 @@ class Annotations {
     void Restore(const AnnotationSnapshot& s);
 
     /// Replaces the annotations named by the changes with the given states
-    /// (none: removed), leaving every other one as it is. Each element of a
-    /// state is stacked above as many of the others' elements as its count says,
-    /// elements with the same count in the order of their stored ranks.
+    /// (none: removed), leaving every other one as it is. Each element takes
+    /// back its stacking key, so it lies where it lay in that state; the work is
+    /// in proportion to the changes, not to the annotations.
     void Replace(const std::vector<AnnotationChange>& changes);
 
     void SetCounters(int qqqq, int wwww) {

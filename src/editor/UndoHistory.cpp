@@ -1,19 +1,12 @@
 #include "editor/UndoHistory.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <map>
 
 namespace orv {
 
 namespace {
-
-std::map<AnnotationKey, const AnnotationState*> ByKey(const AnnotationSnapshot& s) {
-    std::map<AnnotationKey, const AnnotationState*> out;
-    for (const AnnotationState& item : s.Items) out[KeyOf(item)] = &item;
-    return out;
-}
 
 std::size_t TextBytes(const AnnotationState& s) {
     return std::visit(
@@ -42,107 +35,53 @@ std::size_t UndoStep::Bytes() const {
     return n;
 }
 
-UndoStep Difference(const AnnotationSnapshot& a, const AnnotationSnapshot& b) {
+KeyedAnnotations KeyedAnnotations::Of(const AnnotationSnapshot& s) {
+    KeyedAnnotations out;
+    out.qqqq = s.qqqq;
+    out.wwww = s.wwww;
+    for (size_t k = 0; k < s.Items.size(); ++k)
+        out.items.emplace(
+            KeyOf(s.Items[k]),
+            Entry{s.Items[k], k < s.Stacks.size() ? s.Stacks[k] : std::array<std::uint64_t, 4>{}});
+    return out;
+}
+
+UndoStep Difference(const KeyedAnnotations& a, const KeyedAnnotations& b) {
     UndoStep step;
     step.qqqqBefore = a.qqqq;
     step.wwwwBefore = a.wwww;
     step.qqqqAfter = b.qqqq;
     step.wwwwAfter = b.wwww;
-    const auto before = ByKey(a);
-    const auto after = ByKey(b);
-    // Annotations in both whose content is the same: left alone unless their
-    // order among each other changed.
-    std::vector<std::pair<const AnnotationState*, const AnnotationState*>> same;
-    auto i = before.begin();
-    auto j = after.begin();
+    using Entry = KeyedAnnotations::Entry;
+    const auto gone = [&](const AnnotationKey& key, const Entry& e) {
+        step.items.push_back({key, e.state, std::nullopt, e.stack, {}});
+    };
+    const auto added = [&](const AnnotationKey& key, const Entry& e) {
+        step.items.push_back({key, std::nullopt, e.state, {}, e.stack});
+    };
     // Both maps are ordered by key: walk them side by side.
-    while (i != before.end() || j != after.end()) {
-        if (j == after.end() || (i != before.end() && i->first < j->first)) {
-            step.items.push_back({i->first, *i->second, std::nullopt});
+    auto i = a.items.begin();
+    auto j = b.items.begin();
+    while (i != a.items.end() || j != b.items.end()) {
+        if (j == b.items.end() || (i != a.items.end() && i->first < j->first)) {
+            gone(i->first, i->second);
             ++i;
-        } else if (i == before.end() || j->first < i->first) {
-            step.items.push_back({j->first, std::nullopt, *j->second});
+        } else if (i == a.items.end() || j->first < i->first) {
+            added(j->first, j->second);
             ++j;
         } else {
-            if (*i->second == *j->second || SameApartFromRanks(*i->second, *j->second))
-                same.emplace_back(i->second, j->second);
-            else
-                step.items.push_back({i->first, *i->second, *j->second});
+            const Entry &x = i->second, &y = j->second;
+            if (x.stack != y.stack || !(x.state == y.state || SameApartFromRanks(x.state, y.state)))
+                step.items.push_back({i->first, x.state, y.state, x.stack, y.stack});
             ++i;
             ++j;
         }
-    }
-    // The elements of those, bottom first in a; the longest run that is also
-    // bottom first in b keeps its order, and an annotation with an element
-    // outside that run was restacked: it joins the step.
-    struct Element {
-        int rankA, rankB;
-        size_t owner;
-    };
-    std::vector<Element> elements;
-    elements.reserve(same.size() * 4);
-    for (size_t k = 0; k < same.size(); ++k) {
-        const auto ra = ElementRanks(*same[k].first), rb = ElementRanks(*same[k].second);
-        for (int e = 0; e < 4; ++e) elements.push_back({ra[e], rb[e], k});
-    }
-    std::sort(elements.begin(), elements.end(),
-              [](const Element& x, const Element& y) { return x.rankA < y.rankA; });
-    std::vector<bool> moved(same.size(), false);
-    const bool inOrder =
-        std::is_sorted(elements.begin(), elements.end(),
-                       [](const Element& x, const Element& y) { return x.rankB < y.rankB; });
-    if (!inOrder) {
-        // Longest increasing run of rankB: tails by length, with back links.
-        std::vector<size_t> tails, back(elements.size(), SIZE_MAX);
-        for (size_t k = 0; k < elements.size(); ++k) {
-            const auto at =
-                std::lower_bound(tails.begin(), tails.end(), elements[k].rankB,
-                                 [&](size_t t, int r) { return elements[t].rankB < r; });
-            if (at != tails.begin()) back[k] = *(at - 1);
-            if (at == tails.end())
-                tails.push_back(k);
-            else
-                *at = k;
-        }
-        std::vector<bool> kept(elements.size(), false);
-        for (size_t k = tails.empty() ? SIZE_MAX : tails.back(); k != SIZE_MAX; k = back[k])
-            kept[k] = true;
-        for (size_t k = 0; k < elements.size(); ++k)
-            if (!kept[k]) moved[elements[k].owner] = true;
-        for (size_t k = 0; k < same.size(); ++k)
-            if (moved[k])
-                step.items.push_back({KeyOf(*same[k].first), *same[k].first, *same[k].second});
-        std::sort(step.items.begin(), step.items.end(),
-                  [](const UndoStep::Item& x, const UndoStep::Item& y) { return x.key < y.key; });
-    }
-    // Ranks of the elements left alone, to count those below each changed element.
-    std::vector<int> stillA, stillB;
-    stillA.reserve(elements.size());
-    stillB.reserve(elements.size());
-    for (const Element& e : elements)
-        if (!moved[e.owner]) {
-            stillA.push_back(e.rankA);
-            stillB.push_back(e.rankB);
-        }
-    std::sort(stillA.begin(), stillA.end());
-    std::sort(stillB.begin(), stillB.end());
-    const auto below = [](const std::vector<int>& still, const AnnotationState& s) {
-        std::array<int, 4> out{};
-        const auto ranks = ElementRanks(s);
-        for (int e = 0; e < 4; ++e)
-            out[e] = static_cast<int>(std::lower_bound(still.begin(), still.end(), ranks[e]) -
-                                      still.begin());
-        return out;
-    };
-    for (UndoStep::Item& item : step.items) {
-        if (item.before) item.belowBefore = below(stillA, *item.before);
-        if (item.after) item.belowAfter = below(stillB, *item.after);
     }
     return step;
 }
 
 void UndoHistory::Mark() {
-    if (!base_) base_ = annotations_.Take();
+    if (!base_) base_ = KeyedAnnotations::Of(annotations_.Take());
     typingOpen_ = false;
     acting_ = true;
 }
@@ -150,7 +89,7 @@ void UndoHistory::Mark() {
 void UndoHistory::Commit(int typingNote) {
     if (applying_ || (typingNote != 0 && acting_)) return;
     acting_ = false;
-    AnnotationSnapshot now = annotations_.Take();
+    KeyedAnnotations now = KeyedAnnotations::Of(annotations_.Take());
     if (!base_) {
         base_ = std::move(now);
         return;
@@ -176,7 +115,7 @@ void UndoHistory::Commit(int typingNote) {
             for (UndoStep::Item& old : last.items)
                 if (old.key == item.key) {
                     old.after = std::move(item.after);
-                    old.belowAfter = item.belowAfter;
+                    old.stackAfter = item.stackAfter;
                 }
         last.qqqqAfter = step.qqqqAfter;
         last.wwwwAfter = step.wwwwAfter;
@@ -198,21 +137,28 @@ void UndoHistory::Clear() {
 void UndoHistory::Apply(const UndoStep& step, bool forward) {
     std::vector<AnnotationChange> changes;
     changes.reserve(step.items.size());
+    if (!base_) base_ = KeyedAnnotations::Of(annotations_.Take());
     for (const UndoStep::Item& item : step.items) {
         const auto& state = forward ? item.after : item.before;
-        changes.push_back(
-            {item.key, state ? &*state : nullptr, forward ? item.belowAfter : item.belowBefore});
+        const auto& stack = forward ? item.stackAfter : item.stackBefore;
+        changes.push_back({item.key, state ? &*state : nullptr, stack});
+        // The known state follows, so the next step is measured from here.
+        if (state)
+            base_->items.insert_or_assign(item.key, KeyedAnnotations::Entry{*state, stack});
+        else
+            base_->items.erase(item.key);
     }
     applying_ = true;
     annotations_.Replace(changes);
     applying_ = false;
-    annotations_.SetCounters(forward ? step.qqqqAfter : step.qqqqBefore,
-                             forward ? step.wwwwAfter : step.wwwwBefore);
-    base_ = annotations_.Take();
+    base_->qqqq = forward ? step.qqqqAfter : step.qqqqBefore;
+    base_->wwww = forward ? step.wwwwAfter : step.wwwwBefore;
+    annotations_.SetCounters(base_->qqqq, base_->wwww);
     typingOpen_ = false;
 }
 
 void UndoHistory::Revert(const AnnotationSnapshot& to) {
+    base_.reset();
     Apply(Difference(to, annotations_.Take()), false);
 }
 

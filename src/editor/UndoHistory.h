@@ -5,7 +5,9 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -18,10 +20,9 @@ struct UndoStep {
     struct Item {
         AnnotationKey key;
         std::optional<AnnotationState> before, after;
-        /// Per element, how many elements of the annotations the step leaves
-        /// alone lie below it, before and after: ranks that only shifted
-        /// because of the change make no other annotation part of the step.
-        std::array<int, 4> belowBefore{}, belowAfter{};
+        /// The stacking keys of its elements before and after: putting them
+        /// back restores its place without touching the others.
+        std::array<std::uint64_t, 4> stackBefore{}, stackAfter{};
     };
     std::vector<Item> items;
     int qqqqBefore = 1, wwwwBefore = 1, qqqqAfter = 1, wwwwAfter = 1;
@@ -30,10 +31,26 @@ struct UndoStep {
     std::size_t Bytes() const;
 };
 
+/// The annotations of a state by key, with their elements' stacking keys and
+/// the counters: what a step is measured against, patched by undo and redo.
+struct KeyedAnnotations {
+    struct Entry {
+        AnnotationState state;
+        std::array<std::uint64_t, 4> stack{};
+    };
+    std::map<AnnotationKey, Entry> items;
+    int qqqq = 1, wwww = 1;
+    static KeyedAnnotations Of(const AnnotationSnapshot& s);
+};
+
 /// The difference from a to b; empty items and equal counters when nothing
-/// changed. An annotation that differs only in ranks shifted by the others'
-/// changes, and keeps its place among the unchanged ones, is not part of it.
-UndoStep Difference(const AnnotationSnapshot& a, const AnnotationSnapshot& b);
+/// changed. An annotation is part of it when its content or the stacking key
+/// of one of its elements changed; ranks that only shifted because others
+/// were added or removed do not count.
+UndoStep Difference(const KeyedAnnotations& a, const KeyedAnnotations& b);
+inline UndoStep Difference(const AnnotationSnapshot& a, const AnnotationSnapshot& b) {
+    return Difference(KeyedAnnotations::Of(a), KeyedAnnotations::Of(b));
+}
 
 class UndoHistory {
   public:
@@ -65,12 +82,11 @@ class UndoHistory {
     void Apply(const UndoStep& step, bool forward);
 
     Annotations& annotations_;
-    std::optional<AnnotationSnapshot> base_;  ///< the state after the last recorded step
+    std::optional<KeyedAnnotations> base_;  ///< the state after the last recorded step
     std::vector<UndoStep> undo_, redo_;
     bool typingOpen_ = false;
-    bool acting_ = false;
-    bool applying_ = false;  ///< undo or redo under way: its own text changes are not steps  ///<
-                             ///< between Mark and the Commit that ends the action
+    bool acting_ = false;    ///< between Mark and the Commit that ends the action
+    bool applying_ = false;  ///< undo or redo under way: its own text changes are not steps
 };
 
 }  // namespace orv

@@ -97,6 +97,10 @@ void Container::BringToFront(Control& c) {
     if (c.parent_ == this) c.stack_ = NextStackKey();
 }
 
+void Container::SetStackKey(Control& c, uint64_t key) {
+    if (c.parent_ == this && key != 0) c.stack_ = key;
+}
+
 std::vector<Control*> Container::PaintOrder() const {
     // Windowless first, then windowed; each layer by stacking key. The layer is
     // asked once per control, not in every comparison.

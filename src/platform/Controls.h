@@ -177,6 +177,9 @@ class Container {
     std::vector<Control*> PaintOrder() const;
     const std::vector<Control*>& Children() const { return children_; }
     void BringToFront(Control& c);
+    /// Gives a child back a stacking key it held before (keys are never handed
+    /// out twice, so it goes back exactly where it was among the others).
+    void SetStackKey(Control& c, uint64_t key);
 
   private:
     std::vector<Control*> children_;
