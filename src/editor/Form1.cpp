@@ -260,6 +260,7 @@ void Form1::WireHandlers() {
         c.MouseMove = [this, i](const MouseEvent& e) { bzz_MouseMove(i, e); };
     };
     WireUndo();
+    WireQuietTimers();
 }
 
 void Form1::Load() {
@@ -345,7 +346,7 @@ void Form1::Image9_Click() {
     Command5_Click();
 }
 void Form1::Image1_Click() {
-    Visible = false;
+    SetShown(false);
 }
 
 std::optional<Colour> Form1::PickColour() {
