@@ -135,10 +135,11 @@ SaveAnswer QtDesktop::AskSaveChanges(const QString& text, const QString& title) 
     DepthGuard g(depth_);
     QMessageBox box(QMessageBox::Warning, Tr(title), Tr(text),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
-    // Some platform themes call Discard "Close without Saving": the three words stay as written.
-    box.button(QMessageBox::Save)->setText(Tr(QStringLiteral("Save")));
-    box.button(QMessageBox::Discard)->setText(Tr(QStringLiteral("Discard")));
-    box.button(QMessageBox::Cancel)->setText(Tr(QStringLiteral("Cancel")));
+    // Some platform themes call Discard "Close without Saving": the three words stay as written,
+    // each with its Alt key.
+    box.button(QMessageBox::Save)->setText(Tr(QStringLiteral("&Save")));
+    box.button(QMessageBox::Discard)->setText(Tr(QStringLiteral("&Discard")));
+    box.button(QMessageBox::Cancel)->setText(Tr(QStringLiteral("&Cancel")));
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {
