@@ -2,6 +2,8 @@
 // read-outs, the live shape of the annotation being drawn, and scrolling the
 // picture when the pointer rests at an edge of the window.
 
+#include <algorithm>
+
 #include "annotations/Geometry.h"
 #include "editor/Form1.h"
 #include "imaging/ColourCodes.h"
@@ -13,9 +15,18 @@ namespace orv {
 
 namespace {
 
-constexpr float kScrollStep = 60;  // picture moves this far per edge-scroll tick
-constexpr float kNearEdge = 3;     // left and top edge zones, pixels
-constexpr float kFarEdge = 10;     // right and bottom edge zones, pixels
+constexpr float kNearEdge = 3;  // left and top edge zones, pixels
+constexpr float kFarEdge = 10;  // right and bottom edge zones, pixels
+// At the very edge the picture scrolls one window extent in this many milliseconds; further
+// into the edge zone it slows down in proportion, so the user can steer it.
+constexpr float kFullScrollMs = 2000;
+
+// The step of one tick for a pointer `depth` pixels inside an edge zone `zone` pixels wide
+// (0 on the outermost pixel) of a window `extent` twips long.
+float ScrollStep(float extent, float depth, float zone, int intervalMs) {
+    const float closeness = std::clamp((zone - depth) / zone, 0.0f, 1.0f);
+    return extent * static_cast<float>(intervalMs) / kFullScrollMs * closeness;
+}
 
 void Put(Line* l, const Segment& s) {
     if (!l) return;
@@ -116,14 +127,17 @@ void Form1::Timer2_Timer() {
     const float k = kFixedTwipsPerPixel;
     // Where the canvas is shown (a zoomed canvas is larger or smaller than its place).
     const ShownRect shown = ShownPlace(Picture2);
-    if (cx - Left / k - kNearEdge < 0 && shown.Left - Picture1.Width < 0)
-        Picture2.Left += kScrollStep;
-    if (cx - Left / k - Width / k > -kFarEdge && shown.Left > Width - shown.Width)
-        Picture2.Left -= kScrollStep;
-    if (cy - Top / k - kNearEdge < 0 && shown.Top - Picture6.Height < 0)
-        Picture2.Top += kScrollStep;
-    if (cy - Top / k - Height / k > -kFarEdge && shown.Top > Height - shown.Height)
-        Picture2.Top -= kScrollStep;
+    const int ms = Timer2.Interval();
+    const float fromLeft = cx - Left / k, fromTop = cy - Top / k;
+    const float fromRight = Width / k - 1 - fromLeft, fromBottom = Height / k - 1 - fromTop;
+    if (fromLeft - kNearEdge < 0 && shown.Left - Picture1.Width < 0)
+        Picture2.Left += ScrollStep(Width, fromLeft, kNearEdge, ms);
+    if (fromLeft - Width / k > -kFarEdge && shown.Left > Width - shown.Width)
+        Picture2.Left -= ScrollStep(Width, fromRight, kFarEdge, ms);
+    if (fromTop - kNearEdge < 0 && shown.Top - Picture6.Height < 0)
+        Picture2.Top += ScrollStep(Height, fromTop, kNearEdge, ms);
+    if (fromTop - Height / k > -kFarEdge && shown.Top > Height - shown.Height)
+        Picture2.Top -= ScrollStep(Height, fromBottom, kFarEdge, ms);
 }
 
 }  // namespace orv

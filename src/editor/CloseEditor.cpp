@@ -4,6 +4,7 @@
 namespace orv {
 
 void Form1::Image3_Click() {
+    if (!MayDiscardWork()) return;
     host.UnloadEditor();
     // The reader object stays for the next editor; only the picture it holds is released.
     if (vars.psdReader) vars.psdReader->FreePsd();

@@ -263,6 +263,7 @@ void Form1::WireHandlers() {
     WireMeasurements();
     keyboard.Wire();
     WireUndo();
+    WireQuietTimers();
 }
 
 void Form1::Load() {
@@ -348,7 +349,7 @@ void Form1::Image9_Click() {
     Command5_Click();
 }
 void Form1::Image1_Click() {
-    Visible = false;
+    SetShown(false);
 }
 
 std::optional<Colour> Form1::PickColour() {

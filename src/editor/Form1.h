@@ -17,6 +17,7 @@
 #include "editor/EditorHost.h"
 #include "editor/Keyboard.h"
 #include "editor/UndoHistory.h"
+#include "editor/UnsavedWork.h"
 #include "platform/ControlArray.h"
 #include "platform/Controls.h"
 #include "platform/Form.h"
@@ -144,6 +145,12 @@ class Form1 : public Form {
     void OpenByExtension();
     /// Opens a dropped file exactly as a command-line path.
     void OpenDroppedFile(const QString& path);
+    /// Before unsaved annotations would be lost: asks "Save changes to this markup?" and
+    /// returns whether the caller may go on (Discard, or Save that succeeded).
+    bool MayDiscardWork();
+
+    /// Shows or hides the editor; its timers run only while it is shown.
+    void SetShown(bool shown);
 
     // ---- Annotation menus ---------------------------------------------------
     static const Menu& cd();    ///< distance-marker menu
@@ -192,10 +199,12 @@ class Form1 : public Form {
     Annotations annotations;
     /// Undo and redo of user changes to the annotations.
     UndoHistory history{annotations};
+    /// Whether the annotations changed since they were last saved or opened.
+    UnsavedWork unsaved{annotations};
 
-    Timer Timer1{10, false};  ///< live measurement tick while drawing
-    Timer Timer2{10, true};   ///< edge scrolling
-    Timer Timer3{100, true};  ///< magnifier refresh
+    Timer Timer1{10, false};   ///< live measurement tick while drawing
+    Timer Timer2{10, false};   ///< edge scrolling, while the left button holds the canvas
+    Timer Timer3{100, false};  ///< magnifier refresh, while the editor is shown
 
     // ---- State kept in hidden fields ---------------------------------------
     Tool pd = Tool::Move;               ///< tool mode
@@ -234,6 +243,9 @@ class Form1 : public Form {
     void WireUndo();
     /// Opens the canvas menu on a right press and binds Ctrl+Shift+C.
     void WireMeasurements();
+    /// Runs the edge-scroll timer only from a left press on the canvas to its release, and
+    /// stops any tick that finds the editor hidden.
+    void WireQuietTimers();
     void LayOutDesign();
 
     /// The editor's message-pumping wait (the open commands), created on first use.

@@ -40,6 +40,7 @@ void ShowOnCanvas(Form1& ed, const QImage& picture) {
     ed.Picture2.Cls();
     ed.Picture2.SetPicture(picture);
     ed.history.Clear();
+    ed.unsaved.MarkSaved();
 }
 
 void RepaintEditorBars(Form1& ed) {
@@ -66,7 +67,9 @@ clsWaitableTimer& Form1::Waiter() {
 void Form1::Command66_Click() {
     const Colour background = Picture2.BackColor;
     int width = -1, height = -1;
-    ShowOnCanvas(*this, LoadImageAsPicture(open1, width, height, background, false));
+    // A file that cannot be opened leaves the canvas showing what it showed.
+    const QImage picture = LoadImageAsPicture(open1, width, height, background, false);
+    if (!picture.isNull()) ShowOnCanvas(*this, picture);
     Waiter().Wait(400);
     Picture2.Top = 800;
     Picture2.Left = 800;
@@ -89,6 +92,7 @@ void Form1::Command22_Click() {
                 reader.DrawToDC(painter, 0, 0);
             }
             RestoreLayeredPsd(*this, reader, open1);
+            unsaved.MarkSaved();
         }
     } catch (const std::exception&) {
     }
@@ -103,8 +107,11 @@ void Form1::OpenByExtension() {
         IgnoreErrors([&] { Command22_Click(); });
     } else {
         // The standard loader refuses PNG among others: a refusal leaves the canvas as it is,
-        // so a PNG or JPEG opened just above stays.
-        const QImage picture = LoadPicture(open1);
+        // so a PNG or JPEG opened just above stays. Under any other name the file is judged by
+        // its content, so a TIFF, a WebP or a PNG called "shot" opens too.
+        const bool openedAbove = open2 == kPng || open2 == kJpg;
+        const QImage picture =
+            openedAbove ? LoadPicture(open1) : LoadPictureByContent(open1, Picture2.BackColor);
         if (!picture.isNull()) ShowOnCanvas(*this, picture);
     }
 }
@@ -122,6 +129,7 @@ void Form1::Command14_Click() {
 }
 
 void Form1::OpenDroppedFile(const QString& path) {
+    if (!MayDiscardWork()) return;
     open1 = path;
     Command14_Click();
 }

@@ -148,6 +148,7 @@ void Form1::CutdSave() {
         ShowSaveError(desktop, result.errorNumber(), result.description);
         return;
     }
+    unsaved.MarkSaved();
     // Clear the clipboard only while it still holds the capture: a picture or text the user
     // copied elsewhere meanwhile is theirs.
     if (desktop.ClipboardPicture() == picture) desktop.ClearClipboard();

@@ -65,6 +65,9 @@ struct ScreenReading {
 /// Message box icons.
 enum class MessageIcon { None, Information };
 
+/// The answers to a question whether to save work before it would be lost.
+enum class SaveAnswer { Save, Discard, Cancel };
+
 class Desktop {
   public:
     virtual ~Desktop() = default;
@@ -73,6 +76,8 @@ class Desktop {
     /// Opens menu at the pointer; returns the chosen item's name, empty when dismissed.
     virtual QString PopupMenu(const Menu& menu) = 0;
     virtual void MessageBox(const QString& text, const QString& title, MessageIcon icon) = 0;
+    /// A question with the buttons Save, Discard and Cancel; closing the box is Cancel.
+    virtual SaveAnswer AskSaveChanges(const QString& text, const QString& title) = 0;
     /// The colour dialog starting at initial; nullopt on cancel.
     virtual std::optional<Colour> PickColour(Colour initial) = 0;
     /// The open-file dialog; empty on cancel.

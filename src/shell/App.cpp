@@ -57,7 +57,7 @@ form3& App::Strip() {
 }
 
 void App::ShowEditor() {
-    Editor().Visible = true;
+    Editor().SetShown(true);
 }
 
 void App::UnloadEditor() {

@@ -47,6 +47,7 @@ void Form2::Form_Load() {
 void Form2::OpenCommandLine(const QString& commandLine) {
     Text3 = StripQuotes(commandLine);
     if (!Text3.isEmpty()) {
+        if (Form1* shown = app_.EditorIfLoaded(); shown && !shown->MayDiscardWork()) return;
         app_.Editor().open1 = Text3;
         app_.ShowEditor();
         Form1& ed = app_.Editor();
@@ -112,6 +113,8 @@ void Form2::celiang_Click() {
 }
 void Form2::zjm_Click() {
     app_.ShowEditor();
+    // A covered editor comes to the front and takes the keyboard.
+    app_.desktop.SetForeground(app_.Editor());
 }
 void Form2::bm_Click() {
     app_.desktop.OpenUrl(web::kProductPage);
@@ -124,6 +127,7 @@ void Form2::ffci_Click() {
 }
 
 void Form2::tuichu_Click() {
+    if (Form1* ed = app_.EditorIfLoaded(); ed && !ed->MayDiscardWork()) return;
     app_.desktop.TrayRemove();
     app_.desktop.EndProgram();
 }

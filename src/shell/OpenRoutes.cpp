@@ -17,20 +17,38 @@ namespace orv {
 namespace {
 /// Title of the program's message boxes.
 const QString kProgramTitle = QStringLiteral("Orvane Tessaly");
+
+/// A screen measurement left the canvas at the window's corner, under the bars that are
+/// shown again now: it goes beside them, where an open puts it.
+void PlaceCanvasBesideBars(Form1& ed) {
+    ed.Picture2.Top = ed.Picture6.Height + 100;
+    ed.Picture2.Left = ed.Picture1.Width + 100;
+}
 }  // namespace
+
+bool form3::LeaveScreenMeasurement() {
+    if (Text1 != StartMode::ScreenMeasurement) return false;
+    // The file and clipboard routes fill an ordinary editor, with its bars, its save and its
+    // close: a later load of the editor no longer copies the screen.
+    Text1 = StartMode::Normal;
+    return true;
+}
 
 void form3::OpenFromFile() {
     // A cancelled dialog opens nothing, however often the dialog was used before.
     QString file;
     IgnoreErrors([&] { file = app.desktop.OpenFileDialog(); });
     if (file.isEmpty()) return;
+    if (Form1* shown = app.EditorIfLoaded(); shown && !shown->MayDiscardWork()) return;
 
     const OpenAttempt attempt;
+    const bool measuring = LeaveScreenMeasurement();
     Form1& ed = app.Editor();
     ed.open1 = file;
     ed.open2 = LowerExtension(file);
     app.ShowEditor();
     IgnoreErrors([&] { LayOutEditorBars(); });
+    if (measuring) PlaceCanvasBesideBars(ed);
     Visible = false;
     ed.OpenByExtension();
     ed.open2.clear();
@@ -46,14 +64,18 @@ void form3::OpenFromClipboard() {
                                MessageIcon::None);
         return;
     }
+    if (Form1* shown = app.EditorIfLoaded(); shown && !shown->MayDiscardWork()) return;
+    const bool measuring = LeaveScreenMeasurement();
     Form1& ed = app.Editor();
     ShowOnCanvas(ed, picture);
     app.ShowEditor();
     LayOutEditorBars();
+    if (measuring) PlaceCanvasBesideBars(ed);
     Visible = false;
 }
 
 void form3::MeasureScreen() {
+    if (Form1* shown = app.EditorIfLoaded(); shown && !shown->MayDiscardWork()) return;
     const StartMode mode = Text1;
     const bool shown = Visible;
     Text1 = StartMode::ScreenMeasurement;

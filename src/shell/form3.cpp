@@ -66,7 +66,8 @@ clsWaitableTimer& form3::Waiter() {
 
 void form3::Form_Load() {
     firstopen = StripQuotes(app.CommandLine);
-    if (!firstopen.isEmpty()) {
+    Form1* loaded = app.EditorIfLoaded();
+    if (!firstopen.isEmpty() && (!loaded || loaded->MayDiscardWork())) {
         Form1& ed = app.Editor();
         ed.open1 = firstopen;
         app.ShowEditor();
@@ -117,6 +118,7 @@ void form3::Image3_Click() {
 }
 
 void form3::QueryUnload() {
+    if (Form1* ed = app.EditorIfLoaded(); ed && !ed->MayDiscardWork()) return;
     app.UnloadEditor();
     app.UnloadStrip();
 }
@@ -129,6 +131,9 @@ void form3::LayOutEditorBars() {
     Form1& ed = app.Editor();
     ed.Picture6.Width = Screen().Width;
     ed.Picture1.Height = Screen().Height;
+    // A screen measurement hid them: whichever route filled the editor, its tools show.
+    ed.Picture6.Visible = true;
+    ed.Picture1.Visible = true;
     RepaintEditorBars(ed);
 }
 

@@ -40,8 +40,11 @@ class form3 : public Form {
     void QueryUnload();
     void Picture1_MouseMove(const MouseEvent& e);
 
-    /// Lays out the editor's bars after a route filled it.
+    /// Lays out the editor's bars after a route filled it, and shows them.
     void LayOutEditorBars();
+    /// Ends a screen measurement for a route that fills the editor otherwise; true when
+    /// one was under way.
+    bool LeaveScreenMeasurement();
 
     /// The start mode the editor reads: a screen measurement once that route ran.
     StartMode Text1 = StartMode::Normal;

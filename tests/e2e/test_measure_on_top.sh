@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What a window manager may hide: the tool strip of "Open Form Screen" fully on
 # top at the top-right corner, its distance tool drawing on the copied screen and
-# its close icon ending the measurement; a file opened from the tray showing with
+# its close icon ending the measurement (after "Save changes to this markup?" is answered
+# Discard, since a marker was drawn); a file opened from the tray showing with
 # its bars and taking a distance marker. Every drag runs exactly along a row and
 # gives a horizontal marker of its length (the end pixels counted).
 source "$(dirname "$0")/lib.sh"
@@ -75,10 +76,14 @@ sleep 0.3
 pass "a drag on the strip's background moves it; passing over it does not"
 
 click $((sx + 328 + 17)) $((sy + 17)) # the strip's close icon
+wait_until 10 orvane_message || { keep_shot no-question; fail "closing with a marker asked nothing"; }
+xdotool windowactivate --sync "$(orvane_message)" 2>/dev/null || true
+key alt+d # Discard
+wait_until 5 not orvane_message || fail "the question stayed after Discard"
 wait_until 5 not editor_window || fail "the close icon did not close the editor"
 wait_until 5 not strip || fail "the strip stayed after the close icon"
 orvane_alive || fail "the close icon ended the program"
-pass "the strip's close icon closes the editor and the strip"
+pass "the strip's close icon asks, and after Discard closes the editor and the strip"
 
 file_dialog() { window_where 300 1200 200 9999; }
 tray_item 2 # "Open From file"

@@ -18,12 +18,14 @@ class FakeDesktop : public Desktop {
     std::deque<std::optional<Colour>> colourChoices;
     std::deque<QString> openFiles;
     std::deque<QString> saveFiles;
+    std::deque<SaveAnswer> saveAnswers;  ///< an empty queue answers Cancel
 
     // What happened.
     std::vector<QString> menusOpened;  ///< names of the menus opened
     Menu lastMenu;                     ///< the last menu opened, as it was shown
     std::vector<Colour> colourDialogStarts;
     std::vector<std::pair<QString, QString>> messages;  ///< (title, text)
+    std::vector<QString> questions;                     ///< texts of save-changes questions
     std::vector<QString> urlsOpened;
     std::vector<std::pair<int, QString>> waits;  ///< (ms, timer name)
     std::vector<SaveDialogRequest> saveRequests;
@@ -57,6 +59,13 @@ class FakeDesktop : public Desktop {
     }
     void MessageBox(const QString& text, const QString& title, MessageIcon) override {
         messages.emplace_back(title, text);
+    }
+    SaveAnswer AskSaveChanges(const QString& text, const QString&) override {
+        questions.push_back(text);
+        if (saveAnswers.empty()) return SaveAnswer::Cancel;
+        const SaveAnswer a = saveAnswers.front();
+        saveAnswers.pop_front();
+        return a;
     }
     std::optional<Colour> PickColour(Colour initial) override {
         colourDialogStarts.push_back(initial);

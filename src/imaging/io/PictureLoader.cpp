@@ -60,9 +60,11 @@ class AllocationLimitScope {
     int previous_;
 };
 
+const QString kTooLarge = QStringLiteral("the picture is larger than 16384 x 16384 pixels");
+
 // Reads the first picture of a file's bytes through Qt, after checking the size its header
-// states.
-QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format) {
+// states; a picture refused for its size says so in `tooLarge`.
+QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format, bool* tooLarge = nullptr) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -70,11 +72,13 @@ QImage ReadWithQt(const QByteArray& bytes, const QByteArray& format) {
     reader.setDecideFormatFromContent(format.isEmpty());
     const QSize size = reader.size();
     if (size.isValid() && !IsAcceptablePictureSize(size.width(), size.height())) {
+        if (tooLarge) *tooLarge = true;
         return {};
     }
     AllocationLimitScope limit(size.isValid() ? size : QSize(1, 1));
     QImage picture = reader.read();
-    if (!IsAcceptablePictureSize(picture.width(), picture.height())) {
+    if (!picture.isNull() && !IsAcceptablePictureSize(picture.width(), picture.height())) {
+        if (tooLarge) *tooLarge = true;
         return {};
     }
     return picture;
@@ -136,6 +140,7 @@ DecodedPicture DecodeBytes(const QByteArray& bytes, PictureKind kind) {
     const auto size = std::size_t(bytes.size());
     PictureCheck check;
     QImage picture;
+    bool tooLarge = false;
     switch (kind) {
         case PictureKind::Png:
             check = CheckPngData(data, size);
@@ -158,10 +163,12 @@ DecodedPicture DecodeBytes(const QByteArray& bytes, PictureKind kind) {
             picture = ReadWithQt(bytes, "ico");
             break;
         case PictureKind::Unknown:
-            picture = ReadWithQt(bytes, QByteArray());
+            // TIFF, WebP and whatever else Qt's image plugins read, judged by content.
+            picture = ReadWithQt(bytes, QByteArray(), &tooLarge);
             break;
     }
     if (!check.ok) return {QImage(), check.reason, int(kind)};
+    if (tooLarge) return {QImage(), kTooLarge, int(kind)};
     if (picture.isNull()) return {QImage(), kDamaged, int(kind)};
     return {picture, QString(), int(kind)};
 }
@@ -208,7 +215,7 @@ QImage LoadImageAsPicture(const QString& path, int& width, int& height, uint32_t
                           bool keepAspect) {
     const bool ownSize = width == -1 || height == -1;
     if (!ownSize && !IsAcceptablePictureSize(width, height)) {
-        return Refused(QStringLiteral("the picture is larger than 16384 x 16384 pixels"));
+        return Refused(kTooLarge);
     }
     const PictureFileKey key = KeyOfPictureFile(path);
     // A picture with transparent parts is kept composed over the background it was asked
@@ -263,6 +270,23 @@ QImage LoadPicture(const QString& path) {
     }
     NotePictureLoaded();
     return picture;
+}
+
+QImage LoadPictureByContent(const QString& path, uint32_t background) {
+    const PictureFileKey key = KeyOfPictureFile(path);
+    if (key.size < 0) return Refused(NotAFileReason(path));
+    switch (KindOfFile(path, key)) {
+        case PictureKind::Jpeg:
+        case PictureKind::Bmp:
+        case PictureKind::Gif:
+        case PictureKind::Ico:
+        case PictureKind::Cur:
+            return LoadPicture(path);
+        default:
+            break;
+    }
+    int width = -1, height = -1;
+    return LoadImageAsPicture(path, width, height, background, false);
 }
 
 }  // namespace orv

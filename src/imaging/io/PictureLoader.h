@@ -42,6 +42,12 @@ QImage LoadImageAsPicture(const QString& path, int& width, int& height, uint32_t
 // Format_ARGB32_Premultiplied when they have transparent pixels, which stay transparent.
 QImage LoadPicture(const QString& path);
 
+// The loader of a file that its name does not send to a loader of its own: the kinds the
+// standard loader reads go to `LoadPicture`; the rest (PNG under another name, TIFF, WebP,
+// anything Qt's image plugins read) are judged by content through `LoadImageAsPicture`, with
+// its size checks, composed over `background`. A refusal is noted with its reason.
+QImage LoadPictureByContent(const QString& path, uint32_t background);
+
 namespace detail {
 // The checks and the decode both loaders run on the bytes of a file whose kind was judged from
 // its first bytes; a null picture when they refuse it. (Open to the fuzzer.)

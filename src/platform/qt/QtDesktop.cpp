@@ -18,6 +18,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -128,6 +129,27 @@ void QtDesktop::MessageBox(const QString& text, const QString& title, MessageIco
         icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon,
         Tr(title), Tr(text), QMessageBox::Ok);
     box.exec();
+}
+
+SaveAnswer QtDesktop::AskSaveChanges(const QString& text, const QString& title) {
+    DepthGuard g(depth_);
+    QMessageBox box(QMessageBox::Warning, Tr(title), Tr(text),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    // Some platform themes call Discard "Close without Saving": the three words stay as written,
+    // each with its Alt key.
+    box.button(QMessageBox::Save)->setText(Tr(QStringLiteral("&Save")));
+    box.button(QMessageBox::Discard)->setText(Tr(QStringLiteral("&Discard")));
+    box.button(QMessageBox::Cancel)->setText(Tr(QStringLiteral("&Cancel")));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Save:
+            return SaveAnswer::Save;
+        case QMessageBox::Discard:
+            return SaveAnswer::Discard;
+        default:
+            return SaveAnswer::Cancel;
+    }
 }
 
 std::optional<Colour> QtDesktop::PickColour(Colour initial) {

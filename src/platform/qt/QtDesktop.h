@@ -39,6 +39,7 @@ class QtDesktop : public Desktop {
 
     QString PopupMenu(const Menu& menu) override;
     void MessageBox(const QString& text, const QString& title, MessageIcon icon) override;
+    SaveAnswer AskSaveChanges(const QString& text, const QString& title) override;
     std::optional<Colour> PickColour(Colour initial) override;
     QString OpenFileDialog() override;
     QString SaveFileDialog(const SaveDialogRequest& request) override;
