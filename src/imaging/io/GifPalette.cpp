@@ -6,8 +6,9 @@
 // gives it a grid sample of its pixels at its fastest speed, and a few rounds of Lloyd's
 // refinement over a finer sample bring the error down to what a slow quantizer reaches, in a
 // fraction of the time. The pixels are then mapped to their nearest palette colour (no
-// dithering, so flat areas stay flat) through a NearestColourTable per band of rows.
+// dithering, so flat areas stay flat) by a PaletteMapping.
 #include "imaging/io/NearestColourTable.h"
+#include "imaging/io/PaletteMapping.h"
 #include "imaging/io/PictureWriters.h"
 
 #include <libimagequant.h>
@@ -17,9 +18,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <functional>
 #include <memory>
-#include <thread>
 #include <vector>
 
 namespace orv::detail {
@@ -34,7 +33,7 @@ constexpr std::size_t kFixedColours = 64;
 // its fastest, sees a coarse one, and the refinement rounds a finer one.
 constexpr double kQuantizerSamples = 16384;
 constexpr double kRefinementSamples = 65536;
-constexpr int kRefinementRounds = 4;
+constexpr int kRefinementRounds = 6;
 // The quantizer's speed (1 slowest and best, 10 fastest) for a few colours, and for a sample.
 constexpr int kExactSpeed = 4;
 constexpr int kSampledSpeed = 10;
@@ -118,42 +117,6 @@ void RefinePalette(const std::vector<liq_histogram_entry>& entries, QList<QRgb>&
     }
 }
 
-// The nearest palette entry of each pixel of rows [first, last); runs of one colour are looked
-// up once.
-void MapRows(const QImage& picture, const QList<QRgb>& palette, int first, int last, uint8_t* out) {
-    NearestColourTable nearest(palette);
-    for (int y = first; y < last; ++y) {
-        const auto* pixels = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        QRgb previous = ~pixels[0];
-        uint8_t index = 0;
-        for (int x = 0; x < picture.width(); ++x) {
-            if (pixels[x] != previous) {
-                previous = pixels[x];
-                index = nearest(previous);
-            }
-            *out++ = index;
-        }
-    }
-}
-
-// Each pixel's nearest palette entry; a large picture is split into bands mapped side by side.
-void MapToNearest(const QImage& picture, const QList<QRgb>& palette, QByteArray& indices) {
-    indices.resize(qsizetype(picture.width()) * picture.height());
-    auto* out = reinterpret_cast<uint8_t*>(indices.data());
-    const qint64 pixels = qint64(picture.width()) * picture.height();
-    const int bands =
-        pixels < (1 << 20) ? 1 : int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
-    std::vector<std::thread> helpers;
-    for (int band = 1; band < bands; ++band) {
-        const int first = picture.height() * band / bands;
-        const int last = picture.height() * (band + 1) / bands;
-        helpers.emplace_back(MapRows, std::cref(picture), std::cref(palette), first, last,
-                             out + qsizetype(first) * picture.width());
-    }
-    MapRows(picture, palette, 0, picture.height() / bands, out);
-    for (std::thread& helper : helpers) helper.join();
-}
-
 // The colours of about `samples` pixels on a regular grid.
 bool SampleColours(const QImage& picture, double samples,
                    std::vector<liq_histogram_entry>& entries) {
@@ -166,7 +129,7 @@ bool SampleColours(const QImage& picture, double samples,
 
 }  // namespace
 
-bool QuantizedPalette(const QImage& picture, QList<QRgb>& palette, QByteArray& indices) {
+bool AdaptivePalette(const QImage& picture, QList<QRgb>& palette) {
     std::vector<liq_histogram_entry> entries;
     const bool fullHistogram = CountColours(picture, 1, kFullHistogramColours, entries);
     if (!fullHistogram && !SampleColours(picture, kQuantizerSamples, entries)) return false;
@@ -208,7 +171,12 @@ bool QuantizedPalette(const QImage& picture, QList<QRgb>& palette, QByteArray& i
         if (!SampleColours(picture, kRefinementSamples, entries)) return false;
         RefinePalette(entries, palette, kRefinementRounds);
     }
-    MapToNearest(picture, palette, indices);
+    return true;
+}
+
+bool QuantizedPalette(const QImage& picture, QList<QRgb>& palette, QByteArray& indices) {
+    if (!AdaptivePalette(picture, palette)) return false;
+    indices = PaletteMapping(picture, palette).TakeAll();
     return true;
 }
 

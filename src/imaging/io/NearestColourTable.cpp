@@ -48,7 +48,11 @@ void NearestColourTable::FillCell(std::size_t cell) {
     for (int i = 0; i < entries_; ++i) bound = std::min(bound, farR[i] + farG[i] + farB[i]);
     cellStart_[cell] = uint32_t(candidates_.size());
     for (int i = 0; i < entries_; ++i) {
-        if (nearR[i] + nearG[i] + nearB[i] <= bound) candidates_.push_back(uint8_t(i));
+        if (nearR[i] + nearG[i] + nearB[i] <= bound) {
+            candidates_.push_back(uint32_t(i) << 24 | uint32_t(red_[std::size_t(i)]) << 16 |
+                                  uint32_t(green_[std::size_t(i)]) << 8 |
+                                  uint32_t(blue_[std::size_t(i)]));
+        }
     }
     cellCount_[cell] = uint16_t(candidates_.size() - cellStart_[cell]);
 }

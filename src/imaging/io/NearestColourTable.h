@@ -27,15 +27,17 @@ class NearestColourTable {
         const int r = qRed(colour), g = qGreen(colour), b = qBlue(colour);
         const std::size_t cell = CellOf(r, g, b);
         if (cellStart_[cell] == kUnfilled) FillCell(cell);
-        const uint8_t* candidate = candidates_.data() + cellStart_[cell];
-        const uint8_t* const end = candidate + cellCount_[cell];
+        const uint32_t* candidate = candidates_.data() + cellStart_[cell];
+        const uint32_t* const end = candidate + cellCount_[cell];
+        if (end - candidate == 1) return uint8_t(*candidate >> 24);
         // Distance and index in one key, so the least key is the nearest entry of lowest index
         // and the loop needs no branch.
         int best = INT32_MAX;
         for (; candidate != end; ++candidate) {
-            const std::size_t i = *candidate;
-            const int dr = red_[i] - r, dg = green_[i] - g, db = blue_[i] - b;
-            best = std::min(best, (dr * dr + dg * dg + db * db) << 8 | int(i));
+            const uint32_t entry = *candidate;
+            const int dr = int(entry >> 16 & 0xff) - r, dg = int(entry >> 8 & 0xff) - g,
+                      db = int(entry & 0xff) - b;
+            best = std::min(best, (dr * dr + dg * dg + db * db) << 8 | int(entry >> 24));
         }
         return uint8_t(best & 0xff);
     }
@@ -64,7 +66,8 @@ class NearestColourTable {
     std::vector<int> nearAxis_[3], farAxis_[3];
     std::vector<uint32_t> cellStart_;
     std::vector<uint16_t> cellCount_;
-    std::vector<uint8_t> candidates_;
+    // The candidates of the filled cells, each as its index << 24 | its RGB.
+    std::vector<uint32_t> candidates_;
 };
 
 }  // namespace orv::detail
