@@ -46,6 +46,10 @@ void NearestColourTable::FillCell(std::size_t cell) {
     // possible point is farther than that is never the nearest.
     int bound = INT_MAX;
     for (int i = 0; i < entries_; ++i) bound = std::min(bound, farR[i] + farG[i] + farB[i]);
+    if (candidates_.size() + std::size_t(entries_) > kMaxCandidates) {
+        std::fill(cellStart_.begin(), cellStart_.end(), kUnfilled);
+        candidates_.clear();
+    }
     cellStart_[cell] = uint32_t(candidates_.size());
     for (int i = 0; i < entries_; ++i) {
         if (nearR[i] + nearG[i] + nearB[i] <= bound) {

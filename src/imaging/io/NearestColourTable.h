@@ -44,6 +44,12 @@ class NearestColourTable {
 
     // How many entries the cell of `colour` compares (fills the cell); for tests and tuning.
     int CandidatesFor(QRgb colour);
+    // How many candidates the filled cells hold together; never more than kMaxCandidates.
+    std::size_t StoredCandidates() const { return candidates_.size(); }
+
+    // A palette crowded in one corner of the cube keeps most of its entries as candidates of
+    // the far cells; past this many (16 MB), the filled cells are forgotten and filled again.
+    static constexpr std::size_t kMaxCandidates = std::size_t(1) << 22;
 
   private:
     static constexpr uint32_t kUnfilled = UINT32_MAX;
