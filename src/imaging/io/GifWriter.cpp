@@ -1,9 +1,11 @@
+#include "imaging/io/PaletteMapping.h"
 #include "imaging/io/PictureWriters.h"
 
 #include <gif_lib.h>
 
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace orv::detail {
 
@@ -55,8 +57,12 @@ bool WriteGif(const QImage& picture, QIODevice& device) {
     }
     QList<QRgb> palette;
     QByteArray indices;
-    if (!ExactPalette(picture, palette, indices) && !QuantizedPalette(picture, palette, indices)) {
-        return false;
+    // More than 256 colours: the pixels are mapped onto the adaptive palette on helper threads
+    // while the rows already mapped are compressed.
+    std::optional<PaletteMapping> mapping;
+    if (!ExactPalette(picture, palette, indices)) {
+        if (!AdaptivePalette(picture, palette)) return false;
+        mapping.emplace(picture, palette);
     }
     // A GIF colour table holds a power of two entries; unused ones stay black.
     int tableSize = 2;
@@ -78,7 +84,10 @@ bool WriteGif(const QImage& picture, QIODevice& device) {
          EGifPutImageDesc(gif, 0, 0, picture.width(), picture.height(), false, nullptr) == GIF_OK;
     auto* pixels = reinterpret_cast<GifPixelType*>(indices.data());
     for (int y = 0; ok && y < picture.height(); ++y) {
-        ok = EGifPutLine(gif, pixels + qsizetype(y) * picture.width(), picture.width()) == GIF_OK;
+        // giflib takes the row as modifiable but only reads it.
+        auto* row = mapping ? const_cast<GifPixelType*>(mapping->Row(y))
+                            : pixels + qsizetype(y) * picture.width();
+        ok = EGifPutLine(gif, row, picture.width()) == GIF_OK;
     }
     if (gif != nullptr && EGifCloseFile(gif, &error) != GIF_OK) ok = false;
     GifFreeMapObject(colourMap);

@@ -17,9 +17,12 @@ bool WriteGif(const QImage& picture, QIODevice& device);
 // Palette and indices for a picture of at most 256 colours; false when it has more.
 bool ExactPalette(const QImage& picture, QList<QRgb>& palette, QByteArray& indices);
 
+// The adaptive palette of QuantizedPalette alone, for a picture of more than 256 colours.
+bool AdaptivePalette(const QImage& picture, QList<QRgb>& palette);
+
 // An adaptive palette of at most 256 colours (libimagequant, from every colour of a picture
 // with up to 65,536 of them, else from a grid sample of its pixels) and each pixel's nearest
-// entry, without dithering.
+// entry (a PaletteMapping), without dithering.
 bool QuantizedPalette(const QImage& picture, QList<QRgb>& palette, QByteArray& indices);
 
 }  // namespace orv::detail
