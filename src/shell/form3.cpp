@@ -1,5 +1,7 @@
 #include "shell/form3.h"
 
+#include <utility>
+
 #include "annotations/Palette.h"
 #include "editor/Form1.h"
 #include "editor/OpenCommands.h"
@@ -65,7 +67,9 @@ clsWaitableTimer& form3::Waiter() {
 }
 
 void form3::Form_Load() {
-    firstopen = StripQuotes(app.CommandLine);
+    // The start-up path is opened by the strip's first load only: a strip
+    // loaded again later (after its close) must not reopen it over the editor.
+    firstopen = StripQuotes(std::exchange(app.CommandLine, QString()));
     Form1* loaded = app.EditorIfLoaded();
     if (!firstopen.isEmpty() && (!loaded || loaded->MayDiscardWork())) {
         Form1& ed = app.Editor();

@@ -28,15 +28,22 @@ menu_at() {
     wait_until 3 open_menu || { keep_shot no-menu; fail "no menu opened at ($1,$2)"; }
     local menu
     menu=$(open_menu)
-    if [ "${5:-}" = keys ]; then
-        for _ in $(seq 0 "$3"); do key Down; done
-        key Return
-    else
-        set -- "$3" "$4" $(window_geometry "$menu")
-        click $(($3 + 40)) $(($4 + (2 * $1 + 1) * $6 / (2 * $2)))
-    fi
+    # A menu just shown on a loaded machine may not take input yet.
+    sleep 0.3
     menu_closed() { ! xwininfo -id "$menu" 2>/dev/null | grep -q IsViewable; }
-    wait_until 3 menu_closed || fail "menu still open after choosing an item"
+    choose() { # INDEX COUNT MODE
+        if [ "$3" = keys ]; then
+            for _ in $(seq 0 "$1"); do key Down; done
+            key Return
+        else
+            set -- "$1" "$2" $(window_geometry "$menu")
+            click $(($3 + 40)) $(($4 + (2 * $1 + 1) * $6 / (2 * $2)))
+        fi
+    }
+    choose "$3" "$4" "${5:-}"
+    # The choice went nowhere if the menu still stands: once more, then it fails.
+    wait_until 5 menu_closed || { choose "$3" "$4" "${5:-}"; wait_until 5 menu_closed; } ||
+        fail "menu still open after choosing an item"
 }
 titled() { xdotool search --onlyvisible --name "^$1\$" | grep -m 1 .; } # TITLE: its window
 colour_dialog() { titled "Select Color"; }
@@ -125,7 +132,8 @@ save_as() {
 }
 save_as annotated
 wait_until 10 test -s "$saved" || fail "nothing saved on the desktop as annotated.PNG"
-[ "$(identify-im6.q16 -format "%m %wx%h" "$saved")" = "PNG 1280x800" ] || fail "not a 1280x800 PNG"
+got=$(identify-im6.q16 -format "%m %wx%h" "$saved")
+[ "$got" = "PNG 1280x800" ] || fail "not a 1280x800 PNG: $got"
 "$IM_CONVERT" "$drawn" "$saved" -geometry +57+49 -composite "$WORK/as-saved.png"
 diff=$(differ "$drawn" "$WORK/as-saved.png")
 [ "$diff" = 0 ] || fail "$diff saved pixels differ from the canvas on screen"

@@ -46,6 +46,19 @@ TEST_F(TrayHostTest, PathLosesEveryQuoteAndOpensTwiceBesideTheBars) {
     EXPECT_TRUE(app->Strip().Topmost);
 }
 
+TEST_F(TrayHostTest, AStripLoadedAgainDoesNotReopenTheStartUpPicture) {
+    PictureFiles files;
+    StartWith(files.Solid(QStringLiteral("start.png"), 8, 8, Qt::blue, "png"));
+    Form1& e = ed();
+    e.Picture2.SetPicture(QImage(20, 10, QImage::Format_RGB32));
+    const size_t waits = desktop.waits.size();
+    app->UnloadStrip();
+    app->Strip();
+    EXPECT_TRUE(app->Strip().firstopen.isEmpty());
+    EXPECT_EQ(desktop.waits.size(), waits);
+    EXPECT_EQ(e.Picture2.Picture().size(), QSize(20, 10));
+}
+
 TEST_F(TrayHostTest, OnlyButtonReleasesOpenTheTrayMenu) {
     app->Start();
     for (int msg : {0x0200, 0x0201, 0x0203, 0x0204, 0x0206}) app->TrayHost().TrayNotify(msg);
