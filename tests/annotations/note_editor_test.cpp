@@ -10,7 +10,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 
-#include "../editor/CanvasFixture.h"
+#include "WindowedCanvas.h"
 #include "platform/Fonts.h"
 #include "platform/Painter.h"
 #include "platform/qt/FormWindow.h"
@@ -30,20 +30,8 @@ void Pointer(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
     QApplication::sendEvent(w, &e);
 }
 
-class NoteEditor : public CanvasTest {
+class NoteEditor : public WindowedCanvasTest {
   protected:
-    void SetUp() override {
-        CanvasTest::SetUp();
-        Picture(800, 600);
-        ed().Visible = true;
-        window = std::make_unique<FormWindow>(ed());
-        FormWindow::AfterEvent() = [this] { window->Sync(); };
-    }
-    void TearDown() override {
-        FormWindow::AfterEvent() = nullptr;
-        window.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
     int PlaceNote(float x = 3000, float y = 3000) {
         const int n = Draw(&Form1::Command6_Click, x, y, x + 1500, y + 300);
         window->Sync();
@@ -56,7 +44,6 @@ class NoteEditor : public CanvasTest {
     QRect PlaceOf(int n) {
         return ControlPlace(ed().bz(n)).translated(ControlPlace(ed().Picture2).topLeft());
     }
-    std::unique_ptr<FormWindow> window;
 };
 
 TEST_F(NoteEditor, EditorFollowsTheBoxInPlaceColourFontAndTextAndHidesUnderTheTopBar) {

@@ -10,7 +10,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
-#include "../editor/CanvasFixture.h"
+#include "WindowedCanvas.h"
 #include "platform/Fonts.h"
 #include "platform/Painter.h"
 #include "platform/qt/FormWindow.h"
@@ -25,27 +25,14 @@ void Type(QWidget* w, const QString& text) {
     }
 }
 
-class TextFits : public CanvasTest {
+class TextFits : public WindowedCanvasTest {
   protected:
-    void SetUp() override {
-        CanvasTest::SetUp();
-        Picture(800, 600);
-        ed().Visible = true;
-        window = std::make_unique<FormWindow>(ed());
-        FormWindow::AfterEvent() = [this] { window->Sync(); };
-    }
-    void TearDown() override {
-        FormWindow::AfterEvent() = nullptr;
-        window.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
     QLineEdit* OpenLabelEditor(int n) {
         ed().aapxindex = n;
         ed().Command25_Click();
         window->Sync();
         return window->findChild<QLineEdit*>(QStringLiteral("shuzhi"));
     }
-    std::unique_ptr<FormWindow> window;
 };
 
 TEST_F(TextFits, LabelEditBoxGrowsWithWhatIsTypedAndShowsItsStart) {

@@ -86,6 +86,8 @@ key() { xdotool key --clearmodifiers "$@"; sleep 0.1; }
 type_text() { xdotool type --delay 20 "$1"; sleep 0.1; }
 
 shot() { import -window root "$1"; } # FILE: a screenshot of the whole screen
+# look NAME: moves the pointer off the canvas and takes a screenshot into $WORK/NAME.png ($s).
+look() { move_to 1000 760; sleep 0.4; s="$WORK/$1.png"; shot "$s"; }
 # pixel FILE X Y: prints the pixel as "R,G,B".
 pixel() {
     "$IM_CONVERT" "$1" -crop "1x1+$2+$3" -depth 8 txt:- | tail -n 1 |

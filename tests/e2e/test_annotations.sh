@@ -7,13 +7,6 @@
 source "$(dirname "$0")/lib.sh"
 
 red=255,0,0 ldefault=255,255,192
-# look NAME: moves the pointer out of the way and takes a screenshot ($s).
-look() {
-    move_to 1000 760
-    sleep 0.4
-    s="$WORK/$1.png"
-    shot "$s"
-}
 # reds WxH+X+Y: pure red pixels (label text) in the area of $s.
 reds() { count_colour "$s" "$1" FF0000; }
 # label_right X Y R,G,B: the last x from X on row Y of $s that still has that colour.

@@ -7,7 +7,6 @@
 source "$(dirname "$0")/lib.sh"
 
 red=255,0,0 blue=51,102,204 green=30,160,90 rose=200,30,60
-look() { move_to 1000 760; sleep 0.3; s="$WORK/$1.png"; shot "$s"; }
 # marker_on Y / marker_off Y: a fresh screenshot shows (or does not show) the line of the
 # marker drawn along row Y (at x 260, clear of its length label and the magnifier).
 marker_on() { shot "$WORK/m.png"; [ "$(pixel "$WORK/m.png" 260 "$1")" = $red ]; }

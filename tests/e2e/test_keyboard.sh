@@ -8,13 +8,6 @@ pic="$WORK/white.png"
 "$IM_CONVERT" -size 400x300 xc:white "$pic" || fail "could not make the picture"
 cx=57 cy=49 # the canvas's top-left corner (850, 730 twips)
 
-# look NAME: moves the pointer out of the way and takes a screenshot ($s).
-look() {
-    move_to 1000 760
-    sleep 0.4
-    s="$WORK/$1.png"
-    shot "$s"
-}
 # reds_on_row Y: pure red pixels on canvas row Y of $s (a marker's line).
 reds_on_row() { count_colour "$s" "300x1+$((cx + 40))+$((cy + $1))" FF0000; }
 # label_box: where the length labels' background lies on the canvas, WxH+X+Y.

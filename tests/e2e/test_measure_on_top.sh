@@ -12,7 +12,6 @@ blue=51,102,204 red=255,0,0
 display-im6.q16 -window root "$WORK/desktop.png" || true # reports 1 after painting the root
 "$IM_CONVERT" -size 400x300 "xc:rgb(255,255,255)" "$WORK/white.png"
 
-look() { move_to 1000 760; sleep 0.4; s="$WORK/$1.png"; shot "$s"; }
 # row_marker NAME X1 X2 Y: the screenshot shows a marker from X1 to X2 on row Y: the
 # line left of its label, ticks of 11 pixels across both ends, nothing beyond them.
 row_marker() {

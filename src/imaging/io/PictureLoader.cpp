@@ -247,19 +247,27 @@ QImage detail::DecodePictureBytes(const QByteArray& bytes, PictureKind kind) {
     return DecodeBytes(bytes, kind).picture;
 }
 
-QImage LoadPicture(const QString& path) {
-    const PictureFileKey key = KeyOfPictureFile(path);
-    if (key.size < 0) return Refused(NotAFileReason(path));
-    switch (KindOfFile(path, key)) {
+namespace {
+/// The kinds the standard loader decodes; the others go through the sized readers.
+bool StandardLoaderReads(PictureKind kind) {
+    switch (kind) {
         case PictureKind::Jpeg:
         case PictureKind::Bmp:
         case PictureKind::Gif:
         case PictureKind::Ico:
         case PictureKind::Cur:
-            break;
+            return true;
         default:
-            return Refused(QStringLiteral("it is not a picture this program opens"));
+            return false;
     }
+}
+}  // namespace
+
+QImage LoadPicture(const QString& path) {
+    const PictureFileKey key = KeyOfPictureFile(path);
+    if (key.size < 0) return Refused(NotAFileReason(path));
+    if (!StandardLoaderReads(KindOfFile(path, key)))
+        return Refused(QStringLiteral("it is not a picture this program opens"));
     const DecodedPicture decoded = DecodePictureFile(path, key);
     if (decoded.picture.isNull()) return Refused(decoded.reason);
     QImage picture = decoded.picture;
@@ -275,16 +283,7 @@ QImage LoadPicture(const QString& path) {
 QImage LoadPictureByContent(const QString& path, uint32_t background) {
     const PictureFileKey key = KeyOfPictureFile(path);
     if (key.size < 0) return Refused(NotAFileReason(path));
-    switch (KindOfFile(path, key)) {
-        case PictureKind::Jpeg:
-        case PictureKind::Bmp:
-        case PictureKind::Gif:
-        case PictureKind::Ico:
-        case PictureKind::Cur:
-            return LoadPicture(path);
-        default:
-            break;
-    }
+    if (StandardLoaderReads(KindOfFile(path, key))) return LoadPicture(path);
     int width = -1, height = -1;
     return LoadImageAsPicture(path, width, height, background, false);
 }
