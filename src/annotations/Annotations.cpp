@@ -312,8 +312,22 @@ AnnotationKey KeyOf(const AnnotationState& s) {
 }
 
 void Annotations::Replace(const std::vector<AnnotationChange>& changes) {
+    // An annotation of the same kind already in place is written over, so its
+    // controls stay the same objects (a drag under way keeps hold of them);
+    // anything else under the key is unloaded and made again.
+    const auto inPlace = [&](const AnnotationChange& c) {
+        if (!c.state) return false;
+        if (std::holds_alternative<DistanceState>(*c.state))
+            return DistanceMarkerAt(c.key.index).has_value();
+        if (std::holds_alternative<ColourState>(*c.state))
+            return ColourMarkerAt(c.key.index).has_value() && !NoteAt(c.key.index);
+        return NoteAt(c.key.index).has_value() && !ColourMarkerAt(c.key.index);
+    };
+    std::vector<bool> reused;
+    reused.reserve(changes.size());
     for (const AnnotationChange& c : changes) {
-        if (c.key.index < 1) continue;
+        reused.push_back(c.key.index >= 1 && inPlace(c));
+        if (c.key.index < 1 || reused.back()) continue;
         if (!c.key.leader) {
             UnloadIfThere(arrays_.Line1, c.key.index);
             UnloadIfThere(arrays_.aaaa, c.key.index);
@@ -328,7 +342,8 @@ void Annotations::Replace(const std::vector<AnnotationChange>& changes) {
             UnloadIfThere(arrays_.bzz, c.key.index);
         }
     }
-    for (const AnnotationChange& c : changes) {
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        const AnnotationChange& c = changes[i];
         if (!c.state || c.key.index < 1) continue;
         int k = 0;
         const auto put = [&](auto& control, const auto& state) {
@@ -336,19 +351,20 @@ void Annotations::Replace(const std::vector<AnnotationChange>& changes) {
             canvas_.SetStackKey(control, c.stack[k++]);
         };
         if (const auto* d = std::get_if<DistanceState>(c.state)) {
-            DistanceMarker m = CreateDistanceMarker(d->Index);
+            DistanceMarker m =
+                reused[i] ? *DistanceMarkerAt(d->Index) : CreateDistanceMarker(d->Index);
             put(m.Segment, d->Segment);
             put(m.StartTick, d->StartTick);
             put(m.EndTick, d->EndTick);
             put(m.Length, d->Length);
         } else if (const auto* cs = std::get_if<ColourState>(c.state)) {
-            ColourMarker m = CreateColourMarker(cs->Index);
+            ColourMarker m = reused[i] ? *ColourMarkerAt(cs->Index) : CreateColourMarker(cs->Index);
             put(m.Leg, cs->Leg);
             put(m.Foot, cs->Foot);
             put(m.Code, cs->Code);
             put(m.Swatch, cs->Swatch);
         } else if (const auto* n = std::get_if<NoteState>(c.state)) {
-            Note m = CreateNote(n->Index);
+            Note m = reused[i] ? *NoteAt(n->Index) : CreateNote(n->Index);
             put(m.Leg, n->Leg);
             put(m.Foot, n->Foot);
             put(m.Box, n->Box);
