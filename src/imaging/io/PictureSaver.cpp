@@ -142,16 +142,27 @@ QImage Opaque(const QImage& picture) {
                                                     : picture.convertToFormat(QImage::Format_RGB32);
 }
 
+/// The settings for the extension and the picture without transparency, as
+/// every encoder takes it.
+SaveResult PrepareOpaque(const QImage& picture, const QString& extension, int jpegQuality,
+                         int tiffColourDepth, int tiffCompression, EncodeSettings& settings,
+                         QImage& opaque) {
+    SaveResult result =
+        Prepare(picture, extension, jpegQuality, tiffColourDepth, tiffCompression, settings);
+    if (!result.ok()) return result;
+    opaque = Opaque(picture);
+    if (opaque.isNull()) return Failure(SaveError::EncodeFailed, QStringLiteral("Out of memory"));
+    return result;
+}
 }  // namespace
 
 SaveResult EncodePictureTo(ByteSink& sink, const QImage& picture, const QString& extension,
                            int jpegQuality, int tiffColourDepth, int tiffCompression) {
     EncodeSettings settings;
-    SaveResult result =
-        Prepare(picture, extension, jpegQuality, tiffColourDepth, tiffCompression, settings);
+    QImage opaque;
+    SaveResult result = PrepareOpaque(picture, extension, jpegQuality, tiffColourDepth,
+                                      tiffCompression, settings, opaque);
     if (!result.ok()) return result;
-    const QImage opaque = Opaque(picture);
-    if (opaque.isNull()) return Failure(SaveError::EncodeFailed, QStringLiteral("Out of memory"));
     return EncodeChecked(opaque, sink, settings, QString());
 }
 
@@ -159,11 +170,10 @@ SaveResult SavePictureWithEncoder(const QImage& picture, const QString& path,
                                   const QString& extension, int jpegQuality, int tiffColourDepth,
                                   int tiffCompression) {
     EncodeSettings settings;
-    SaveResult result =
-        Prepare(picture, extension, jpegQuality, tiffColourDepth, tiffCompression, settings);
+    QImage opaque;
+    SaveResult result = PrepareOpaque(picture, extension, jpegQuality, tiffColourDepth,
+                                      tiffCompression, settings, opaque);
     if (!result.ok()) return result;
-    const QImage opaque = Opaque(picture);
-    if (opaque.isNull()) return Failure(SaveError::EncodeFailed, QStringLiteral("Out of memory"));
 
     ReplacingFile file(QFile::encodeName(path).toStdString());
     FileStatus opened = file.Open();
