@@ -10,11 +10,18 @@ start_display() {
     local work="$1"; shift
     # A server started at the same moment by someone else can take the display
     # number this one picked: such a start fails at once and is tried again.
+    # Servers are started one at a time (a lock shared by every session of the
+    # user): two picking a display together can both take the same number, and
+    # the loser may take the winner's socket down with it.
+    exec 8>"${TMPDIR:-/tmp}/orvane-xvfb-$(id -u).lock"
+    flock -w 60 8 || true
     for _ in 1 2 3; do
-        start_server "$work" && { start_tray_host "$work" "$@"; return 0; }
+        start_server "$work" && { flock -u 8; exec 8>&-; start_tray_host "$work" "$@"; return 0; }
         kill "$XVFB_PID" >/dev/null 2>&1
         sleep 1
     done
+    flock -u 8
+    exec 8>&-
     cat "$work/xvfb.log"
     return 1
 }
@@ -23,7 +30,7 @@ start_display() {
 start_server() {
     local work="$1"
     : >"$work/display"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" \
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 8>&- \
         >"$work/xvfb.log" 2>&1 &
     export XVFB_PID=$!
     for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
