@@ -14,7 +14,15 @@ struct LastReport {
     QString text;
     std::chrono::steady_clock::time_point closed;
 };
+int tellOnceDepth = 0;  ///< open TellEachFailureOnce scopes
 }  // namespace
+
+TellEachFailureOnce::TellEachFailureOnce() {
+    ++tellOnceDepth;
+}
+TellEachFailureOnce::~TellEachFailureOnce() {
+    --tellOnceDepth;
+}
 
 void ReportOpenFailure(Desktop& desktop, const QString& path, const OpenAttempt& attempt) {
     if (attempt.Opened()) return;
@@ -25,7 +33,8 @@ void ReportOpenFailure(Desktop& desktop, const QString& path, const OpenAttempt&
     const QString text = QStringLiteral("Cannot open %1: %2.").arg(name, reason);
     static LastReport last;
     const auto now = std::chrono::steady_clock::now();
-    if (text == last.text && now - last.closed < std::chrono::seconds(2)) return;
+    if (text == last.text && (tellOnceDepth > 0 || now - last.closed < std::chrono::seconds(2)))
+        return;
     desktop.MessageBox(text, QStringLiteral("Orvane Tessaly"), MessageIcon::None);
     last = {text, std::chrono::steady_clock::now()};
 }

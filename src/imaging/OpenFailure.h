@@ -13,4 +13,14 @@ class OpenAttempt;
 /// within two seconds of the first box closing (the start-up open runs twice) stays silent.
 void ReportOpenFailure(Desktop& desktop, const QString& path, const OpenAttempt& attempt);
 
+/// While one lives, a failure just told is not told again however long the first box
+/// stayed open or the second open took: the start-up open, which runs twice in a row.
+class TellEachFailureOnce {
+  public:
+    TellEachFailureOnce();
+    ~TellEachFailureOnce();
+    TellEachFailureOnce(const TellEachFailureOnce&) = delete;
+    TellEachFailureOnce& operator=(const TellEachFailureOnce&) = delete;
+};
+
 }  // namespace orv

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "editor/Form1.h"
+#include "imaging/OpenFailure.h"
 #include "platform/Screen.h"
 #include "shell/App.h"
 #include "shell/Autostart.h"
@@ -48,6 +49,8 @@ void Form2::OpenCommandLine(const QString& commandLine) {
     Text3 = StripQuotes(commandLine);
     if (!Text3.isEmpty()) {
         if (Form1* shown = app_.EditorIfLoaded(); shown && !shown->MayDiscardWork()) return;
+        // Loading the editor may open the path once already (the strip's first load).
+        const TellEachFailureOnce once;
         app_.Editor().open1 = Text3;
         app_.ShowEditor();
         Form1& ed = app_.Editor();
