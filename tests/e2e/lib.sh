@@ -16,6 +16,16 @@ start_orvane() {
     export ORVANE_PID=$!
 }
 orvane_alive() { kill -0 "$ORVANE_PID" 2>/dev/null; }
+# revive_tray_host: starts the session's tray host again if it has died (trayer can
+# fall over when a killed program's icon vanishes), for a script that starts the
+# program again after killing it.
+revive_tray_host() {
+    if [ -n "${TRAYER_PID:-}" ] && ! kill -0 "$TRAYER_PID" 2>/dev/null; then
+        echo "(the tray host had ended: started again)" >&2
+        source "$SRC/scripts/xvfb-session.sh"
+        start_tray_host "$WORK" --transparent false --tint 0x202020
+    fi
+}
 
 # wait_until SECONDS COMMAND...: retries COMMAND every 0.1 s until it succeeds.
 wait_until() {

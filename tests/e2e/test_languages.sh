@@ -37,6 +37,7 @@ pass "the length label's tooltip in English under en_US, as written under C and 
 
 # menu_width LANG: the width of the tray menu under LANG.
 menu_width() {
+    revive_tray_host
     LANG="$1" start_orvane
     wait_until 20 tray_icon_centre || fail "$1: no tray icon"
     sleep 0.5

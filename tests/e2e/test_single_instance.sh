@@ -46,6 +46,7 @@ pass "a second start without a path ends and adds nothing"
 kill -9 "$first"
 wait "$first" 2>/dev/null
 wait_until 10 not tray_icon_centre || fail "the killed program's icon stayed"
+revive_tray_host
 start_orvane
 wait_until 20 tray_icon_centre || fail "a stale socket blocked the start"
 orvane_alive || fail "the new program ended"
