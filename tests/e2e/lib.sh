@@ -120,8 +120,17 @@ orvane_message() {
     [ -n "$id" ] && [ "$(xdotool getwindowname "$id")" = "Orvane Tessaly" ] && echo "$id"
 }
 # dismiss_message: presses Return on the message box and waits until it is gone.
+# Only that box is pressed again if the first Return missed it, so a second box
+# opening after it is still there for the caller to see.
 dismiss_message() {
-    xdotool windowactivate --sync "$(orvane_message)" 2>/dev/null || true
-    key Return
-    wait_until 5 not orvane_message || fail "the message box did not close"
+    local box try
+    box=$(orvane_message)
+    box_gone() { ! xwininfo -id "$box" 2>/dev/null | grep -q IsViewable; }
+    for try in 1 2; do
+        xdotool windowactivate --sync "$box" 2>/dev/null || true
+        sleep 0.2 # a box just activated may not have the keyboard yet
+        key Return
+        wait_until 5 box_gone && return 0
+    done
+    fail "the message box did not close"
 }
