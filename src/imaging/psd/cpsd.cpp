@@ -96,10 +96,11 @@ bool cpsd::LoadPsdFile(const QString& fileName) {
     CountDecode();
     decoder_.SetSizeLimit(kMaxPicturePixels, kMaxPictureSide);
     FileSource file(fileName);
+    const QString kDamaged = QStringLiteral("the file is damaged or is not a PSD picture");
     if (!decoder_.Parse(file)) {
         NotePictureRefused(decoder_.TooLarge()
                                ? QStringLiteral("the picture is larger than 16384 x 16384 pixels")
-                               : QStringLiteral("the file is damaged or is not a PSD picture"));
+                               : kDamaged);
         return false;
     }
     // The new picture replaces the old one: release it before allocating.
@@ -108,7 +109,12 @@ bool cpsd::LoadPsdFile(const QString& fileName) {
         NotePictureRefused(QStringLiteral("there is not enough memory for the picture"));
         return false;
     }
-    decoder_.Convert(bitmap_.bits());
+    // Packed data is checked to its end while it is converted.
+    if (!decoder_.Convert(bitmap_.bits())) {
+        FreePsd();
+        NotePictureRefused(kDamaged);
+        return false;
+    }
     loaded_ = stamp;
     NotePictureLoaded();
     return true;

@@ -211,47 +211,12 @@ bool Decoder::PreparePlanes(ByteReader& in, ByteSource& file) {
         planes_ = in.Take(static_cast<std::size_t>(needed));
         return planes_ != nullptr;
     }
-    return PreparePacked(in, file, needed);
-}
-
-namespace {
-// The packed data is read in pieces of this size to be indexed, and each plane's rows through
-// a buffer of at least this size while converting.
-constexpr std::size_t kPiece = std::size_t{1} << 20;
-// A run is at most 129 bytes long: the header and 128 literal bytes.
-constexpr uint64_t kLongestRun = 129;
-}  // namespace
-
-bool Decoder::PreparePacked(ByteReader& in, ByteSource& file, uint64_t needed) {
-    const auto height = static_cast<uint64_t>(header_.height);
-
-    if (!in.Skip(uint64_t{header_.channels} * height * 2)) return false;  // per-row byte counts
-    // PackBits expands a byte to at most 128: refuse before reading or allocating what the
-    // data cannot fill.
+    // The per-row byte counts go first; PackBits expands a byte to at most 128, so refuse
+    // before reading or allocating what the data cannot fill.
+    const uint64_t countsAt = in.position();
+    if (!in.Skip(uint64_t{header_.channels} * height * 2)) return false;
     if (in.remaining() < (needed + 127) / 128) return false;
-    packedAt_ = in.position();
-    packedSize_ = in.remaining();
-    // One pass over the stream, a piece at a time, checks it whole and notes where each row
-    // of the planes the conversion reads begins, and where the row after the last one does.
-    // The conversion then unpacks row by row, so the pixels are written once and neither the
-    // packed data nor an unpacked copy of the image is ever held whole.
-    const uint64_t rowBytes = planeSize_ / height;
-    BitsIndexer indexer(planeSize_ * kPackedPlaneRoom, rowBytes,
-                        uint64_t{PlanesUsed()} * height + 1, rowStarts_);
-    std::vector<uint8_t> piece(static_cast<std::size_t>(std::min<uint64_t>(kPiece, packedSize_)));
-    for (uint64_t at = 0; at < packedSize_;) {
-        const auto n = static_cast<std::size_t>(std::min<uint64_t>(piece.size(), packedSize_ - at));
-        const bool last = at + n == packedSize_;
-        uint64_t walked = at;
-        if (!file.ReadAt(packedAt_ + at, piece.data(), n) ||
-            !indexer.Feed(std::span<const uint8_t>(piece.data(), n), at, last, walked))
-            return false;
-        if (!last && walked == at) return false;  // cannot happen: a piece holds whole runs
-        at = last ? packedSize_ : walked;
-    }
-    if (indexer.total() < needed) return false;
-    source_ = &file;
-    return true;
+    return PreparePacked(file, countsAt, in.position(), needed);
 }
 
 uint16_t Decoder::PlanesUsed() const {
@@ -283,71 +248,25 @@ bool Decoder::Parse(ByteSource& file) {
     return true;
 }
 
-void Decoder::Convert(uint8_t* out) {
-    if (!ready_) return;
+bool Decoder::Convert(uint8_t* out) {
+    if (!ready_) return false;
     const PlaneSet set{planes_, planeSize_, bytesPerSample_,
                        static_cast<std::size_t>(header_.width),
                        static_cast<std::size_t>(header_.height)};
+    bool converted = true;
     if (rawInSource_)
         ConvertRawRows(out);
     else if (source_ != nullptr)
-        ConvertPackedRows(out);
+        converted = ConvertPacked(out);
     else
         ConvertPlanes(set, out);
     ready_ = false;
     planes_ = nullptr;
     source_ = nullptr;
     rawInSource_ = false;
-    rawInSource_ = false;
     rowStarts_ = {};
-}
-
-namespace {
-// A stretch of the packed stream held for one plane: `length` bytes from stream offset `base`.
-struct PlaneWindow {
-    std::vector<uint8_t> bytes;
-    uint64_t base = 0;
-    std::size_t length = 0;
-};
-}  // namespace
-
-void Decoder::ConvertPackedRows(uint8_t* out) {
-    const auto height = static_cast<std::size_t>(header_.height);
-    const std::size_t rowBytes = planeSize_ / height;
-    // Of 16-bit samples only the high bytes are kept, so the rows convert as 8-bit ones.
-    const unsigned keep = bytesPerSample_ == 2 ? 2 : 1;
-    const std::size_t keptBytes = rowBytes / keep;
-    const uint16_t planes = PlanesUsed();
-    std::vector<uint8_t> rows(keptBytes * planes);
-    std::vector<PlaneWindow> windows(planes);
-    const PlaneSet set{rows.data(), keptBytes, bytesPerSample_ == 2 ? 1u : bytesPerSample_,
-                       static_cast<std::size_t>(header_.width), 1};
-    const std::size_t outRow = static_cast<std::size_t>(header_.width) * 4;
-    for (std::size_t y = 0; y < height; ++y, out += outRow) {
-        for (std::size_t p = 0; p < planes; ++p) {
-            // The row's runs lie between its start and the end of the run that begins the
-            // next row (or the stream's end).
-            const std::size_t i = p * height + y;
-            const RunPosition from = rowStarts_[i];
-            const uint64_t to = i + 1 < rowStarts_.size()
-                                    ? std::min(packedSize_, rowStarts_[i + 1].header + kLongestRun)
-                                    : packedSize_;
-            PlaneWindow& w = windows[p];
-            if (from.header < w.base || to > w.base + w.length) {
-                const auto n = static_cast<std::size_t>(std::min(
-                    packedSize_ - from.header, std::max<uint64_t>(to - from.header, kPiece)));
-                if (w.bytes.size() < n) w.bytes.resize(n);
-                w.base = from.header;
-                w.length = source_->ReadAt(packedAt_ + from.header, w.bytes.data(), n) ? n : 0;
-            }
-            const std::size_t at = static_cast<std::size_t>(from.header - w.base);
-            const std::span<const uint8_t> stretch =
-                w.length > at ? std::span<const uint8_t>(w.bytes.data() + at, w.length - at)
-                              : std::span<const uint8_t>();
-            UnpackFrom(stretch, {0, from.skip}, rows.data() + p * keptBytes, rowBytes, keep);
-        }
-        ConvertPlanes(set, out);
-    }
+    planeStarts_ = {};
+    return converted;
 }
 
 void Decoder::ConvertRawRows(uint8_t* out) {
@@ -355,7 +274,7 @@ void Decoder::ConvertRawRows(uint8_t* out) {
     const std::size_t rowBytes = planeSize_ / height;
     const uint16_t planes = PlanesUsed();
     // Bands of rows of about a piece per plane; each plane's band is one read.
-    const std::size_t bandRows = std::clamp<std::size_t>(kPiece / rowBytes, 1, height);
+    const std::size_t bandRows = std::clamp<std::size_t>(kReadPiece / rowBytes, 1, height);
     std::vector<uint8_t> band(bandRows * rowBytes * planes);
     const std::size_t outRow = static_cast<std::size_t>(header_.width) * 4;
     for (std::size_t y = 0; y < height; y += bandRows) {
@@ -400,8 +319,7 @@ void Decoder::ConvertPlanes(const PlaneSet& set, uint8_t* out) const {
 bool Decoder::Decode(std::span<const uint8_t> file, std::vector<uint8_t>& pixels) {
     if (!Parse(file)) return false;
     pixels.resize(static_cast<std::size_t>(SizeImage()));
-    Convert(pixels.data());
-    return true;
+    return Convert(pixels.data());
 }
 
 }  // namespace orv::psd

@@ -88,6 +88,8 @@ inline constexpr int32_t kMaxSide = 30000;
 inline constexpr std::size_t kRawPaletteSize = 768;
 // PackBits output may fill at most this many planes; more fails the load.
 inline constexpr uint64_t kPackedPlaneRoom = 5;
+// Image data is read from the source in pieces of about this size.
+inline constexpr std::size_t kReadPiece = std::size_t{1} << 20;
 
 // Reader of PSD composite images. One object serves many loads: the header fields and the
 // conversion kind keep their last values; the palette is rebuilt for each indexed file.
@@ -95,9 +97,9 @@ class Decoder {
   public:
     // Reads the header and sections of `file` and makes the channel planes ready for
     // Convert. Returns false, leaving nothing to convert, for any malformed, truncated or
-    // unsupported file. Width and height keep the values read even when it fails. The
-    // image data is fetched in one piece, last; for raw data the planes point into it, so
-    // the source must stay alive and unused until Convert.
+    // unsupported file. Width and height keep the values read even when it fails. The image
+    // data is read last, and mostly by Convert, so the source must stay alive and unused
+    // until then.
     bool Parse(ByteSource& file);
     bool Parse(std::span<const uint8_t> file) {
         spanSource_ = SpanSource(file);
@@ -105,8 +107,10 @@ class Decoder {
     }
 
     // Writes SizeImage() bytes of converted pixels into `out`, then releases the planes.
-    // Only valid right after Parse returned true.
-    void Convert(uint8_t* out);
+    // Only valid right after Parse returned true. PackBits data whose row byte counts agree
+    // with it is checked while it is converted: false when it proves damaged after all
+    // (`out` then holds nothing of use).
+    bool Convert(uint8_t* out);
 
     // Parse and Convert into a vector sized to the image; false when Parse fails.
     bool Decode(std::span<const uint8_t> file, std::vector<uint8_t>& pixels);
@@ -139,8 +143,13 @@ class Decoder {
     void ReadResources(ByteReader& in, uint64_t end);
     bool SelectConversion();
     bool PreparePlanes(ByteReader& in, ByteSource& file);
-    bool PreparePacked(ByteReader& in, ByteSource& file, uint64_t needed);
+    bool PreparePacked(ByteSource& file, uint64_t countsAt, uint64_t packedAt, uint64_t needed);
+    bool ReadPlaneStarts(uint64_t countsAt);
+    bool IndexPacked();
+    bool WalkPacked(uint64_t from, BitsIndexer& indexer);
     void ConvertPlanes(const PlaneSet& set, uint8_t* out) const;
+    bool ConvertPacked(uint8_t* out);
+    bool ConvertCountedRows(uint8_t* out);
     void ConvertPackedRows(uint8_t* out);
     void ConvertRawRows(uint8_t* out);
     uint16_t PlanesUsed() const;
@@ -158,7 +167,10 @@ class Decoder {
 
     // Planes ready for conversion: raw planes (plane p starts at planes_ + p * planeSize_),
     // or PackBits data left in the source (packedSize_ bytes at packedAt_), read a piece at a
-    // time and unpacked one row of each plane at a time while converting.
+    // time and unpacked one row of each plane at a time while converting. Packed data is
+    // one stream whose runs may cross rows and planes: the rows start where rowStarts_ says
+    // once the stream has been walked, or else each plane where the row byte counts put it
+    // (planeStarts_), which the conversion checks as it goes.
     bool ready_ = false;
     const uint8_t* planes_ = nullptr;
     ByteSource* source_ = nullptr;
@@ -167,8 +179,10 @@ class Decoder {
     uint64_t rawAt_ = 0;  // where raw planes left in the source begin (when rawInSource_)
     bool rawInSource_ = false;
     SpanSource spanSource_{{}};
+    uint64_t neededPacked_ = 0;  // bytes the stream must unpack to: every channel's plane
     std::size_t planeSize_ = 0;
-    std::vector<RunPosition> rowStarts_;  // where each plane row starts in packed_
+    std::vector<RunPosition> rowStarts_;  // where each plane row starts in the stream
+    std::vector<uint64_t> planeStarts_;   // where each plane the conversion reads starts
 };
 
 }  // namespace orv::psd

@@ -83,17 +83,25 @@ inline void FillChunks(uint8_t* o, uint8_t value, std::size_t chunks) {
 }
 
 template <unsigned Keep>
-void UnpackFromKeeping(std::span<const uint8_t> in, RunPosition from, uint8_t* out, std::size_t n) {
-    const uint8_t* src = in.data() + from.header;
-    const uint8_t* const end = in.data() + in.size();
+std::size_t UnpackKeeping(std::span<const uint8_t> in, uint64_t base, RunPosition& at, uint8_t* out,
+                          std::size_t from, std::size_t n) {
+    const uint8_t* const begin = in.data();
+    const uint8_t* const end = begin + in.size();
+    const uint8_t* src = begin + (at.header - base);
     const std::size_t outSize = (n + Keep - 1) / Keep;  // kept bytes of the whole stretch
-    uint64_t skip = from.skip;
-    uint64_t pos = 0;
+    uint64_t skip = at.skip;
+    uint64_t pos = from;
     while (pos < n && src < end) {
-        const unsigned h = *src++;
-        if (h == 128) continue;
+        const unsigned h = *src;
+        if (h == 128) {
+            ++src;
+            continue;
+        }
         const bool literal = h < 128;
         const uint64_t runLength = literal ? h + 1 : 257 - h;
+        const uint64_t runBytes = literal ? runLength + 1 : 2;
+        if (static_cast<uint64_t>(end - src) < runBytes) break;  // the run ends past `in`
+        const uint8_t* const data = src + 1;
         const auto take = static_cast<std::size_t>(std::min<uint64_t>(runLength - skip, n - pos));
         // The kept bytes of this run: output positions first, first + Keep, ... below pos + take.
         const uint64_t first = (pos + Keep - 1) / Keep * Keep;
@@ -101,36 +109,38 @@ void UnpackFromKeeping(std::span<const uint8_t> in, RunPosition from, uint8_t* o
             first < pos + take ? static_cast<std::size_t>((pos + take - first + Keep - 1) / Keep)
                                : 0;
         const std::size_t chunks = (count + kChunk - 1) / kChunk;
-        const std::size_t at = static_cast<std::size_t>(first / Keep);
+        const std::size_t to = static_cast<std::size_t>(first / Keep);
         // Whole chunks when they stay inside the output and, for literals, the input.
-        const bool roomOut = at + chunks * kChunk <= outSize;
+        const bool roomOut = to + chunks * kChunk <= outSize;
         if (literal) {
-            const uint8_t* s = src + skip + (first - pos);
+            const uint8_t* s = data + skip + (first - pos);
             if (roomOut && count && static_cast<std::size_t>(end - s) >= chunks * kChunk * Keep)
-                CopyChunks<Keep>(out + at, s, chunks);
+                CopyChunks<Keep>(out + to, s, chunks);
             else
-                KeepBytes<Keep>(out, pos, src + skip, 0, take);
-            src += runLength;
+                KeepBytes<Keep>(out, pos, data + skip, 0, take);
+        } else if (roomOut) {
+            FillChunks(out + to, *data, chunks);
         } else {
-            if (roomOut)
-                FillChunks(out + at, *src, chunks);
-            else
-                KeepBytes<Keep>(out, pos, nullptr, *src, take);
-            ++src;
+            KeepBytes<Keep>(out, pos, nullptr, *data, take);
         }
         pos += take;
+        if (skip + take < runLength) {  // the stretch ends inside this run
+            skip += take;
+            break;
+        }
+        src += runBytes;
         skip = 0;
     }
+    at = {base + static_cast<uint64_t>(src - begin), skip};
+    return static_cast<std::size_t>(pos);
 }
 
 }  // namespace
 
-void UnpackFrom(std::span<const uint8_t> in, RunPosition from, uint8_t* out, std::size_t n,
-                unsigned keepEvery) {
-    if (keepEvery == 2)
-        UnpackFromKeeping<2>(in, from, out, n);
-    else
-        UnpackFromKeeping<1>(in, from, out, n);
+std::size_t UnpackSome(std::span<const uint8_t> in, uint64_t base, RunPosition& at, uint8_t* out,
+                       std::size_t from, std::size_t n, unsigned keepEvery) {
+    return keepEvery == 2 ? UnpackKeeping<2>(in, base, at, out, from, n)
+                          : UnpackKeeping<1>(in, base, at, out, from, n);
 }
 
 }  // namespace orv::psd

@@ -49,9 +49,13 @@ class BitsIndexer {
     uint64_t nextRow_ = 0;
 };
 
-// Unpacks n bytes of a stream that IndexBits accepted, from `from` on, keeping every
-// `keepEvery`-th byte (1 or 2; 2 keeps the high bytes of 16-bit samples) in `out`.
-void UnpackFrom(std::span<const uint8_t> in, RunPosition from, uint8_t* out, std::size_t n,
-                unsigned keepEvery = 1);
+// Unpacks output positions `from` to n of a stretch of one PackBits stream, keeping every
+// `keepEvery`-th byte counted from position 0 (1 or 2; 2 keeps the high bytes of 16-bit
+// samples): a kept byte at position b goes to out[b / keepEvery]. `in` holds the stream from
+// offset `base` on, and `at` (inside it) is where position `from` comes from. Stops when n is
+// reached or at a run that does not end inside `in`; returns the position reached, and moves
+// `at` to where the next position comes from, so a later call goes on from there.
+std::size_t UnpackSome(std::span<const uint8_t> in, uint64_t base, RunPosition& at, uint8_t* out,
+                       std::size_t from, std::size_t n, unsigned keepEvery = 1);
 
 }  // namespace orv::psd

@@ -21,7 +21,8 @@ struct PsdFile {
     int32_t width = 1, height = 1;
     uint16_t depth = 8, mode = kRgb, compression = 0;
     Bytes colourData, resources, layers;  // the sections before the image data
-    Bytes planes;  // all samples of channel 0, then channel 1, ... as stored when raw
+    Bytes planes;          // all samples of channel 0, then channel 1, ... as stored when raw
+    bool padRows = false;  // packed rows end in a run header that produces nothing (128)
 };
 
 inline void PutU32At(Bytes& b, std::size_t at, uint32_t v) {
@@ -69,7 +70,8 @@ inline Bytes Build(const PsdFile& f) {
             1);
         data.clear();
         for (std::size_t r = 0; r < f.planes.size() / rowBytes; ++r) {
-            const Bytes packed = PackRow(f.planes.data() + r * rowBytes, rowBytes);
+            Bytes packed = PackRow(f.planes.data() + r * rowBytes, rowBytes);
+            if (f.padRows) packed.push_back(128);
             Put(b, static_cast<uint32_t>(packed.size()), 2);
             data.insert(data.end(), packed.begin(), packed.end());
         }

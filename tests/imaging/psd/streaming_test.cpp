@@ -81,9 +81,9 @@ TEST(PsdStreaming, PackedDataIsReadInBoundedPiecesAndMatchesRaw) {
         EXPECT_EQ(Pixels(packedDecoder, packedSource), expected);
         // Raw planes too are read a band at a time.
         EXPECT_LE(rawSource.largest, std::size_t{1} << 20);
-        // No read holds more than a piece, and the data is read about twice (index, convert).
+        // No read holds more than a piece, and rows whose byte counts are right are read once.
         EXPECT_LE(packedSource.largest, std::size_t{1} << 20);
-        EXPECT_LT(packedSource.read, 2 * packed.size() + (std::size_t{8} << 20));
+        EXPECT_LT(packedSource.read, packed.size() + (std::size_t{1} << 20));
     }
 }
 
@@ -103,6 +103,73 @@ TEST(PsdStreaming, PackedDataCutOrOverlongIsRefusedAsBefore) {
         SCOPED_TRACE(keep);
         EXPECT_FALSE(d.Decode(std::span<const uint8_t>(whole.data(), keep), px));
     }
+}
+
+// Where the row byte counts put each plane is only trusted when the stream agrees: counts
+// that lie are caught and the stream is walked instead, with the same pixels; rows padded with
+// run headers that produce nothing are still read once; damage found while converting fails
+// the conversion.
+TEST(PsdStreaming, PlanesStartWhereTheCountsSayOnlyWhenTheStreamAgrees) {
+    const int w = 600, h = 500;
+    const std::size_t plane = std::size_t(w) * h;
+    PsdFile f = Planes8(kRgb, w, h, {Noise(plane, 4), Noise(plane, 5), Noise(plane, 6)});
+    const Bytes raw = Build(f);
+    MeteredSource rawSource(raw);
+    Decoder d;
+    const Bytes expected = Pixels(d, rawSource);
+    ASSERT_EQ(expected.size(), plane * 4);
+    f.compression = 1;
+    const Bytes packed = Build(f);
+    // The counts of plane 0 begin right after the compression field, two bytes per row.
+    const std::size_t countsAt = raw.size() - 3 * plane;
+
+    f.padRows = true;
+    const Bytes padded = Build(f);
+    Bytes shifted = packed;  // one more byte in plane 0's row 7: plane 1 seems to start later
+    ++shifted[countsAt + 7 * 2 + 1];
+    Bytes zero = packed;  // plane 0 takes no bytes
+    std::fill(zero.begin() + countsAt, zero.begin() + countsAt + h * 2, uint8_t{0});
+    const struct {
+        const char* name;
+        const Bytes& file;
+        bool readOnce;
+    } cases[] = {{"padded rows", padded, true}, {"shifted", shifted, false}, {"zero", zero, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MeteredSource source(c.file);
+        EXPECT_EQ(Pixels(d, source), expected);
+        EXPECT_EQ(source.read < c.file.size() + (std::size_t{1} << 16), c.readOnce) << source.read;
+    }
+
+    // A run of two bytes between planes 0 and 1, counted in plane 0's last row: in the one
+    // stream it begins plane 1, so every later sample moves on by two, as the walk (which
+    // zeroed counts force) reads it.
+    std::size_t plane0 = 0;
+    for (int y = 0; y < h; ++y)
+        plane0 += packed[countsAt + 2 * y] << 8 | packed[countsAt + 2 * y + 1];
+    Bytes between = packed;
+    between.insert(between.begin() + std::ptrdiff_t(countsAt + 3 * h * 2 + plane0), {0xFF, 0});
+    const std::size_t lastCount = countsAt + 2 * (h - 1);
+    const unsigned count = (between[lastCount] << 8 | between[lastCount + 1]) + 2u;
+    between[lastCount] = uint8_t(count >> 8);
+    between[lastCount + 1] = uint8_t(count);
+    Bytes walked = between;
+    std::fill(walked.begin() + countsAt, walked.begin() + countsAt + h * 2, uint8_t{0});
+    MeteredSource betweenSource(between), walkedSource(walked);
+    const Bytes moved = Pixels(d, betweenSource);
+    EXPECT_NE(moved, expected);
+    EXPECT_EQ(moved, Pixels(d, walkedSource));
+
+    // The last rows cut off: the header and counts are fine, so the damage shows only while
+    // converting.
+    Bytes damaged = packed;
+    damaged.resize(damaged.size() - 20);
+    MeteredSource source(damaged);
+    ASSERT_TRUE(d.Parse(source));
+    Bytes px(plane * 4);
+    EXPECT_FALSE(d.Convert(px.data()));
+    MeteredSource again(packed);
+    EXPECT_EQ(Pixels(d, again), expected);
 }
 
 }  // namespace
