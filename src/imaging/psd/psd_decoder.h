@@ -150,6 +150,8 @@ class Decoder {
     void ConvertPlanes(const PlaneSet& set, uint8_t* out) const;
     bool ConvertPacked(uint8_t* out);
     bool ConvertCountedRows(uint8_t* out);
+    template <typename Unpack>
+    bool UnpackRows(uint8_t* out, Unpack unpack);
     void ConvertPackedRows(uint8_t* out);
     void ConvertRawRows(uint8_t* out);
     uint16_t PlanesUsed() const;

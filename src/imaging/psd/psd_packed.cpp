@@ -137,33 +137,44 @@ bool Decoder::ConvertPacked(uint8_t* out) {
     return true;
 }
 
-// Converts row by row with one cursor per plane, each starting where the counts put its
-// plane. False, for the walk to decide, when a plane does not end exactly where the next one
-// starts, or the stream after the planes read is not one the walk would accept.
-bool Decoder::ConvertCountedRows(uint8_t* out) {
+// Fills one row of each plane the conversion reads through `unpack(plane, y, the plane's
+// window, row, row bytes, keep)` and converts it, top row first; false as soon as `unpack` is.
+// Of 16-bit samples only the high bytes are kept, so the rows convert as 8-bit ones.
+template <typename Unpack>
+bool Decoder::UnpackRows(uint8_t* out, Unpack unpack) {
     const auto height = static_cast<std::size_t>(header_.height);
     const std::size_t rowBytes = planeSize_ / height;
-    // Of 16-bit samples only the high bytes are kept, so the rows convert as 8-bit ones.
     const unsigned keep = bytesPerSample_ == 2 ? 2 : 1;
     const std::size_t keptBytes = rowBytes / keep;
     const uint16_t planes = PlanesUsed();
     std::vector<uint8_t> rows(keptBytes * planes);
     std::vector<PlaneWindow> windows(planes);
-    std::vector<RunPosition> cursors(planes);
-    for (std::size_t p = 0; p < planes; ++p) cursors[p] = {planeStarts_[p], 0};
     const PlaneSet set{rows.data(), keptBytes, bytesPerSample_ == 2 ? 1u : bytesPerSample_,
                        static_cast<std::size_t>(header_.width), 1};
     const std::size_t outRow = static_cast<std::size_t>(header_.width) * 4;
     for (std::size_t y = 0; y < height; ++y, out += outRow) {
-        for (std::size_t p = 0; p < planes; ++p) {
-            // A plane's runs never reach into the next plane's bytes.
-            const uint64_t limit = p + 1 < planes ? planeStarts_[p + 1] : packedSize_;
-            if (!UnpackRow(*source_, packedAt_, limit, windows[p], cursors[p],
-                           rows.data() + p * keptBytes, rowBytes, keep))
+        for (std::size_t p = 0; p < planes; ++p)
+            if (!unpack(p, y, windows[p], rows.data() + p * keptBytes, rowBytes, keep))
                 return false;
-        }
         ConvertPlanes(set, out);
     }
+    return true;
+}
+
+// Converts row by row with one cursor per plane, each starting where the counts put its
+// plane. False, for the walk to decide, when a plane does not end exactly where the next one
+// starts, or the stream after the planes read is not one the walk would accept.
+bool Decoder::ConvertCountedRows(uint8_t* out) {
+    const uint16_t planes = PlanesUsed();
+    std::vector<RunPosition> cursors(planes);
+    for (std::size_t p = 0; p < planes; ++p) cursors[p] = {planeStarts_[p], 0};
+    const bool unpacked = UnpackRows(out, [&](std::size_t p, std::size_t, PlaneWindow& w,
+                                              uint8_t* row, std::size_t n, unsigned keep) {
+        // A plane's runs never reach into the next plane's bytes.
+        const uint64_t limit = p + 1 < planes ? planeStarts_[p + 1] : packedSize_;
+        return UnpackRow(*source_, packedAt_, limit, w, cursors[p], row, n, keep);
+    });
+    if (!unpacked) return false;
     for (std::size_t p = 0; p + 1 < planes; ++p)
         if (cursors[p].skip != 0 ||
             !OnlyNoOps(*source_, packedAt_ + cursors[p].header, packedAt_ + planeStarts_[p + 1]))
@@ -174,45 +185,35 @@ bool Decoder::ConvertCountedRows(uint8_t* out) {
     if (end.skip != 0) return false;
     const uint64_t produced = planeSize_ * uint64_t{planes};
     std::vector<RunPosition> none;
-    BitsIndexer rest(planeSize_ * kPackedPlaneRoom - produced, rowBytes, 0, none);
+    BitsIndexer rest(planeSize_ * kPackedPlaneRoom - produced, planeSize_ / header_.height, 0,
+                     none);
     return WalkPacked(end.header, rest) && produced + rest.total() >= neededPacked_;
 }
 
 // Converts row by row from the row starts the walk noted.
 void Decoder::ConvertPackedRows(uint8_t* out) {
     const auto height = static_cast<std::size_t>(header_.height);
-    const std::size_t rowBytes = planeSize_ / height;
-    const unsigned keep = bytesPerSample_ == 2 ? 2 : 1;
-    const std::size_t keptBytes = rowBytes / keep;
-    const uint16_t planes = PlanesUsed();
-    std::vector<uint8_t> rows(keptBytes * planes);
-    std::vector<PlaneWindow> windows(planes);
-    const PlaneSet set{rows.data(), keptBytes, bytesPerSample_ == 2 ? 1u : bytesPerSample_,
-                       static_cast<std::size_t>(header_.width), 1};
-    const std::size_t outRow = static_cast<std::size_t>(header_.width) * 4;
-    for (std::size_t y = 0; y < height; ++y, out += outRow) {
-        for (std::size_t p = 0; p < planes; ++p) {
-            // The row's runs lie between its start and the end of the run that begins the
-            // next row (or the stream's end).
-            const std::size_t i = p * height + y;
-            RunPosition from = rowStarts_[i];
-            const uint64_t to = i + 1 < rowStarts_.size()
-                                    ? std::min(packedSize_, rowStarts_[i + 1].header + kLongestRun)
-                                    : packedSize_;
-            PlaneWindow& w = windows[p];
-            if (from.header < w.base || to > w.base + w.length) {
-                const auto n = static_cast<std::size_t>(std::min(
-                    packedSize_ - from.header, std::max<uint64_t>(to - from.header, kReadPiece)));
-                if (w.bytes.size() < n) w.bytes.resize(n);
-                w.base = from.header;
-                w.length = source_->ReadAt(packedAt_ + from.header, w.bytes.data(), n) ? n : 0;
-            }
-            if (from.header - w.base < w.length)
-                UnpackSome({w.bytes.data(), w.length}, w.base, from, rows.data() + p * keptBytes, 0,
-                           rowBytes, keep);
+    UnpackRows(out, [&](std::size_t p, std::size_t y, PlaneWindow& w, uint8_t* row, std::size_t n,
+                        unsigned keep) {
+        // The row's runs lie between its start and the end of the run that begins the next
+        // row (or the stream's end).
+        const std::size_t i = p * height + y;
+        RunPosition from = rowStarts_[i];
+        const uint64_t to = i + 1 < rowStarts_.size()
+                                ? std::min(packedSize_, rowStarts_[i + 1].header + kLongestRun)
+                                : packedSize_;
+        if (from.header < w.base || to > w.base + w.length) {
+            const auto length = static_cast<std::size_t>(std::min(
+                packedSize_ - from.header, std::max<uint64_t>(to - from.header, kReadPiece)));
+            if (w.bytes.size() < length) w.bytes.resize(length);
+            w.base = from.header;
+            w.length =
+                source_->ReadAt(packedAt_ + from.header, w.bytes.data(), length) ? length : 0;
         }
-        ConvertPlanes(set, out);
-    }
+        if (from.header - w.base < w.length)
+            UnpackSome({w.bytes.data(), w.length}, w.base, from, row, 0, n, keep);
+        return true;
+    });
 }
 
 }  // namespace orv::psd
