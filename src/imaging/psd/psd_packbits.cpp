@@ -37,14 +37,6 @@ bool BitsIndexer::Feed(std::span<const uint8_t> in, uint64_t base, bool last, ui
     return true;
 }
 
-UnpackResult IndexBits(std::span<const uint8_t> in, uint64_t limit, uint64_t rowBytes,
-                       uint64_t rows, std::vector<RunPosition>& starts) {
-    BitsIndexer indexer(limit, rowBytes, rows, starts);
-    uint64_t walked = 0;
-    if (!indexer.Feed(in, 0, true, walked)) return {};
-    return {true, indexer.total()};
-}
-
 namespace {
 
 // Copies the bytes of a run (n bytes from `src`, or n copies of `value` when src is null)

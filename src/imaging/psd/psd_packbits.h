@@ -7,12 +7,6 @@
 
 namespace orv::psd {
 
-// Outcome of unpacking one PackBits stream.
-struct UnpackResult {
-    bool ok = false;     // false: a run reaches past the input, or the output passed the limit
-    uint64_t total = 0;  // bytes the whole stream unpacks to (when ok)
-};
-
 // Where a stretch of output starts inside a PackBits stream: the offset of the run header
 // that produces it, and how many bytes of that run come before it.
 struct RunPosition {
@@ -20,17 +14,14 @@ struct RunPosition {
     uint64_t skip = 0;
 };
 
-// Walks `in` as one PackBits stream without unpacking it: a header byte h below 128 copies
-// the next h + 1 bytes, above 128 repeats the next byte 257 - h times, and 128 produces
-// nothing. Fails as soon as the output would pass `limit` bytes or a run reaches past the
-// input. Records where each of the first `rows` rows of `rowBytes` bytes starts (runs may
-// cross row boundaries): `starts` gets one entry per row the stream reaches.
-UnpackResult IndexBits(std::span<const uint8_t> in, uint64_t limit, uint64_t rowBytes,
-                       uint64_t rows, std::vector<RunPosition>& starts);
-
-// IndexBits over a stream that arrives in pieces: each Feed walks the runs of a piece that
-// starts at stream offset `base`, and stops before a run that does not end inside it unless
-// the piece is the stream's last. Run headers are recorded as stream offsets.
+// Walks one PackBits stream without unpacking it, as it arrives in pieces: a header byte h
+// below 128 copies the next h + 1 bytes, above 128 repeats the next byte 257 - h times, and 128
+// produces nothing. Fails as soon as the output would pass `limit` bytes or a run reaches past
+// the stream's end. Records where each of the first `rows` rows of `rowBytes` bytes starts
+// (runs may cross row boundaries): `starts` gets one entry per row the stream reaches, with
+// run headers as stream offsets. Each Feed walks the runs of a piece that starts at stream
+// offset `base`, and stops before a run that does not end inside it unless the piece is the
+// stream's last.
 class BitsIndexer {
   public:
     BitsIndexer(uint64_t limit, uint64_t rowBytes, uint64_t rows, std::vector<RunPosition>& starts)
