@@ -51,17 +51,23 @@ start_server() {
 # waited for until its tray window (instance name "trayer", made when it takes
 # the tray selection) and its panel are there, so a program started next finds
 # a notification area.
+# A tray host that ends or has not taken the tray within 20 s is started once more.
 start_tray_host() {
     local work="$1"; shift
-    trayer --edge top --align right --widthtype pixel --width 120 --height 24 "$@" \
-        >>"$work/trayer.log" 2>&1 &
-    export TRAYER_PID=$!
-    for _ in $(seq 200); do
-        xdotool search --classname '^trayer$' >/dev/null 2>&1 &&
-            xdotool search --onlyvisible --classname '^panel$' >/dev/null 2>&1 && break
-        sleep 0.1
+    for try in 1 2; do
+        trayer --edge top --align right --widthtype pixel --width 120 --height 24 "$@" \
+            >>"$work/trayer.log" 2>&1 &
+        export TRAYER_PID=$!
+        for _ in $(seq 200); do
+            xdotool search --classname '^trayer$' >/dev/null 2>&1 &&
+                xdotool search --onlyvisible --classname '^panel$' >/dev/null 2>&1 &&
+                { sleep 0.2; return 0; }
+            kill -0 "$TRAYER_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        echo "(the tray host did not come up, try $try)" >&2
+        kill "$TRAYER_PID" >/dev/null 2>&1
     done
-    sleep 0.2
 }
 
 # start_window_manager WORKDIR NAME: starts the window manager NAME (openbox; or

@@ -27,6 +27,24 @@ revive_tray_host() {
     fi
 }
 
+# tray_host_up: the session's tray host runs and holds the tray.
+tray_host_up() {
+    kill -0 "${TRAYER_PID:-0}" 2>/dev/null && xdotool search --classname '^trayer$' >/dev/null 2>&1
+}
+# wait_for_tray_icon: waits up to 30 s for orvane's tray icon. A tray host that has ended or
+# never took the tray by the first 10 s is started again (the program embeds its icon in a
+# tray that appears later), with a line in the test's output.
+wait_for_tray_icon() {
+    wait_until 10 tray_icon_centre && return 0
+    if ! tray_host_up; then
+        echo "(no tray host after 10 s: started again)" >&2
+        kill "${TRAYER_PID:-0}" 2>/dev/null
+        source "$SRC/scripts/xvfb-session.sh"
+        start_tray_host "$WORK" --transparent false --tint 0x202020
+    fi
+    wait_until 20 tray_icon_centre
+}
+
 # wait_until SECONDS COMMAND...: retries COMMAND every 0.1 s until it succeeds.
 wait_until() {
     for _ in $(seq $(($1 * 10))); do "${@:2}" >/dev/null 2>&1 && return 0; sleep 0.1; done

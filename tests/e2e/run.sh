@@ -30,4 +30,9 @@ status=$?
 if [ $status -ne 0 ] && [ -f "$E2E_WORK/orvane.log" ]; then
     echo "--- orvane log ---"; cat "$E2E_WORK/orvane.log"
 fi
+if [ $status -ne 0 ]; then
+    kill -0 "${TRAYER_PID:-0}" 2>/dev/null && echo "--- tray host running ---" ||
+        echo "--- tray host ended ---"
+    tail -n 20 "$E2E_WORK/trayer.log" 2>/dev/null
+fi
 exit $status

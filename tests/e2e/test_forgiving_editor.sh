@@ -68,7 +68,7 @@ kill "$ORVANE_PID" && wait "$ORVANE_PID" 2>/dev/null
 display-im6.q16 -window root "$WORK/desktop.png" || true # reports 1 after painting the root
 "$IM_CONVERT" -size 300x200 "xc:rgb($rose)" "$WORK/rose.png"
 start_orvane
-wait_until 20 tray_icon_centre || fail "no tray icon"
+wait_for_tray_icon || fail "no tray icon"
 sleep 0.5
 tray_item() {
     local tx ty

@@ -39,7 +39,7 @@ pass "the length label's tooltip in English under en_US, as written under C and 
 menu_width() {
     revive_tray_host
     LANG="$1" start_orvane
-    wait_until 20 tray_icon_centre || fail "$1: no tray icon"
+    wait_for_tray_icon || fail "$1: no tray icon"
     sleep 0.5
     click $(tray_icon_centre) 1
     # An icon just embedded may miss its first click on a loaded machine.

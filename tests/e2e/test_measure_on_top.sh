@@ -30,7 +30,7 @@ row_marker() {
 }
 
 start_orvane
-wait_until 20 tray_icon_centre || fail "no tray icon"
+wait_for_tray_icon || fail "no tray icon"
 sleep 0.5
 read -r tx ty < <(tray_icon_centre)
 tray_item() {

@@ -15,7 +15,7 @@ dismiss_message
 sleep 2.5
 orvane_message >/dev/null && fail "FIFO: a second message box"
 orvane_alive || fail "FIFO: the program ended"
-wait_until 20 tray_icon_centre || fail "FIFO: no tray icon"
+wait_for_tray_icon || fail "FIFO: no tray icon"
 wait_until 5 editor_window || fail "FIFO: the editor did not open"
 click $((1280 - 4 * 35 + 17)) 21 # the editor's hide button uncovers the tray
 wait_until 5 not editor_window || fail "FIFO: the hide button did not hide the editor"

@@ -19,7 +19,7 @@ mkdir -p "$WORK/pictures"
 "$IM_CONVERT" -size 60x40 "xc:rgb(30,160,220)" "$WORK/pictures/handed over.png"
 
 start_orvane
-wait_until 20 tray_icon_centre || fail "no tray icon"
+wait_for_tray_icon || fail "no tray icon"
 first=$ORVANE_PID
 sleep 0.5
 
@@ -48,6 +48,6 @@ wait "$first" 2>/dev/null
 wait_until 10 not tray_icon_centre || fail "the killed program's icon stayed"
 revive_tray_host
 start_orvane
-wait_until 20 tray_icon_centre || fail "a stale socket blocked the start"
+wait_for_tray_icon || fail "a stale socket blocked the start"
 orvane_alive || fail "the new program ended"
 pass "a socket left by a killed run does not block a start"

@@ -11,7 +11,7 @@ display-im6.q16 -window root "$WORK/desktop.png" || true # reports 1 after paint
 "$IM_CONVERT" -size 60x40 "xc:rgb(200,30,60)" "$WORK/chosen.png"
 
 start_orvane
-wait_until 20 tray_icon_centre || fail "no tray icon"
+wait_for_tray_icon || fail "no tray icon"
 sleep 0.5
 editor_window >/dev/null && fail "the editor shows although no path was given"
 read -r tx ty < <(tray_icon_centre)
@@ -88,7 +88,7 @@ tray_icon_centre >/dev/null && fail "tray icon still there after Exit"
 pass "Show brings up the screen-sized editor; Exit ends the program and removes the icon"
 
 start_orvane
-wait_until 20 tray_icon_centre || fail "no tray icon on the second run"
+wait_for_tray_icon || fail "no tray icon on the second run"
 sleep 0.5
 read -r tx ty < <(tray_icon_centre)
 tray_item 3 # "Open Form Screen"
