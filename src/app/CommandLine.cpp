@@ -136,10 +136,15 @@ int ExportAnnotations(const QString& psdPath, QByteArray& json, QString& why) {
     }
     const QByteArray bytes = file.readAll();
     psd::Decoder decoder;
-    const bool picture = decoder.Parse(std::span<const uint8_t>(
+    bool picture = decoder.Parse(std::span<const uint8_t>(
         reinterpret_cast<const uint8_t*>(bytes.constData()), std::size_t(bytes.size())));
     const std::vector<uint8_t>& block = decoder.privateResource();
     if (block.empty()) {
+        // Packed pixels are checked to their end only while converting.
+        if (picture) {
+            std::vector<uint8_t> pixels(std::size_t(decoder.SizeImage()));
+            picture = decoder.Convert(pixels.data());
+        }
         why = picture ? QStringLiteral("%1 holds no annotations").arg(psdPath)
                       : QStringLiteral("cannot open %1: not a PSD orvane reads").arg(psdPath);
         return picture ? kExitNoAnnotations : kExitUnreadableInput;

@@ -164,6 +164,11 @@ TEST_F(Program, ExportPrintsTheAnnotationBlockOrSaysWhyNot) {
                   kExitNoAnnotations, "format version 7");
     ExpectFailure(Start({"--export-annotations", Path("none.psd")}), kExitUnreadableInput,
                   "cannot open");
+    // No annotations and pixels that end early: not a picture at all.
+    QFile plain(Path("plain.psd"));
+    ASSERT_TRUE(plain.resize(plain.size() - 10));
+    ExpectFailure(Start({"--export-annotations", Path("plain.psd")}), kExitUnreadableInput,
+                  "not a PSD orvane reads");
 }
 
 }  // namespace
