@@ -234,28 +234,21 @@ AnnotationSnapshot Annotations::Take() const {
     const std::vector<Annotation> all = List();
     s.Items.reserve(all.size());
     s.Stacks.reserve(all.size());
+    const auto keys = [](const auto&... elements) {
+        return std::array<std::uint64_t, 4>{elements.StackKey()...};
+    };
     for (const Annotation& a : all) {
-        s.Stacks.push_back(std::visit(
-            [](const auto& v) -> std::array<std::uint64_t, 4> {
-                if constexpr (std::is_same_v<std::decay_t<decltype(v)>, DistanceMarker>)
-                    return {v.Segment.StackKey(), v.StartTick.StackKey(), v.EndTick.StackKey(),
-                            v.Length.StackKey()};
-                else if constexpr (std::is_same_v<std::decay_t<decltype(v)>, ColourMarker>)
-                    return {v.Leg.StackKey(), v.Foot.StackKey(), v.Code.StackKey(),
-                            v.Swatch.StackKey()};
-                else
-                    return {v.Leg.StackKey(), v.Foot.StackKey(), v.Box.StackKey(),
-                            v.Display.StackKey()};
-            },
-            a));
         if (const auto* m = std::get_if<DistanceMarker>(&a)) {
+            s.Stacks.push_back(keys(m->Segment, m->StartTick, m->EndTick, m->Length));
             s.Items.emplace_back(DistanceState{m->Index, Read(m->Segment, ranks),
                                                Read(m->StartTick, ranks), Read(m->EndTick, ranks),
                                                Read(m->Length, ranks)});
         } else if (const auto* c = std::get_if<ColourMarker>(&a)) {
+            s.Stacks.push_back(keys(c->Leg, c->Foot, c->Code, c->Swatch));
             s.Items.emplace_back(ColourState{c->Index, Read(c->Leg, ranks), Read(c->Foot, ranks),
                                              Read(c->Code, ranks), Read(c->Swatch, ranks)});
         } else if (const auto* n = std::get_if<Note>(&a)) {
+            s.Stacks.push_back(keys(n->Leg, n->Foot, n->Box, n->Display));
             s.Items.emplace_back(NoteState{n->Index, Read(n->Leg, ranks), Read(n->Foot, ranks),
                                            Read(n->Box, ranks), Read(n->Display, ranks)});
         }

@@ -10,11 +10,6 @@
 
 namespace orv {
 
-namespace {
-constexpr int kShiftMask = 1;
-constexpr int kCtrlMask = 2;
-}  // namespace
-
 const Menu& Form1::canvasmenu() {
     static const Menu m{QStringLiteral("canvasmenu"), {{"copymeasure", "Copy measurements", {}}}};
     return m;

@@ -12,9 +12,6 @@ namespace orv {
 
 class Form1;
 
-/// Alt in the modifier mask of a MouseEvent (Shift).
-constexpr int kAltMask = 4;
-
 class EdgeGuides {
   public:
     explicit EdgeGuides(Form1& editor);

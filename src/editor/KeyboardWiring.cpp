@@ -14,8 +14,7 @@ namespace orv {
 
 namespace {
 
-constexpr int kShiftMask = 1, kCtrlMask = 2;  // Alt is kAltMask (EdgeGuides.h)
-constexpr float kBigStep = 10;                // pixels per arrow press with Shift
+constexpr float kBigStep = 10;  // pixels per arrow press with Shift
 
 }  // namespace
 

@@ -10,9 +10,6 @@ namespace orv {
 
 namespace {
 
-constexpr int kShiftMask = 1;
-constexpr int kCtrlMask = 2;
-
 /// Wraps a press handler so the state before it is known, and a menu command
 /// run by a right press ends its step at once.
 template <class Handler>

@@ -31,6 +31,10 @@ struct ControlMissing : RecoverableError {
 /// Pointer event arguments as handlers receive them: the held-button mask
 /// (1 left, 2 right, 4 middle), the shift state and the position in twips
 /// relative to the control that receives the event.
+/// Bits of the modifier mask in MouseEvent::Shift and in the `shift` of a
+/// form's Key handler.
+inline constexpr int kShiftMask = 1, kCtrlMask = 2, kAltMask = 4;
+
 struct MouseEvent {
     int Button = 0;
     int Shift = 0;
