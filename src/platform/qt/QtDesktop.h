@@ -36,6 +36,13 @@ class QtDesktop : public Desktop {
     /// no handler is running.
     void SyncAll();
     FormWindow* WindowOf(const Form& form) const;
+    /// Whether a modal dialog, menu or wait of this desktop is up.
+    bool InModal() const { return depth_ > 0; }
+    /// Runs when the program is about to end at once (EndProgram).
+    std::function<void()> Ending;
+    /// A question with the given buttons, the first being the default (Return) and the last
+    /// the one closing the box stands for; the index of the button pressed.
+    int Ask(const QString& text, const QString& title, const QStringList& buttons);
 
     QString PopupMenu(const Menu& menu) override;
     void MessageBox(const QString& text, const QString& title, MessageIcon icon) override;
