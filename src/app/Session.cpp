@@ -66,7 +66,8 @@ void Session::EndOnSignal() {
     desktop_.SyncAll();
     if (!desktop_.InModal() && !QApplication::activeModalWidget() &&
         !QApplication::activePopupWidget()) {
-        QCoreApplication::quit();
+        // exit, not quit: quit asks every window first, and the editor's would not close.
+        QCoreApplication::exit(0);
         return;
     }
     // A dialog's own event loop would keep running after quit: the journal is on disk and

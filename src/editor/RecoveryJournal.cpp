@@ -18,7 +18,7 @@ namespace orv {
 
 namespace {
 
-const QString kManifest = QStringLiteral("journal.json");
+constexpr char kManifest[] = "journal.json";
 
 QString PictureName(std::uint64_t id) {
     return QStringLiteral("picture-%1.png").arg(id);
@@ -61,7 +61,7 @@ bool RecoveryJournal::Write(const JournalEntry& entry, QString& why) {
     manifest[QStringLiteral("picture")] = pictureName;
     manifest[QStringLiteral("annotations")] =
         QJsonDocument::fromJson(entry.annotationsJson).object();
-    if (!WriteWhole(folder_ + QLatin1Char('/') + kManifest,
+    if (!WriteWhole(folder_ + QLatin1Char('/') + QLatin1String(kManifest),
                     QJsonDocument(manifest).toJson(QJsonDocument::Compact), why))
         return false;
     // Only now may the pictures of earlier states go: the manifest no longer names them.
@@ -75,14 +75,14 @@ void RecoveryJournal::Remove() {
     QDir dir(folder_);
     if (!dir.exists()) return;
     // The manifest first: without it what is left is no journal.
-    QFile::remove(dir.filePath(kManifest));
+    QFile::remove(dir.filePath(QLatin1String(kManifest)));
     for (const QString& old : dir.entryList({QStringLiteral("picture-*.png")}, QDir::Files))
         QFile::remove(dir.filePath(old));
     QDir().rmdir(folder_);
 }
 
 JournalRead RecoveryJournal::Read(JournalContent& out, QString& why) const {
-    QFile file(folder_ + QLatin1Char('/') + kManifest);
+    QFile file(folder_ + QLatin1Char('/') + QLatin1String(kManifest));
     if (!file.exists()) return JournalRead::Absent;
     if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024 * 1024) {
         why = QStringLiteral("its list of contents cannot be read");

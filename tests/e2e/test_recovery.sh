@@ -64,6 +64,7 @@ pass "kill -9: the question, and Return restores '$before' on the same picture"
 # ---- SIGTERM: one more marker, then a polite end
 xdotool windowactivate --sync "$(editor_window)" 2>/dev/null || true
 was=$(journal | md5sum)
+click 25 79 # the distance tool
 drag 450 300 600 300
 wait_until 10 journal_changed "$was" || fail "the third marker never reached the journal"
 sleep 2.5
@@ -89,6 +90,8 @@ key Return
 wait_until 10 not save_dialog || { keep_shot dialog; fail "the save dialog stayed open"; }
 wait_until 10 test -s "$HOME/Desktop/kept.PNG" || fail "nothing saved"
 wait_until 10 not journal_there || fail "the journal stayed after the save"
+click $((1280 - 4 * 35 + 17)) 21 # the editor's hide button: the tray is under it
+wait_until 5 not editor_window || fail "the hide button did not hide the editor"
 read -r tx ty < <(tray_icon_centre)
 click "$tx" "$ty" 1
 wait_until 5 open_menu || fail "the tray menu did not open"
