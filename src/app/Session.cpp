@@ -45,6 +45,7 @@ Session::Session(App& app, QtDesktop& desktop, SingleInstance& instance)
 Session::~Session() = default;
 
 void Session::KeepWork() {
+    signals_ = std::make_unique<TerminationSignals>([this](int) { EndOnSignal(); });
     const QString state = QString::fromStdString(StateFolder());
     if (state.isEmpty()) return;  // no home: nothing can be kept
     recovery_ =
@@ -55,13 +56,12 @@ void Session::KeepWork() {
     };
     // "Exit" from the tray menu: nothing is left unsaved that the user wanted kept.
     desktop_.Ending = [this] { recovery_->Forget(); };
-    signals_ = std::make_unique<TerminationSignals>([this](int) { EndOnSignal(); });
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp,
                      [this](QSessionManager& manager) { CommitData(manager); });
 }
 
 void Session::EndOnSignal() {
-    recovery_->WriteNow();
+    if (recovery_) recovery_->WriteNow();
     desktop_.TrayRemove();
     desktop_.SyncAll();
     if (!desktop_.InModal() && !QApplication::activeModalWidget() &&
@@ -78,7 +78,7 @@ void Session::EndOnSignal() {
 
 void Session::CommitData(QSessionManager& manager) {
     Form1* editor = app_.EditorIfLoaded();
-    if (!editor || !editor->unsaved.Pending()) return;
+    if (!recovery_ || !editor || !editor->unsaved.Pending()) return;
     // Whatever the answer, the session may end the program next: the journal is written first.
     recovery_->WriteNow();
     if (!manager.allowsInteraction()) return;

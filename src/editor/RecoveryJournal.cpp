@@ -43,6 +43,17 @@ bool RecoveryJournal::Write(const JournalEntry& entry, QString& why) {
     QFile::setPermissions(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString pictureName = PictureName(entry.pictureId);
     const QString picturePath = folder_ + QLatin1Char('/') + pictureName;
+    // Pictures of writes killed before their manifest: neither the journal's nor this one.
+    const QDir dir(folder_);
+    QFile current(dir.filePath(QLatin1String(kManifest)));
+    const QString named = current.open(QIODevice::ReadOnly) && current.size() < 64 * 1024 * 1024
+                              ? QJsonDocument::fromJson(current.readAll())
+                                    .object()
+                                    .value(QStringLiteral("picture"))
+                                    .toString()
+                              : QString();
+    for (const QString& old : dir.entryList({QStringLiteral("picture-*.png")}, QDir::Files))
+        if (old != named && old != pictureName) QFile::remove(dir.filePath(old));
     if (!QFile::exists(picturePath)) {
         QByteArray png;
         QBuffer buffer(&png);
@@ -65,7 +76,6 @@ bool RecoveryJournal::Write(const JournalEntry& entry, QString& why) {
                     QJsonDocument(manifest).toJson(QJsonDocument::Compact), why))
         return false;
     // Only now may the pictures of earlier states go: the manifest no longer names them.
-    const QDir dir(folder_);
     for (const QString& old : dir.entryList({QStringLiteral("picture-*.png")}, QDir::Files))
         if (old != pictureName) QFile::remove(dir.filePath(old));
     return true;

@@ -145,7 +145,9 @@ TEST(RecoveryJournal, TheWriterKeepsTheLastPostAndRemovesInOrder) {
     for (std::uint64_t n = 1;; ++n) {
         const QImage picture =
             Filled(300 + int(n % 7) * 40, 200, QColor::fromHsv(int(n % 360), 200, 200));
-        journal.Write(Entry(picture, n / 3 + 1, Notes(int(n % 40) + 1)), error);
+        // Picture numbers never repeat across runs, as the program's clock-based ones.
+        const std::uint64_t id = std::uint64_t(::getpid()) * 1000000 + n / 3;
+        journal.Write(Entry(picture, id, Notes(int(n % 40) + 1)), error);
     }
 }();
 
@@ -154,8 +156,9 @@ TEST(RecoveryJournal, AKillDuringAWriteLeavesAJournalThatReadsOrNone) {
     const QString folder = dir.filePath(QStringLiteral("j"));
     const std::string self = QCoreApplication::applicationFilePath().toStdString();
     std::mt19937 random(25);
-    std::uniform_int_distribution<int> pause(2000, 60000);  // microseconds
-    int read = 0;
+    std::uniform_int_distribution<int> pause(60000, 200000);  // microseconds, start-up included
+    int read = 0, changed = 0;
+    AnnotationSnapshot last;
     for (int kill = 0; kill < 50; ++kill) {
         const std::string env = "ORVANE_JOURNAL_KILL_CHILD=" + folder.toStdString();
         std::vector<char*> envp;
@@ -177,10 +180,13 @@ TEST(RecoveryJournal, AKillDuringAWriteLeavesAJournalThatReadsOrNone) {
             ++read;
             EXPECT_FALSE(got.picture.isNull());
             EXPECT_FALSE(got.annotations.Items.empty());
+            changed += !(got.annotations == last);
+            last = got.annotations;
         }
         EXPECT_LE(Pictures(folder).size(), 2) << "pictures pile up";
     }
-    EXPECT_GT(read, 40);  // most kills find a journal written before them
+    EXPECT_GT(read, 40);     // most kills find a journal written before them
+    EXPECT_GT(changed, 10);  // and the child wrote new ones between kills
 }
 
 }  // namespace
