@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "KillLoop.h"
 #include "annotations/AnnotationJson.h"
 #include "editor/RecoveryJournal.h"
 
@@ -141,6 +142,7 @@ TEST(RecoveryJournal, TheWriterKeepsTheLastPostAndRemovesInOrder) {
     const QByteArray folder = qgetenv("ORVANE_JOURNAL_KILL_CHILD");
     if (folder.isEmpty()) return false;
     RecoveryJournal journal(QString::fromLocal8Bit(folder));
+    SayChildStarted();
     QString error;
     for (std::uint64_t n = 1;; ++n) {
         const QImage picture =
@@ -154,24 +156,14 @@ TEST(RecoveryJournal, TheWriterKeepsTheLastPostAndRemovesInOrder) {
 TEST(RecoveryJournal, AKillDuringAWriteLeavesAJournalThatReadsOrNone) {
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("j"));
-    const std::string self = QCoreApplication::applicationFilePath().toStdString();
     std::mt19937 random(25);
-    std::uniform_int_distribution<int> pause(60000, 200000);  // microseconds, start-up included
+    std::uniform_int_distribution<int> pause(0, 120000);  // microseconds after it started
     int read = 0, changed = 0;
     AnnotationSnapshot last;
     for (int kill = 0; kill < 50; ++kill) {
-        const std::string env = "ORVANE_JOURNAL_KILL_CHILD=" + folder.toStdString();
-        std::vector<char*> envp;
-        for (char** e = environ; *e; ++e) envp.push_back(*e);
-        envp.push_back(const_cast<char*>(env.c_str()));
-        envp.push_back(nullptr);
-        char* argv[] = {const_cast<char*>(self.c_str()), nullptr};
-        pid_t child = 0;
-        ASSERT_EQ(posix_spawn(&child, self.c_str(), nullptr, nullptr, argv, envp.data()), 0);
-        ::usleep(useconds_t(pause(random) + (kill == 0 ? 300000 : 0)));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(RunAndKill("ORVANE_JOURNAL_KILL_CHILD=" + folder.toStdString(),
+                               dir.filePath(QStringLiteral("started")), unsigned(pause(random))))
+            << "no child at kill " << kill;
         JournalContent got;
         QString why;
         const JournalRead r = RecoveryJournal(folder).Read(got, why);

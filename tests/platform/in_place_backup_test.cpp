@@ -16,6 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "KillLoop.h"
 #include "platform/InPlaceBackup.h"
 
 extern char** environ;
@@ -57,6 +58,7 @@ std::vector<unsigned char> Read(const QString& path) {
 [[maybe_unused]] const bool kInPlaceChild = [] {
     const QByteArray target = qgetenv("ORVANE_INPLACE_KILL_CHILD");
     if (target.isEmpty()) return false;
+    SayChildStarted();
     bool inPlace = false;
     for (int n = 0;; ++n) Save(target.toStdString(), n % 2 ? Old() : New(), inPlace);
 }();
@@ -97,22 +99,14 @@ TEST(InPlaceBackup, KillsDuringInPlaceSavesLeaveTheOldOrTheNewFileAfterTheNextSt
     ASSERT_TRUE(Save(target.toStdString(), Old(), inPlace));
     ASSERT_TRUE(inPlace);
 
-    const std::string self = QCoreApplication::applicationFilePath().toStdString();
     const std::string env = "ORVANE_INPLACE_KILL_CHILD=" + target.toStdString();
-    std::vector<char*> envp;
-    for (char** e = environ; *e; ++e) envp.push_back(*e);
-    envp.push_back(const_cast<char*>(env.c_str()));
-    envp.push_back(nullptr);
-    char* argv[] = {const_cast<char*>(self.c_str()), nullptr};
+    const QString started = dir.filePath(QStringLiteral("started"));
     std::mt19937 random(40);
-    std::uniform_int_distribution<int> pause(60000, 250000);  // microseconds, start-up included
+    std::uniform_int_distribution<int> pause(0, 150000);  // microseconds after it started
     int restoredTimes = 0, newSeen = 0, keptAtKill = 0;
     for (int kill = 0; kill < 40; ++kill) {
-        pid_t child = 0;
-        ASSERT_EQ(posix_spawn(&child, self.c_str(), nullptr, nullptr, argv, envp.data()), 0);
-        ::usleep(useconds_t(pause(random) + (kill == 0 ? 200000 : 0)));
-        ::kill(child, SIGKILL);
-        ::waitpid(child, nullptr, 0);
+        ASSERT_TRUE(RunAndKill(env, started, unsigned(pause(random))))
+            << "no child at kill " << kill;
         keptAtKill += !QDir(QString::fromStdString(folder))
                            .entryList({QStringLiteral("*.old")}, QDir::Files)
                            .isEmpty();

@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "KillLoop.h"
 #include "platform/ReplacingFile.h"
 
 extern char** environ;
@@ -57,19 +58,9 @@ std::string Read(const QString& path) {
 [[maybe_unused]] const bool kSaveChild = [] {
     const QByteArray target = qgetenv("ORVANE_SAVE_KILL_CHILD");
     if (target.isEmpty()) return false;
+    SayChildStarted();
     for (int n = 0;; ++n) Save(target.toStdString(), n % 2 ? OldContent() : NewContent());
 }();
-
-pid_t Spawn(const std::string& env) {
-    const std::string self = QCoreApplication::applicationFilePath().toStdString();
-    std::vector<char*> envp;
-    for (char** e = environ; *e; ++e) envp.push_back(*e);
-    envp.push_back(const_cast<char*>(env.c_str()));
-    envp.push_back(nullptr);
-    char* argv[] = {const_cast<char*>(self.c_str()), nullptr};
-    pid_t child = 0;
-    return posix_spawn(&child, self.c_str(), nullptr, nullptr, argv, envp.data()) == 0 ? child : 0;
-}
 
 void MakeOld(const QString& path) {
     const struct timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 120, 0}};
@@ -81,15 +72,13 @@ TEST(ReplacingFileKills, TheTargetIsAlwaysTheOldOrTheWholeNewFile) {
     const QString target = dir.filePath(QStringLiteral("out.psd"));
     ASSERT_TRUE(Save(target.toStdString(), OldContent()));
     std::mt19937 random(6);
-    std::uniform_int_distribution<int> pause(60000, 200000);  // microseconds, start-up included
+    std::uniform_int_distribution<int> pause(0, 120000);  // microseconds after it started
     int changed = 0;
     std::string last = OldContent();
     for (int kill = 0; kill < 50; ++kill) {
-        const pid_t child = Spawn("ORVANE_SAVE_KILL_CHILD=" + target.toStdString());
-        ASSERT_GT(child, 0);
-        ::usleep(useconds_t(pause(random) + (kill == 0 ? 200000 : 0)));
-        ::kill(child, SIGKILL);
-        ::waitpid(child, nullptr, 0);
+        ASSERT_TRUE(RunAndKill("ORVANE_SAVE_KILL_CHILD=" + target.toStdString(),
+                               dir.filePath(QStringLiteral("started")), unsigned(pause(random))))
+            << "no child at kill " << kill;
         const std::string now = Read(target);
         ASSERT_TRUE(now == OldContent() || now == NewContent())
             << "after kill " << kill << ": " << now.size() << " bytes, neither file";
