@@ -6,6 +6,7 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace orv {
 
@@ -44,7 +45,11 @@ QString AbsoluteCommandLine(const QString& commandLine, const QString& workingDi
     return QDir::cleanPath(QDir(workingDir).absoluteFilePath(path));
 }
 
-SingleInstance::SingleInstance(QString socketName) : name_(std::move(socketName)) {}
+SingleInstance::SingleInstance(QString socketName) : name_(std::move(socketName)) {
+    retry_.setSingleShot(true);
+    retry_.setInterval(100);
+    QObject::connect(&retry_, &QTimer::timeout, this, [this] { Deliver(); });
+}
 SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::Listening() const {
@@ -90,11 +95,35 @@ bool SingleInstance::Listen() {
                 socket->write(kAnswer);
                 socket->flush();
                 socket->disconnectFromServer();
-                if (Received) Received(text);
+                waiting_.push_back(text);
+                Deliver();
             });
         }
     });
     return true;
+}
+
+void SingleInstance::Deliver() {
+    if (delivering_ || waiting_.empty()) return;
+    if (Busy && Busy()) {
+        if (!retry_.isActive()) retry_.start();
+        return;
+    }
+    // Only a hand-off that names something opens it; of those, the last one wins.
+    QString text = waiting_.back();
+    int named = 0;
+    for (auto it = waiting_.rbegin(); it != waiting_.rend(); ++it) {
+        if (it->trimmed().isEmpty()) continue;
+        if (named++ == 0) text = *it;
+    }
+    const int leftOut = std::max(0, named - 1);
+    waiting_.clear();
+    delivering_ = true;
+    if (leftOut > 0 && LeftOut) LeftOut(leftOut);
+    if (Received) Received(text);
+    delivering_ = false;
+    // What came while this one was open is taken from the event loop, not from in here.
+    if (!waiting_.empty() && !retry_.isActive()) retry_.start(0);
 }
 
 }  // namespace orv

@@ -4,6 +4,8 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -38,11 +40,25 @@ class SingleInstance : public QObject {
     bool Listen();
     bool Listening() const;
 
-    /// Called with each command line a later start handed over.
+    /// Called with each command line a later start handed over, one at a time: never from
+    /// inside itself, nor while Busy says so. Those that arrive meanwhile wait, and of several
+    /// waiting only the last is taken (they all open in the one editor).
     std::function<void(const QString&)> Received;
+    /// Whether hand-offs must wait now (a modal box or question is up); asked again shortly.
+    std::function<bool()> Busy;
+    /// Called before Received with how many waiting hand-offs were left out for a later one.
+    std::function<void(int count)> LeftOut;
+    /// Hand-offs taken but not yet passed to Received.
+    std::size_t Waiting() const { return waiting_.size(); }
 
   private:
+    /// Passes the waiting hand-offs on, unless one is being passed on or Busy says wait.
+    void Deliver();
+
     QString name_;
+    std::deque<QString> waiting_;
+    bool delivering_ = false;
+    QTimer retry_;
     std::unique_ptr<QLocalServer> server_;
 };
 

@@ -14,6 +14,7 @@
 #include "app/SingleInstance.h"
 #include "app/Wiring.h"
 #include "imaging/io/DecodedPictures.h"
+#include "platform/InPlaceBackup.h"
 #include "platform/Screen.h"
 #include "platform/qt/QtDesktop.h"
 #include "shell/App.h"
@@ -44,6 +45,8 @@ static void UseDarkLook() {
 }
 
 int main(int argc, char** argv) {
+    // A save in place that a kill interrupted gets its file's old bytes back first.
+    orv::RestoreUnfinishedInPlaceWrites(orv::InPlaceBackupFolder());
     if (const std::optional<int> status = orv::RunCommandLine(argc, argv)) return *status;
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane Tessaly"));

@@ -7,9 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/InPlaceBackup.h"
+#include "platform/StateFolder.h"
 
 namespace orv {
 
@@ -104,6 +108,50 @@ std::string TemporaryName(const std::string& target, int attempt) {
            std::to_string(counter++) + "-" + std::to_string(ticks + attempt) + ".part";
 }
 
+// The process id in the name of one of our temporary files (".NAME.<pid>-<n>-<ticks>.part"),
+// or 0 for any other name.
+long TemporaryOwner(const std::string& name) {
+    static const std::string kSuffix = ".part";
+    if (name.size() < 2 + kSuffix.size() || name[0] != '.' ||
+        name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0)
+        return 0;
+    const std::string stem = name.substr(0, name.size() - kSuffix.size());
+    const std::size_t dot = stem.rfind('.');
+    if (dot == 0 || dot == std::string::npos) return 0;
+    const std::string tail = stem.substr(dot + 1);  // "<pid>-<n>-<ticks>"
+    int dashes = 0;
+    for (const char c : tail) {
+        if (c == '-') {
+            ++dashes;
+        } else if (c < '0' || c > '9') {
+            return 0;
+        }
+    }
+    if (dashes != 2 || tail.front() == '-' || tail.find("--") != std::string::npos ||
+        tail.back() == '-')
+        return 0;
+    return std::strtol(tail.c_str(), nullptr, 10);
+}
+
+// Removes the temporary files that saves killed half-way left in `folder`: ours by their
+// name, of a process that no longer runs, and untouched for a minute.
+void RemoveAbandonedTemporaries(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    const auto now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        const long owner = TemporaryOwner(name);
+        if (owner <= 0 || owner == long(::getpid()) || ProcessRunning(owner)) continue;
+        struct stat info {};
+        if (::fstatat(::dirfd(dir), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(info.st_mode) || now - info.st_mtime < 60)
+            continue;
+        (void)::unlinkat(::dirfd(dir), name.c_str(), 0);
+    }
+    ::closedir(dir);
+}
+
 }  // namespace
 
 ReplacingFile::ReplacingFile(std::string target) : target_(ResolvedTarget(target)) {}
@@ -119,6 +167,7 @@ FileStatus ReplacingFile::Open() {
     if (exists && !S_ISREG(existing.st_mode)) {
         return Fault(S_ISDIR(existing.st_mode) ? EISDIR : EACCES, "Cannot replace", target_);
     }
+    RemoveAbandonedTemporaries(FolderOf(target_));
     int error = 0;
     for (int attempt = 0; attempt < 16; ++attempt) {
         const std::string name = TemporaryName(target_, attempt);
@@ -192,11 +241,18 @@ FileStatus ReplacingFile::CommitInPlace() {
         if (got <= 0) return Fault(got < 0 ? errno : EIO, "Cannot read", target_);
         at += std::size_t(got);
     }
+    // The old bytes are kept on disk elsewhere first: a kill during the overwrite leaves them
+    // for the next start to put back.
+    std::string kept;
+    if (FileStatus keep = KeepOldBytes(InPlaceBackupFolder(), target_, old, pending_, kept);
+        !keep.ok())
+        return keep;
     const std::size_t newSize = pending_.size();
     if (newSize > oldSize) {
         const int reserved = ::posix_fallocate(fd_, off_t(oldSize), off_t(newSize - oldSize));
         if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
             (void)::ftruncate(fd_, off_t(oldSize));
+            DropOldBytes(kept);
             return Fault(reserved, "Cannot make room in", target_);
         }
     }
@@ -210,6 +266,7 @@ FileStatus ReplacingFile::CommitInPlace() {
         (void)::ftruncate(fd_, off_t(oldSize));
         (void)::fsync(fd_);
     }
+    DropOldBytes(kept);
     ::close(fd_);
     fd_ = -1;
     pending_.clear();

@@ -25,7 +25,9 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/PictureLimits.h"
 #include "platform/Timer.h"
@@ -192,6 +194,21 @@ SaveAnswer QtDesktop::AskSaveChanges(const QString& text, const QString& title) 
         default:
             return SaveAnswer::Cancel;
     }
+}
+
+int QtDesktop::Ask(const QString& text, const QString& title, const QStringList& buttons) {
+    DepthGuard g(depth_);
+    QMessageBox box(QMessageBox::Question, Tr(title), Tr(text), QMessageBox::NoButton,
+                    SyncedDialogParent());
+    std::vector<QAbstractButton*> added;
+    for (const QString& caption : buttons)
+        added.push_back(box.addButton(Tr(caption), QMessageBox::ActionRole));
+    if (added.empty()) return -1;
+    box.setDefaultButton(qobject_cast<QPushButton*>(added.front()));
+    box.setEscapeButton(added.back());
+    box.exec();
+    const auto chosen = std::find(added.begin(), added.end(), box.clickedButton());
+    return chosen == added.end() ? int(added.size()) - 1 : int(chosen - added.begin());
 }
 
 std::optional<Colour> QtDesktop::PickColour(Colour initial) {
@@ -441,6 +458,7 @@ void QtDesktop::TrayRemove() {
 
 void QtDesktop::EndProgram() {
     // At once: no unload handlers, no questions.
+    if (Ending) Ending();
     std::fflush(nullptr);
     std::_Exit(0);
 }

@@ -56,6 +56,13 @@ class QtDesktop : public Desktop {
     /// full-screen editor instead of a window of its own: where clients have no
     /// global positions (Wayland), so it lands where the form places it.
     void DockTopmostWindows(bool dock) { dockTopmost_ = dock; }
+    /// Whether a modal dialog, menu or wait of this desktop is up.
+    bool InModal() const { return depth_ > 0; }
+    /// Runs when the program is about to end at once (EndProgram).
+    std::function<void()> Ending;
+    /// A question with the given buttons, the first being the default (Return) and the last
+    /// the one closing the box stands for; the index of the button pressed.
+    int Ask(const QString& text, const QString& title, const QStringList& buttons);
 
     QString PopupMenu(const Menu& menu) override;
     void MessageBox(const QString& text, const QString& title, MessageIcon icon) override;
