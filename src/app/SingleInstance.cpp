@@ -7,6 +7,8 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+#include "shell/App.h"
+
 namespace orv {
 
 namespace {
@@ -38,8 +40,7 @@ QString SessionSocketName() {
 }
 
 QString AbsoluteCommandLine(const QString& commandLine, const QString& workingDir) {
-    QString path = commandLine;
-    path.remove(QLatin1Char('"'));
+    const QString path = StripQuotes(commandLine);
     if (path.isEmpty() || !QFileInfo(path).isRelative()) return commandLine;
     return QDir::cleanPath(QDir(workingDir).absoluteFilePath(path));
 }
