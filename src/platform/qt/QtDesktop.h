@@ -72,6 +72,8 @@ class QtDesktop : public Desktop {
   private:
     /// The window a topmost window that appears now serves, or null.
     QWidget* OwnerWindow() const;
+    /// Raises every visible topmost window (the tool strip) above the others.
+    void RaiseTopmost();
     QHash<const Form*, QPointer<FormWindow>> windows_;
     std::unique_ptr<QSystemTrayIcon> tray_;
     /// The portal's copy of the screen, where the screen cannot be read directly.
