@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <algorithm>
 
+#include "shell/App.h"
+
 namespace orv {
 
 namespace {
@@ -39,8 +41,7 @@ QString SessionSocketName() {
 }
 
 QString AbsoluteCommandLine(const QString& commandLine, const QString& workingDir) {
-    QString path = commandLine;
-    path.remove(QLatin1Char('"'));
+    const QString path = StripQuotes(commandLine);
     if (path.isEmpty() || !QFileInfo(path).isRelative()) return commandLine;
     return QDir::cleanPath(QDir(workingDir).absoluteFilePath(path));
 }

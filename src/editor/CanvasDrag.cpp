@@ -124,20 +124,24 @@ void Form1::Timer2_Timer() {
     if (pd != Tool::Distance && pd != Tool::ColourPick && pd != Tool::Note) return;
     const QPoint c = desktop.CursorPos();
     const float cx = static_cast<float>(c.x()), cy = static_cast<float>(c.y());
-    const float k = kFixedTwipsPerPixel;
+    // The window's extent in pixels, to compare with the pointer's.
+    const float k = Screen().TwipsPerPixelX, kh = Screen().TwipsPerPixelY;
     // Where the canvas is shown (a zoomed canvas is larger or smaller than its place).
     const ShownRect shown = ShownPlace(Picture2);
     const int ms = Timer2.Interval();
-    const float fromLeft = cx - Left / k, fromTop = cy - Top / k;
-    const float fromRight = Width / k - 1 - fromLeft, fromBottom = Height / k - 1 - fromTop;
+    const float fromLeft = cx - Left / k, fromTop = cy - Top / kh;
+    const float fromRight = Width / k - 1 - fromLeft, fromBottom = Height / kh - 1 - fromTop;
+    // The steps are in the canvas's own units: a zoomed canvas moves on screen by the step
+    // times its zoom, so the step is divided by it to scroll at the same speed at every zoom.
+    const float zoom = shown.Scale > 0 ? shown.Scale : 1.0f;
     if (fromLeft - kNearEdge < 0 && shown.Left - Picture1.Width < 0)
-        Picture2.Left += ScrollStep(Width, fromLeft, kNearEdge, ms);
+        Picture2.Left += ScrollStep(Width, fromLeft, kNearEdge, ms) / zoom;
     if (fromLeft - Width / k > -kFarEdge && shown.Left > Width - shown.Width)
-        Picture2.Left -= ScrollStep(Width, fromRight, kFarEdge, ms);
+        Picture2.Left -= ScrollStep(Width, fromRight, kFarEdge, ms) / zoom;
     if (fromTop - kNearEdge < 0 && shown.Top - Picture6.Height < 0)
-        Picture2.Top += ScrollStep(Height, fromTop, kNearEdge, ms);
-    if (fromTop - Height / k > -kFarEdge && shown.Top > Height - shown.Height)
-        Picture2.Top -= ScrollStep(Height, fromBottom, kFarEdge, ms);
+        Picture2.Top += ScrollStep(Height, fromTop, kNearEdge, ms) / zoom;
+    if (fromTop - Height / kh > -kFarEdge && shown.Top > Height - shown.Height)
+        Picture2.Top -= ScrollStep(Height, fromBottom, kFarEdge, ms) / zoom;
 }
 
 }  // namespace orv

@@ -10,6 +10,7 @@
 #include "editor/Form1.h"
 #include "platform/Fonts.h"
 #include "platform/Screen.h"
+#include "platform/ShownPlace.h"
 
 namespace orv {
 
@@ -23,18 +24,24 @@ void Form1::Command25_Click() {
     const int i = aapxindex;
     const Label* label = i >= 1 ? aapx.Find(i) : nullptr;
     if (!label) return;  // the marker is gone: nothing to edit
+    ifsz = kDistanceLabel;
+    // The label is placed on the canvas, the edit box on the window: the box goes where
+    // the label is shown (the canvas offset added, and the canvas's zoom where it zooms),
+    // in the label's font at that zoom.
+    const ShownRect at = ShownPlace(*label);
+    shuzhi.Left = at.Left;
+    shuzhi.Top = at.Top;
+    shuzhi.Height = at.Height;
+    shuzhi.Width = at.Width;
+    shuzhi.Font = label->Font();
+    shuzhi.Font.Size *= at.Scale;
+    szz.Left = at.Left + at.Width;
+    szz.Top = at.Top;
+    // The text goes in before the box shows, so that it opens exactly over the label and
+    // widens only once the text is edited.
+    shuzhi.SetText(label->Caption());
     shuzhi.Visible = true;
     szz.Visible = true;
-    ifsz = kDistanceLabel;
-    // The label is placed on the canvas, the edit box on the window.
-    shuzhi.Left = label->Left + Picture2.Left;
-    shuzhi.Top = label->Top + Picture2.Top;
-    shuzhi.Height = label->Height;
-    shuzhi.Width = label->Width;
-    szz.Left = label->Left + Picture2.Left + label->Width;
-    szz.Top = label->Top + Picture2.Top;
-    shuzhi.SetText(label->Caption());
-    shuzhi_Change();  // the same text as before changes nothing, yet the box is new
     FocusRequest = &shuzhi;
 }
 

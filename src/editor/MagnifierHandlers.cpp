@@ -11,6 +11,7 @@
 #include "editor/Form1.h"
 #include "platform/Desktop.h"
 #include "platform/Screen.h"
+#include "platform/ShownPlace.h"
 #include "platform/moveit.h"
 
 namespace orv {
@@ -42,14 +43,16 @@ void Form1::Timer3_Timer() {
                 return 0xFF000000u | reinterpret_cast<const uint32_t*>(shot.constScanLine(sy))[sx];
             });
         } else {
-            // The screen cannot be read here: magnify the editor's own canvas,
-            // whose top-left corner is at (cx, cy) screen pixels.
+            // The screen cannot be read here: magnify the editor's own canvas, whose
+            // top-left corner shows at (cx, cy) screen pixels, zoom screen pixels a pixel.
             const float tx = Screen().TwipsPerPixelX, ty = Screen().TwipsPerPixelY;
-            const int cx = static_cast<int>((Left + Picture2.Left) / tx);
-            const int cy = static_cast<int>((Top + Picture2.Top) / ty);
+            const ShownRect shown = ShownPlace(Picture2);
+            const float zoom = shown.Scale > 0 ? shown.Scale : 1.0f;
+            const int cx = static_cast<int>((Left + shown.Left) / tx);
+            const int cy = static_cast<int>((Top + shown.Top) / ty);
             Magnify(view, destW, destH, [&](int sx, int sy) -> uint32_t {
-                const float fx = static_cast<float>(x + sx - cx) + 0.5f;
-                const float fy = static_cast<float>(y + sy - cy) + 0.5f;
+                const float fx = (static_cast<float>(x + sx - cx) + 0.5f) / zoom;
+                const float fy = (static_cast<float>(y + sy - cy) + 0.5f) / zoom;
                 const int64_t c = Picture2.Point(fx * tx, fy * ty);
                 if (c < 0) return 0xFF000000u;
                 const auto colour = static_cast<Colour>(c);

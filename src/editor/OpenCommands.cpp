@@ -20,9 +20,10 @@ const QString kPng = QStringLiteral("png");
 const QString kJpg = QStringLiteral("jpg");
 const QString kPsd = QStringLiteral("psd");
 
-// A pixel count in twips at the fixed 15 twips per pixel, when it fits 32 bits.
-bool FixedTwips(int32_t pixels, float& twips) {
-    const int64_t product = int64_t(pixels) * int64_t(kFixedTwipsPerPixel);
+// A pixel count in twips at the screen's twips per pixel (so that the canvas is exactly as
+// many screen pixels as the document, whatever the dpi), when it fits 32 bits.
+bool PixelTwips(int32_t pixels, float twipsPerPixel, float& twips) {
+    const double product = double(pixels) * double(twipsPerPixel);
     if (product > std::numeric_limits<int32_t>::max() ||
         product < std::numeric_limits<int32_t>::min())
         return false;
@@ -83,7 +84,8 @@ void Form1::Command22_Click() {
         float height = 0, width = 0;
         // A file that fails to load leaves the canvas as it was, its size and its picture;
         // only a loaded document (within the size every picture load accepts) is shown.
-        if (loaded && FixedTwips(reader.Height(), height) && FixedTwips(reader.Width(), width)) {
+        if (loaded && PixelTwips(reader.Height(), Screen().TwipsPerPixelY, height) &&
+            PixelTwips(reader.Width(), Screen().TwipsPerPixelX, width)) {
             ShowOnCanvas(*this, QImage());
             Picture2.Height = height;
             Picture2.Width = width;

@@ -4,10 +4,6 @@
 
 namespace orv {
 
-/// Twips per pixel used where a fixed divisor is called for (screen copies,
-/// edge scrolling, PSD sizes).
-constexpr float kFixedTwipsPerPixel = 15.0f;
-
 struct ScreenInfo {
     float TwipsPerPixelX = 15.0f;  ///< 1440 / logical dots per inch
     float TwipsPerPixelY = 15.0f;

@@ -8,9 +8,13 @@
 namespace orv {
 
 QString StripQuotes(const QString& text) {
-    QString out = text;
-    out.remove(QLatin1Char('"'));
-    return out;
+    // On Linux the shell has already taken the quoting off, and a double quote
+    // inside a name is a character of the name: only a pair that encloses the
+    // whole argument (as Windows-style launchers pass it) is removed.
+    const QLatin1Char quote('"');
+    if (text.size() >= 2 && text.startsWith(quote) && text.endsWith(quote))
+        return text.mid(1, text.size() - 2);
+    return text;
 }
 
 App::App(Desktop& d, QString commandLine) : desktop(d), CommandLine(std::move(commandLine)) {}

@@ -66,7 +66,7 @@ class App : public EditorHost {
     std::vector<std::unique_ptr<Form>> graveyard_;
 };
 
-/// Removes every double-quote character.
+/// Removes one pair of double quotes around the whole text; quotes inside stay.
 QString StripQuotes(const QString& text);
 
 }  // namespace orv

@@ -50,7 +50,7 @@ class Form2 : public Form {
     /// The tray menu as shown: mainopen with the checked "Start at login" above "Exit".
     static Menu TrayMenu();
 
-    /// The hidden command-line text box: the argument without double quotes.
+    /// The hidden command-line text box: the argument without the double quotes around it.
     QString Text3;
 
     static const Menu& mainopen();  ///< tray menu

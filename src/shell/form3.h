@@ -48,7 +48,7 @@ class form3 : public Form {
 
     /// The start mode the editor reads: a screen measurement once that route ran.
     StartMode Text1 = StartMode::Normal;
-    /// The command-line argument without double quotes.
+    /// The command-line argument without the double quotes around it.
     QString firstopen;
 
     PictureBox Picture1;  ///< background

@@ -186,7 +186,7 @@ TEST_F(Styling, CustomTextBoxCoversTheLabelAndTheTickAppliesItToTheLabelPressedL
     EXPECT_EQ(QPointF(box.Left, box.Top),
               QPointF(label.Left + canvas.Left, label.Top + canvas.Top));
     EXPECT_EQ(box.Height, label.Height);
-    EXPECT_GE(box.Width, label.Width);  // covers the label, with room for the caret
+    EXPECT_EQ(box.Width, label.Width);  // exactly over the label until its text is edited
     EXPECT_EQ(QPointF(ed().szz.Left, ed().szz.Top), QPointF(box.Left + box.Width, box.Top));
     EXPECT_EQ(ed().FocusRequest, &box);
     box.SetText(QStringLiteral("2.5 cm, measured twice"));

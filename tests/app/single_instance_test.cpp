@@ -36,6 +36,8 @@ TEST(SingleInstanceName, RelativePathsBecomeAbsoluteAgainstTheStartFolder) {
     EXPECT_EQ(AbsoluteCommandLine("/abs/pic.png", "/w"), "/abs/pic.png");
     EXPECT_EQ(AbsoluteCommandLine("\"/abs/p q.png\"", "/w"), "\"/abs/p q.png\"");
     EXPECT_EQ(AbsoluteCommandLine("", "/w"), "");
+    // A quote inside a relative name is kept.
+    EXPECT_EQ(AbsoluteCommandLine("a\"b.png", "/w"), "/w/a\"b.png");
 }
 
 class SingleInstanceTest : public ::testing::Test {

@@ -56,6 +56,10 @@ mkdir -p "$dir"
 f="$dir/Bild mit Größe.PNG"
 "$IM_CONVERT" -size ${W}x${H} "xc:rgb(20,160,90)" "PNG:$f"
 opens "\"$f\"" "20,160,90"
+# A double quote is a character of the name: only the pair around a path is taken off.
+f="$WORK/a\"b.png"
+"$IM_CONVERT" -size ${W}x${H} "xc:rgb(90,40,170)" "PNG:$f"
+opens "$f" "90,40,170"
 
 # The top-right quarter transparent: the white canvas shows through.
 "$IM_CONVERT" -size ${W}x${H} "xc:rgb(0,0,255)" -alpha set -region 30x20+30+0 -alpha transparent \

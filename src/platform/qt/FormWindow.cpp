@@ -4,11 +4,13 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QToolTip>
 #include <cmath>
 #include <cstdlib>
@@ -206,6 +208,16 @@ QRect FormWindow::WindowRect(const QRect& r, const Control* root) const {
 
 void FormWindow::Dispatch(QMouseEvent* e, int kind) {
     const QPointF pos = e->position();
+    // A second button pressed during a left drag (a right press while drawing) would open a
+    // menu that takes the drag's release, or end the drag half-way: it is let go by.
+    if (kind == 0 && e->button() != Qt::LeftButton && (e->buttons() & Qt::LeftButton)) {
+        chorded_ |= e->button();
+        return;
+    }
+    if (kind == 2 && (chorded_ & e->button())) {
+        chorded_ &= ~e->button();
+        return;
+    }
     leftHeld_ = (e->buttons() & Qt::LeftButton) != 0;
     pointer_ = e->globalPosition().toPoint();
     if (windowDrag_ && kind != 0) {
@@ -259,7 +271,7 @@ void FormWindow::Dispatch(QMouseEvent* e, int kind) {
             me.Button = ButtonOf(e->button());
             if (target->MouseDown) target->MouseDown(me);
         } else if (kind == 1) {
-            me.Button = MaskOf(e->buttons());
+            me.Button = MaskOf(e->buttons() & ~chorded_);
             if (target->MouseMove) target->MouseMove(me);
         } else {
             me.Button = ButtonOf(e->button());
@@ -451,11 +463,19 @@ void FormWindow::Sync() {
     }
     painted_ = std::move(now);
     if (form_.Visible != isVisible()) {
-        if (form_.Visible)
-            ShowOnTop(*this, form_.Left == 0 && form_.Top == 0 && form_.Width == Screen().Width &&
-                                 form_.Height == Screen().Height);
-        else
+        if (form_.Visible) {
+            // A form that covers a screen, wherever that screen lies on the desktop, is a
+            // full-screen window there.
+            QScreen* covered = nullptr;
+            for (QScreen* s : QGuiApplication::screens())
+                if (s->geometry() == geo) covered = s;
+            if (covered && screen() != covered) setScreen(covered);
+            ShowOnTop(*this, covered || (form_.Left == 0 && form_.Top == 0 &&
+                                         form_.Width == Screen().Width &&
+                                         form_.Height == Screen().Height));
+        } else {
             hide();
+        }
     }
     editors_.Sync();
     PlaceZoomReadout();

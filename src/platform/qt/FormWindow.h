@@ -104,6 +104,9 @@ class FormWindow : public QWidget {
     QPoint childDragLast_;
     bool windowDrag_ = false;  ///< the pointer moves the window itself
     bool leftHeld_ = false;
+    /// Other buttons pressed while the left one was held: neither their press nor
+    /// their release reaches the form, so a drag in progress ends only with its own release.
+    Qt::MouseButtons chorded_;
     QPoint pointer_;  ///< on the screen, in the pointer event being handled
     QHash<const Control*, Snapshot> painted_;
     bool firstSync_ = true;

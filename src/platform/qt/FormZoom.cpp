@@ -36,13 +36,23 @@ void FormWindow::SetZoomable(const QString& canvas, const QString& readoutAfter)
     zoomName_ = canvas;
     readoutAfter_ = readoutAfter;
     // The canvas as shown, for the form's edge scrolling (twips of the form).
+    // The canvas as shown, and a control on it (twips of the form).
     ShownPlaceHook() = [this](const Control& c) -> std::optional<ShownRect> {
         const Control* box = ZoomBox();
-        if (&c != box) return std::nullopt;
-        const QRect r = WindowRect(ControlPlace(c), box).adjusted(1, 1, -1, -1);
+        if (!box || RootOf(c) != box) return std::nullopt;
+        QRect r;
+        if (&c == box) {
+            r = WindowRect(ControlPlace(c), box).adjusted(1, 1, -1, -1);
+        } else {
+            auto* parent = dynamic_cast<const PictureBox*>(c.Parent());
+            const bool ps = parent && parent->ScalePixels;
+            const QRect place = ControlPlace(c, ps).translated(OriginOf(c));
+            r = view_.ToWindow(place, ControlPlace(*box).topLeft());
+        }
         const float tx = Screen().TwipsPerPixelX, ty = Screen().TwipsPerPixelY;
         return ShownRect{static_cast<float>(r.x()) * tx, static_cast<float>(r.y()) * ty,
-                         static_cast<float>(r.width()) * tx, static_cast<float>(r.height()) * ty};
+                         static_cast<float>(r.width()) * tx, static_cast<float>(r.height()) * ty,
+                         static_cast<float>(view_.Scale())};
     };
     if (!zoomReadout_) {
         zoomReadout_ = new QLabel(this);

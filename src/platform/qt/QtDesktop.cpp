@@ -134,9 +134,7 @@ void QtDesktop::SyncAll() {
     }
     // Without a window manager stacking follows the order of showing: keep
     // topmost windows above the others whenever a window appears.
-    if (shown)
-        for (auto it = windows_.begin(); it != windows_.end(); ++it)
-            if (it.value() && it.key()->Topmost && it.value()->isVisible()) it.value()->raise();
+    if (shown) RaiseTopmost();
     if (CollectGarbage && depth_ == 0 && !collectScheduled_) {
         collectScheduled_ = true;
         QTimer::singleShot(0, [this] {
@@ -467,10 +465,17 @@ QString QtDesktop::ExecutableBaseName() {
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
 }
 
+void QtDesktop::RaiseTopmost() {
+    for (auto it = windows_.begin(); it != windows_.end(); ++it)
+        if (it.value() && it.key()->Topmost && it.value()->isVisible()) it.value()->raise();
+}
+
 void QtDesktop::SetForeground(Form& form) {
     if (FormWindow* w = WindowOf(form)) {
         w->raise();
         w->activateWindow();
+        // Without a window manager a raised window would cover the topmost ones.
+        if (!form.Topmost) RaiseTopmost();
     }
 }
 

@@ -103,6 +103,8 @@ class QtDesktop : public Desktop {
     static Qt::WindowFlags TopLevelFlags(const Form& form);
     /// The window a topmost window that appears now serves, or null.
     QWidget* OwnerWindow() const;
+    /// Raises every visible topmost window (the tool strip) above the others.
+    void RaiseTopmost();
     QHash<const Form*, QPointer<FormWindow>> windows_;
     /// The menu exported with the tray icon (outlives the icon that holds it).
     std::unique_ptr<ExportedTrayMenu> trayMenu_;
