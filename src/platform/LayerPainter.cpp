@@ -63,4 +63,12 @@ PaintedLayer PaintControlsLayer(const PictureBox& box,
     return {pixels.convertToFormat(QImage::Format_ARGB32), bounds.topLeft()};
 }
 
+void PaintChosenControls(QPainter& p, const PictureBox& box,
+                         const std::vector<const Control*>& controls) {
+    for (const Control* c : box.PaintOrder()) {
+        if (c->Visible && std::find(controls.begin(), controls.end(), c) != controls.end())
+            PaintControl(p, *c, box.ScalePixels);
+    }
+}
+
 }  // namespace orv

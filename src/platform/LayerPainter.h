@@ -3,6 +3,7 @@
 // without its controls, and a chosen set of its controls on a transparent picture.
 
 #include <QImage>
+#include <QPainter>
 #include <QPoint>
 
 #include <vector>
@@ -25,5 +26,10 @@ QImage PaintPictureBoxBase(const PictureBox& box);
 /// transparent picture cut to the pixels they may paint within the box. Controls that are not
 /// children of the box are ignored.
 PaintedLayer PaintControlsLayer(const PictureBox& box, const std::vector<const Control*>& controls);
+
+/// Paints the given children of `box`, visible ones only, in the box's painting order, in the
+/// painter's coordinates (pixels of the box): a layer as a vector document draws it.
+void PaintChosenControls(QPainter& p, const PictureBox& box,
+                         const std::vector<const Control*>& controls);
 
 }  // namespace orv

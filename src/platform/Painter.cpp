@@ -1,5 +1,6 @@
 #include "platform/Painter.h"
 
+#include <QPaintEngine>
 #include <QPen>
 #include <algorithm>
 #include <cmath>
@@ -30,6 +31,13 @@ QString DisplayText(const QString& t) {
     return s;
 }
 
+// Whether the painter writes a vector document, whose renderers put a stroke on its centre
+// line instead of filling pixels as the raster engine does.
+bool PaintsVectors(const QPainter& p) {
+    const QPaintEngine* engine = p.paintEngine();
+    return engine && (engine->type() == QPaintEngine::SVG || engine->type() == QPaintEngine::Pdf);
+}
+
 void PaintLine(QPainter& p, const Line& l, bool ps) {
     QPen pen(ToQColor(l.BorderColor));
     pen.setWidth(std::max(1, l.BorderWidth));
@@ -37,8 +45,33 @@ void PaintLine(QPainter& p, const Line& l, bool ps) {
     p.setPen(pen);
     p.setRenderHint(QPainter::Antialiasing, false);
     // Whole-pixel ends: a 1-pixel line lands exactly on one row or column.
-    p.drawLine(QPoint(Snap(l.X1, ps), Snap(l.Y1, ps, true)),
-               QPoint(Snap(l.X2, ps), Snap(l.Y2, ps, true)));
+    const QPoint from(Snap(l.X1, ps), Snap(l.Y1, ps, true)),
+        to(Snap(l.X2, ps), Snap(l.Y2, ps, true));
+    if (PaintsVectors(p) && pen.width() % 2 == 1 && from != to) {
+        // The aliased raster line fills the pixels right of and below its ends; through the
+        // middle of those pixels, a vector stroke of the same width covers the same ones. It
+        // runs on past each end's centre to where that pixel stops along the line (half a
+        // pixel across, further on a slant), flat there, so the end pixels are covered like
+        // the others and their neighbours no more than those of the middle ones.
+        QPointF a = QPointF(from) + QPointF(0.5, 0.5), b = QPointF(to) + QPointF(0.5, 0.5);
+        const QPointF d = b - a;
+        const double length = std::hypot(d.x(), d.y());
+        const double reach = 0.5 * pen.width() * (std::abs(d.x()) + std::abs(d.y())) / length;
+        a -= d * (reach / length);
+        b += d * (reach / length);
+        // On a slant the aliased line is one pixel per step, which an antialiased stroke of
+        // its full width overshoots into the neighbours; at 45 degrees a width of 2(√2 − 1)
+        // strays least (each pixel off by at most a sixth of its colour), and a shallower slant
+        // takes its share of that.
+        const double slant =
+            std::min(std::abs(d.x()), std::abs(d.y())) / std::max(std::abs(d.x()), std::abs(d.y()));
+        pen.setWidthF(pen.width() * (1 - slant * (3 - 2 * std::sqrt(2.0))));
+        pen.setCapStyle(Qt::FlatCap);
+        p.setPen(pen);
+        p.drawLine(a, b);
+        return;
+    }
+    p.drawLine(from, to);
 }
 
 void PaintLabel(QPainter& p, const Label& l, bool ps) {

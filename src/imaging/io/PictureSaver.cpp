@@ -3,6 +3,7 @@
 #include "imaging/io/CheckedDevice.h"
 #include "imaging/io/PictureWriters.h"
 #include "imaging/io/PsdSaver.h"
+#include "imaging/io/VectorWriter.h"
 
 #include <QFile>
 #include <QImageWriter>
@@ -64,6 +65,10 @@ bool Encode(const QImage& picture, QIODevice& device, const EncodeSettings& sett
             return WriteWithQt(picture, device, "tiff", -1, settings.tiffLzw ? 1 : 0, why);
         case EncoderId::Psd:
             return WriteLayeredPsd(FlatLayeredPicture(picture), device, why);
+        case EncoderId::Svg:
+            return WriteSvg(VectorDocument{picture, {}, {}, {}, {}}, device, why);
+        case EncoderId::Pdf:
+            return WritePdf(VectorDocument{picture, {}, {}, {}, {}}, device, why);
         case EncoderId::None:
             break;
     }
@@ -164,6 +169,24 @@ SaveResult EncodePictureTo(ByteSink& sink, const QImage& picture, const QString&
                                       tiffCompression, settings, opaque);
     if (!result.ok()) return result;
     return EncodeChecked(opaque, sink, settings, QString());
+}
+
+SaveResult SaveThroughDevice(const QString& path, const QString& what,
+                             const std::function<bool(QIODevice&, QString&)>& write) {
+    ReplacingFile file(QFile::encodeName(path).toStdString());
+    const FileStatus opened = file.Open();
+    if (!opened.ok()) return FileFailure(opened, path);
+    detail::CheckedDevice device(file);
+    QString why;
+    const bool written = write(device, why);
+    if (!device.Finish()) return FileFailure(device.status(), path);
+    if (!written) {
+        return Failure(SaveError::EncodeFailed,
+                       QStringLiteral("The %1 writer failed%2")
+                           .arg(what, why.isEmpty() ? QString() : ": " + why));
+    }
+    const FileStatus committed = file.Commit();
+    return committed.ok() ? SaveResult{} : FileFailure(committed, path);
 }
 
 SaveResult SavePictureWithEncoder(const QImage& picture, const QString& path,

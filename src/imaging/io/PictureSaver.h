@@ -1,17 +1,19 @@
 // Saving the marked-up picture through the encoder that matches a file's extension.
 #pragma once
 
+#include <QIODevice>
 #include <QImage>
 #include <QString>
 
 #include <array>
+#include <functional>
 
 namespace orv {
 
 class ByteSink;
 
 // The image encoders, in the order the encoder table lists them.
-enum class EncoderId { None, Bmp, Jpeg, Gif, Tiff, Png, Psd };
+enum class EncoderId { None, Bmp, Jpeg, Gif, Tiff, Png, Psd, Svg, Pdf };
 
 // One row of the encoder table: the encoder, its class identifier as the platform names it
 // (shown to the user, never interpreted), its MIME type and its file-name-extension list.
@@ -23,7 +25,7 @@ struct EncoderInfo {
 };
 
 // The encoder table, in this order; the extension lookup walks it from the top.
-inline constexpr std::array<EncoderInfo, 6> kEncoders{{
+inline constexpr std::array<EncoderInfo, 8> kEncoders{{
     {EncoderId::Bmp, "{557CF400-1A04-11D3-9A73-0000F81EF32E}", "image/bmp", "*.BMP;*.DIB;*.RLE"},
     {EncoderId::Jpeg, "{557CF401-1A04-11D3-9A73-0000F81EF32E}", "image/jpeg",
      "*.JPG;*.JPEG;*.JPE;*.JFIF"},
@@ -32,6 +34,9 @@ inline constexpr std::array<EncoderInfo, 6> kEncoders{{
     {EncoderId::Png, "{557CF406-1A04-11D3-9A73-0000F81EF32E}", "image/png", "*.PNG"},
     // Our own layered writer; the platform has no class identifier for it.
     {EncoderId::Psd, "", "image/vnd.adobe.photoshop", "*.PSD"},
+    // Our vector documents: the picture embedded whole, annotations as vectors over it.
+    {EncoderId::Svg, "", "image/svg+xml", "*.SVG"},
+    {EncoderId::Pdf, "", "application/pdf", "*.PDF"},
 }};
 
 // The table row of an encoder (nullptr for EncoderId::None).
@@ -78,10 +83,17 @@ inline constexpr int kTiffCompressionNone = 6;
 // writable target is overwritten in place instead), so a failed save leaves an existing file of
 // that name as it was; a successful one replaces it. Every write is checked: a short or failed
 // write is DiskFull (no space or quota), FolderNotWritable or DeviceIoError, never
-// EncodeFailed, which only the encoder's own failure gives.
+// EncodeFailed, which only the encoder's own failure gives. "svg" and "pdf" write a vector
+// document that holds only the picture (see VectorWriter.h for one with annotations).
 SaveResult SavePictureWithEncoder(const QImage& picture, const QString& path,
                                   const QString& extension, int jpegQuality, int tiffColourDepth,
                                   int tiffCompression);
+
+// Writes a file the way SavePictureWithEncoder does (beside the target, synced, then put in its
+// place; every write checked), with `write` encoding the whole file into the device. `what`
+// names the format in the message of the encoder's own failure.
+SaveResult SaveThroughDevice(const QString& path, const QString& what,
+                             const std::function<bool(QIODevice&, QString&)>& write);
 
 // Encodes the picture as SavePictureWithEncoder would, into `sink` instead of a file; the result
 // reports the sink's first failure, if any.
