@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "annotations/AnnotationJson.h"
+#include "annotations/AnnotationLayers.h"
 #include "editor/Form1.h"
 #include "platform/LayerPainter.h"
 
@@ -10,19 +11,10 @@ namespace orv {
 
 namespace {
 
-// Longest note text a layer name quotes before cutting it with an ellipsis.
-constexpr int kNoteNameLength = 24;
-
 void AddLayer(LayeredPicture& doc, const PictureBox& canvas, const QString& name,
               const std::vector<const Control*>& controls) {
     PaintedLayer painted = PaintControlsLayer(canvas, controls);
     doc.layers.push_back({name, painted.at, painted.pixels, true});
-}
-
-QString NoteName(int n, const QString& text) {
-    QString shown = text.simplified();
-    if (shown.size() > kNoteNameLength) shown = shown.left(kNoteNameLength).trimmed() + u'…';
-    return QStringLiteral("Note %1 — %2").arg(n).arg(shown);
 }
 
 }  // namespace
@@ -37,27 +29,8 @@ LayeredPicture LayeredCapture(const Form1& ed, const QImage& capture) {
     doc.privateData = AnnotationsToJson(ed.annotations.Take());
     const PictureBox& canvas = ed.Picture2;
     doc.layers.push_back({QStringLiteral("Picture"), {0, 0}, PaintPictureBoxBase(canvas), true});
-    for (int n = 1; n < ed.qqqq; ++n) {
-        const Label* length = ed.aapx.Find(n);
-        if (!ed.Line1.Find(n) && !length) continue;
-        AddLayer(
-            doc, canvas,
-            QStringLiteral("Distance %1 — %2").arg(n).arg(length ? length->Caption() : QString()),
-            {ed.Line1.Find(n), ed.aaaa.Find(n), ed.bbbb.Find(n), length});
-    }
-    for (int n = 1; n < ed.wwww; ++n) {
-        const std::vector<const Control*> legs{ed.zba.Find(n), ed.zbb.Find(n)};
-        if (const Label* code = ed.co.Find(n)) {
-            auto controls = legs;
-            controls.insert(controls.end(), {code, ed.Shape1.Find(n)});
-            AddLayer(doc, canvas, QStringLiteral("Colour %1 — %2").arg(n).arg(code->Caption()),
-                     controls);
-        } else if (const TextBox* box = ed.bz.Find(n)) {
-            auto controls = legs;
-            controls.insert(controls.end(), {box, ed.bzz.Find(n)});
-            AddLayer(doc, canvas, NoteName(n, box->Text()), controls);
-        }
-    }
+    for (const AnnotationLayer& layer : AnnotationLayers(ed.annotations.Arrays(), ed.qqqq, ed.wwww))
+        AddLayer(doc, canvas, layer.name, layer.controls);
     return doc;
 }
 

@@ -9,6 +9,7 @@
 
 #include "editor/Form1.h"
 #include "editor/LayeredCapture.h"
+#include "editor/VectorCapture.h"
 #include "imaging/io/PictureSaver.h"
 #include "platform/Desktop.h"
 #include "platform/Painter.h"
@@ -33,6 +34,8 @@ const QStringList& SaveFilters() {
         QStringLiteral("TIFF File(*.TIFF)"),       QStringLiteral("*.tiff"),
         QStringLiteral("PSD File(*.psd)"),         QStringLiteral("*.psd"),
         QStringLiteral("All File(*.*)"),           QStringLiteral("*.*"),
+        QStringLiteral("SVG File(*.SVG)"),         QStringLiteral("*.svg"),
+        QStringLiteral("PDF File(*.PDF)"),         QStringLiteral("*.pdf"),
     };
     return filters;
 }
@@ -131,10 +134,17 @@ void Form1::CutdSave() {
     {
         BusyPointer busy(desktop);
         try {
-            result = IsLayeredSavePath(path)
-                         ? SaveLayeredPsd(LayeredCapture(*this, picture), path)
-                         : SavePictureWithEncoder(picture, path, ExtensionOf(path), 80, 24,
-                                                  kTiffCompressionNone);
+            VectorFormat vector = VectorFormat::Svg;
+            if (IsLayeredSavePath(path)) {
+                result = SaveLayeredPsd(LayeredCapture(*this, picture), path);
+            } else if (VectorFormatOfPath(path, vector)) {
+                VectorDocument doc = VectorCapture(*this);
+                doc.title = QFileInfo(path).completeBaseName();
+                result = SaveVectorDocument(doc, path, vector);
+            } else {
+                result = SavePictureWithEncoder(picture, path, ExtensionOf(path), 80, 24,
+                                                kTiffCompressionNone);
+            }
         } catch (const std::bad_alloc&) {
             ShowSaveError(desktop, kOutOfMemory, QStringLiteral("Out of memory"));
             return;

@@ -152,9 +152,9 @@ QString RunQtDialog(const SaveDialogRequest& r, const std::function<void(QFileDi
 }
 
 // The editor's save picture and the strip's save icon ask for the same dialog. Shown on Qt it
-// lists the seven descriptions, gives a bare name the chosen entry's extension (PNG first, and
+// lists the nine descriptions, gives a bare name the chosen entry's extension (PNG first, and
 // for every file type) and replaces an existing file without a question.
-TEST_F(SaveTest, TheDialogListsSevenEntriesAndABareNameTakesTheChosenOnesExtension) {
+TEST_F(SaveTest, TheDialogListsNineEntriesAndABareNameTakesTheChosenOnesExtension) {
     ed().Image9_Click();
     app->Strip().Image2_Click();
     ASSERT_EQ(desktop.saveRequests.size(), 2u);
@@ -169,7 +169,8 @@ TEST_F(SaveTest, TheDialogListsSevenEntriesAndABareNameTakesTheChosenOnesExtensi
     } cases[] = {{-1, "a", "a.PNG"}, {-1, "there.PNG", "there.PNG"},
                  {1, "b", "b.jpg"},  {2, "c", "c.bmp"},
                  {4, "d", "d.tiff"}, {5, "f", "f.psd"},
-                 {6, "e", "e.PNG"}};
+                 {6, "e", "e.PNG"},  {7, "g", "g.svg"},
+                 {8, "h", "h.pdf"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         QStringList shown;
@@ -191,7 +192,8 @@ TEST_F(SaveTest, TheDialogListsSevenEntriesAndABareNameTakesTheChosenOnesExtensi
         const QString result = RunQtDialog(r, drive);
         EXPECT_EQ(shown.join('|').toStdString(),
                   "PNG File(*.PNG)|JPEG File(*.jpg;*.jpeg)|Bitmap File(*.bmp)|GIF File(*.gif)|"
-                  "TIFF File(*.TIFF)|PSD File(*.psd)|All File(*.*)");
+                  "TIFF File(*.TIFF)|PSD File(*.psd)|All File(*.*)|SVG File(*.SVG)|"
+                  "PDF File(*.PDF)");
         EXPECT_EQ(directory, QDir(folder.path()).absolutePath());
         EXPECT_EQ(
             result.toStdString(),

@@ -1,0 +1,25 @@
+#pragma once
+// Each annotation as a layer of a saved document: what names it and which controls draw it.
+// Layered PSDs and vector documents list the same layers, in the same order, under the same
+// names.
+
+#include <QString>
+#include <vector>
+
+#include "annotations/Annotations.h"
+
+namespace orv {
+
+/// One annotation's layer.
+struct AnnotationLayer {
+    QString id;    ///< a short name for programs: "distance-1", "colour-2", "note-3"
+    QString name;  ///< the name a person reads: "Distance 1 — 311px"
+    std::vector<const Control*> controls;  ///< its elements (some may be missing: nullptr)
+};
+
+/// The layers of the annotations below the counters qqqq (distance markers) and wwww (colour
+/// markers and notes): distance markers first, then colour markers and notes, each in index
+/// order. An index whose elements are all gone has no layer.
+std::vector<AnnotationLayer> AnnotationLayers(const AnnotationArrays& arrays, int qqqq, int wwww);
+
+}  // namespace orv

@@ -1,0 +1,101 @@
+#include "editor/VectorCapture.h"
+
+#include <QFile>
+
+#include "annotations/AnnotationJson.h"
+#include "annotations/AnnotationLayers.h"
+#include "annotations/Measurements.h"
+#include "editor/Form1.h"
+#include "imaging/psd/cpsd.h"
+#include "imaging/psd/psd_layers.h"
+#include "platform/LayerPainter.h"
+#include "platform/Screen.h"
+
+namespace orv {
+
+VectorDocument VectorCapture(const PictureBox& canvas, const Annotations& annotations, int qqqq,
+                             int wwww) {
+    VectorDocument doc;
+    doc.picture = PaintPictureBoxBase(canvas);
+    for (AnnotationLayer& layer : AnnotationLayers(annotations.Arrays(), qqqq, wwww)) {
+        doc.groups.push_back(
+            {layer.id, layer.name, [&canvas, controls = std::move(layer.controls)](QPainter& p) {
+                 PaintChosenControls(p, canvas, controls);
+             }});
+    }
+    const PixelScale scale{Screen().TwipsPerPixelX, Screen().TwipsPerPixelY};
+    doc.metadata = MeasurementsJson(annotations.Take(), scale);
+    doc.metadataName = QStringLiteral("orvane-measurements.json");
+    return doc;
+}
+
+VectorDocument VectorCapture(const Form1& ed) {
+    return VectorCapture(ed.Picture2, ed.annotations, ed.qqqq, ed.wwww);
+}
+
+// The canvas and the ten arrays annotations are made of, as the editor holds them.
+struct MarkupCanvas::Parts {
+    PictureBox canvas;
+    ControlArray<Line> Line1{canvas, QStringLiteral("Line1")};
+    ControlArray<Line> aaaa{canvas, QStringLiteral("aaaa")};
+    ControlArray<Line> bbbb{canvas, QStringLiteral("bbbb")};
+    ControlArray<Label> aapx{canvas, QStringLiteral("aapx")};
+    ControlArray<Line> zba{canvas, QStringLiteral("zba")};
+    ControlArray<Line> zbb{canvas, QStringLiteral("zbb")};
+    ControlArray<Label> co{canvas, QStringLiteral("co")};
+    ControlArray<Shape> Shape1{canvas, QStringLiteral("Shape1")};
+    ControlArray<TextBox> bz{canvas, QStringLiteral("bz")};
+    ControlArray<Label> bzz{canvas, QStringLiteral("bzz")};
+    int qqqq = 1, wwww = 1;
+    Annotations annotations{
+        {Line1, aaaa, bbbb, aapx, zba, zbb, co, Shape1, bz, bzz}, canvas, qqqq, wwww};
+};
+
+MarkupCanvas::MarkupCanvas() : parts_(std::make_unique<Parts>()) {}
+MarkupCanvas::~MarkupCanvas() = default;
+
+MarkupCanvas::Outcome MarkupCanvas::LoadLayeredPsd(const QString& path, QString& why) {
+    cpsd reader;
+    if (!reader.LoadPsdFile(path) || reader.Bitmap().isNull()) {
+        why = QStringLiteral("not a PSD orvane reads");
+        return Outcome::Unreadable;
+    }
+    const std::vector<uint8_t>& block = reader.PrivateResource();
+    if (block.empty()) return Outcome::NoAnnotations;
+    AnnotationSnapshot snapshot;
+    if (AnnotationsFromJson(
+            QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size())),
+            snapshot, why) != AnnotationJsonError::None)
+        return Outcome::Unreadable;
+    QFile file(path);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    std::vector<psd::LayerPixels> layers;
+    psd::ReadLayers(
+        {reinterpret_cast<const uint8_t*>(bytes.constData()), std::size_t(bytes.size())}, layers);
+    const int w = reader.Width(), h = reader.Height();
+    const auto picture = std::find_if(layers.begin(), layers.end(), [&](const auto& l) {
+        return l.name == "Picture" && l.left == 0 && l.top == 0 && l.width == w && l.height == h;
+    });
+    if (picture == layers.end()) {
+        why = QStringLiteral("its picture layer is missing");
+        return Outcome::Unreadable;
+    }
+    const QImage base(picture->bgra.data(), w, h, w * 4, QImage::Format_ARGB32);
+    PictureBox& canvas = parts_->canvas;
+    // One canvas pixel to each picture pixel, as the annotations were laid out on it.
+    canvas.Width = static_cast<float>(w) * Screen().TwipsPerPixelX;
+    canvas.Height = static_cast<float>(h) * Screen().TwipsPerPixelY;
+    canvas.SetPicture(base.convertToFormat(QImage::Format_RGB32));
+    parts_->annotations.Restore(snapshot);
+    return Outcome::Restored;
+}
+
+VectorDocument MarkupCanvas::Document() const {
+    return VectorCapture(parts_->canvas, parts_->annotations, parts_->qqqq, parts_->wwww);
+}
+
+const PictureBox& MarkupCanvas::Canvas() const {
+    return parts_->canvas;
+}
+
+}  // namespace orv
