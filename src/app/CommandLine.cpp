@@ -8,8 +8,10 @@
 #include <cstdio>
 
 #include "annotations/AnnotationJson.h"
+#include "editor/VectorCapture.h"
 #include "imaging/io/PictureLoader.h"
 #include "imaging/io/PictureSaver.h"
+#include "imaging/io/VectorWriter.h"
 #include "imaging/psd/cpsd.h"
 #include "imaging/psd/psd_decoder.h"
 
@@ -32,7 +34,9 @@ const char kHelp[] =
     "\n"
     "  --convert IN OUT           convert the picture IN (any file orvane opens, PSD\n"
     "                             included) to OUT, in the format OUT's extension names:\n"
-    "                             bmp dib rle jpg jpeg jpe jfif gif tif tiff png psd.\n"
+    "                             bmp dib rle jpg jpeg jpe jfif gif tif tiff png psd\n"
+    "                             svg pdf. An svg or pdf of a layered PSD saved by\n"
+    "                             orvane carries its annotations as vectors.\n"
     "                             Needs no display.\n"
     "  --export-annotations FILE  print the annotations kept in a PSD saved by orvane,\n"
     "                             as JSON\n"
@@ -52,8 +56,12 @@ QStringList SaveExtensions() {
     return all;
 }
 
+bool IsPsdPath(const QString& path) {
+    return QFileInfo(path).suffix().compare(QLatin1String("psd"), Qt::CaseInsensitive) == 0;
+}
+
 QImage LoadAnyPicture(const QString& path) {
-    if (QFileInfo(path).suffix().compare(QLatin1String("psd"), Qt::CaseInsensitive) == 0) {
+    if (IsPsdPath(path)) {
         cpsd reader;
         return reader.LoadPsdFile(path) && IsAcceptablePictureSize(reader.Width(), reader.Height())
                    ? reader.Bitmap().copy()
@@ -113,6 +121,21 @@ int ConvertPicture(const QString& input, const QString& output, QString& why) {
         why = QStringLiteral("cannot write %1: unsupported output type \"%2\"")
                   .arg(output, extension);
         return kExitUnsupportedOutput;
+    }
+    VectorFormat vector = VectorFormat::Svg;
+    if (VectorFormatOfPath(output, vector) && IsPsdPath(input)) {
+        // A layered PSD of ours gives its annotations back as vectors over its picture layer;
+        // any other PSD (or one whose annotations cannot be read) converts as a flat picture.
+        MarkupCanvas markup;
+        QString unread;
+        if (markup.LoadLayeredPsd(input, unread) == MarkupCanvas::Outcome::Restored) {
+            VectorDocument doc = markup.Document();
+            doc.title = QFileInfo(output).completeBaseName();
+            const SaveResult saved = SaveVectorDocument(doc, output, vector);
+            if (saved.ok()) return kExitOk;
+            why = QStringLiteral("cannot write %1: %2").arg(output, saved.description);
+            return kExitNotWritten;
+        }
     }
     const QImage picture = LoadAnyPicture(input);
     if (picture.isNull()) {

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -116,6 +117,79 @@ TEST_F(Program, ConvertsBetweenFormatsWithoutADisplay) {
     QFile head(Path("d.jpg"));
     ASSERT_TRUE(head.open(QIODevice::ReadOnly));
     EXPECT_TRUE(head.read(3) == QByteArray("\xFF\xD8\xFF"));
+}
+
+// SVG and PDF: from any picture, the picture alone; from a layered PSD of ours, its picture
+// layer with each annotation as a named group of vectors and text over it.
+TEST_F(Program, ConvertsToSvgAndPdfWithTheAnnotationsOfOurPsdAsVectors) {
+    ASSERT_TRUE(Picture().save(Path("in.png")));
+    AnnotationSnapshot snapshot;
+    DistanceState distance;
+    distance.Index = 1;
+    distance.Segment = {2 * 15, 20 * 15, 30 * 15, 20 * 15, RGB(255, 0, 0), 1, true, 0};
+    distance.Length.Caption = QStringLiteral("29px");
+    distance.Length.Left = 10 * 15, distance.Length.Top = 4 * 15;
+    distance.Length.Width = 20 * 15, distance.Length.Height = 12 * 15;
+    distance.Length.BackColor = RGB(255, 255, 192), distance.Length.Visible = true;
+    distance.Length.Rank = 1;
+    snapshot.Items.push_back(distance);
+    NoteState note;
+    note.Index = 3;
+    note.Box.Text = QStringLiteral("Peak & <day>");
+    note.Box.Left = 1 * 15, note.Box.Top = 1 * 15, note.Box.Width = 30 * 15;
+    note.Box.Height = 10 * 15, note.Box.Visible = true, note.Box.Rank = 2;
+    snapshot.Items.push_back(note);
+    snapshot.qqqq = 2;
+    snapshot.wwww = 4;
+    // The composite shows the markup; the picture layer does not.
+    QImage composite = Picture();
+    composite.fill(Qt::black);
+    LayeredPicture doc = FlatLayeredPicture(Picture());
+    doc.merged = composite;
+    doc.privateData = AnnotationsToJson(snapshot);
+    ASSERT_TRUE(SaveLayeredPsd(doc, Path("ours.psd")).ok());
+
+    for (const char* out : {"plain.svg", "plain.PDF", "ours.svg", "ours.pdf"}) {
+        SCOPED_TRACE(out);
+        const bool ours = QByteArray(out).startsWith("ours");
+        const Outcome r = Start({"--convert", Path(ours ? "ours.psd" : "in.png"), Path(out)});
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    }
+    const auto read = [&](const char* name) {
+        QFile file(Path(name));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    const QString plain = read("plain.svg"), ours = read("ours.svg");
+    EXPECT_TRUE(plain.contains(QLatin1String("viewBox=\"0 0 40 24\"")))
+        << plain.left(400).toStdString();
+    EXPECT_FALSE(plain.contains(QLatin1String("<g ")));
+    EXPECT_FALSE(plain.contains(QLatin1String("<metadata")));
+    // The picture under the markup is the picture layer, not the composite.
+    const QRegularExpression png(QStringLiteral("data:image/png;base64,([A-Za-z0-9+/=]+)"));
+    for (const QString& svg : {plain, ours}) {
+        const QImage embedded =
+            QImage::fromData(QByteArray::fromBase64(png.match(svg).captured(1).toLatin1()), "PNG");
+        EXPECT_EQ(embedded.convertToFormat(QImage::Format_RGB32), Picture());
+    }
+    EXPECT_TRUE(
+        ours.contains(QStringLiteral("<g id=\"distance-1\" inkscape:label=\"Distance 1 — "
+                                     "29px\">\n<title>Distance 1 — 29px</title>")))
+        << ours.toStdString();
+    EXPECT_TRUE(ours.contains(QLatin1String("<g id=\"note-3\"")));
+    EXPECT_TRUE(ours.contains(QRegularExpression(QStringLiteral("<text[^>]*>29px</text>"))));
+    EXPECT_TRUE(ours.contains(
+        QRegularExpression(QStringLiteral("<text[^>]*>Peak &amp; &lt;day&gt;</text>"))));
+    EXPECT_TRUE(ours.contains(QLatin1String("<metadata id=\"orvane-measurements.json\">")));
+    for (const char* pdf : {"plain.PDF", "ours.pdf"}) {
+        SCOPED_TRACE(pdf);
+        const QString bytes = read(pdf);
+        EXPECT_TRUE(bytes.startsWith(QLatin1String("%PDF-")));
+        // One page of the picture's size, a point to the pixel.
+        EXPECT_TRUE(bytes.contains(
+            QRegularExpression(QStringLiteral("/MediaBox \\[0 0 40(\\.0+)? 24(\\.0+)?\\]"))));
+        EXPECT_EQ(bytes.contains(QLatin1String("orvane-measurements.json")), pdf[0] == 'o');
+    }
 }
 
 TEST_F(Program, ConvertFailuresHaveTheirOwnStatusAndLeaveNoFile) {
