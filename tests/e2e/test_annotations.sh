@@ -140,6 +140,22 @@ done
 [ "$(stat -c %Y.%i "$saved")" != "$stamp" ] || fail "the existing file was not replaced"
 pass "saved as the canvas shows it; saving again replaces the file without a question"
 
+# ---- The same markup as SVG: the canvas's size, one named group per annotation, labels as
+# text; another renderer draws its picture and level lines on the pixels the PNG has them.
+svg="$HOME/Desktop/annotated.svg"
+save_as annotated.svg
+wait_until 10 test -s "$svg" || fail "nothing saved on the desktop as annotated.svg"
+grep -q 'viewBox="0 0 1280 800"' "$svg" || fail "the SVG is not the canvas's size"
+groups=$(grep -o '<g id="[a-z]*-[0-9]*"' "$svg" | tr '\n' ' ')
+[ "$groups" = '<g id="distance-1" <g id="note-1" <g id="colour-2" ' ] ||
+    fail "not one group per annotation: $groups"
+tr -d '\n' <"$svg" | grep -q '<text[^>]*>[0-9]*px</text>' || fail "the length label is not text"
+rsvg-convert -f png -o "$WORK/svg.png" "$svg" || fail "rsvg-convert cannot draw the SVG"
+for p in "93 251" "563 491" "10 10"; do # the distance line, the note leader's foot, the picture
+    [ "$(pixel "$WORK/svg.png" $p)" = "$(pixel "$saved" $p)" ] || fail "SVG differs at $p"
+done
+pass "saved as SVG: one group per annotation, labels as text, lines where the PNG has them"
+
 click 570 540 # into the note
 key ctrl+a
 type_text "Hello note"
