@@ -1,6 +1,8 @@
 #include "editor/VectorCapture.h"
 
 #include <QFile>
+#include <algorithm>
+#include <unordered_map>
 
 #include "annotations/AnnotationJson.h"
 #include "annotations/AnnotationLayers.h"
@@ -17,7 +19,24 @@ VectorDocument VectorCapture(const PictureBox& canvas, const Annotations& annota
                              int wwww) {
     VectorDocument doc;
     doc.picture = PaintPictureBoxBase(canvas);
-    for (AnnotationLayer& layer : AnnotationLayers(annotations.Arrays(), qqqq, wwww)) {
+    // The groups lie in the order the screen stacks them, by each one's topmost shown element,
+    // so an annotation drawn across an older one stays over it (the PSD lists its layers by
+    // kind).
+    std::unordered_map<const Control*, std::size_t> place;
+    const std::vector<Control*> order = canvas.PaintOrder();
+    for (std::size_t i = 0; i < order.size(); ++i) place[order[i]] = i;
+    const auto top = [&](const AnnotationLayer& layer) {
+        std::size_t highest = 0;
+        for (const Control* c : layer.controls) {
+            const auto found = place.find(c);
+            if (found != place.end() && c->Visible) highest = std::max(highest, found->second);
+        }
+        return highest;
+    };
+    std::vector<AnnotationLayer> layers = AnnotationLayers(annotations.Arrays(), qqqq, wwww);
+    std::stable_sort(layers.begin(), layers.end(),
+                     [&](const auto& a, const auto& b) { return top(a) < top(b); });
+    for (AnnotationLayer& layer : layers) {
         doc.groups.push_back(
             {layer.id, layer.name, [&canvas, controls = std::move(layer.controls)](QPainter& p) {
                  PaintChosenControls(p, canvas, controls);

@@ -14,7 +14,8 @@ namespace orv {
 class Form1;
 
 /// The document of `canvas` and the annotations on it (counters qqqq and wwww as the editor
-/// keeps them). Its groups draw the canvas's controls, so the canvas must outlive it.
+/// keeps them), its groups in the order the canvas stacks them. They draw the canvas's
+/// controls, so the canvas must outlive the document.
 VectorDocument VectorCapture(const PictureBox& canvas, const Annotations& annotations, int qqqq,
                              int wwww);
 /// The document of what the editor shows.

@@ -147,7 +147,7 @@ save_as annotated.svg
 wait_until 10 test -s "$svg" || fail "nothing saved on the desktop as annotated.svg"
 grep -q 'viewBox="0 0 1280 800"' "$svg" || fail "the SVG is not the canvas's size"
 groups=$(grep -o '<g id="[a-z]*-[0-9]*"' "$svg" | tr '\n' ' ')
-[ "$groups" = '<g id="distance-1" <g id="note-1" <g id="colour-2" ' ] ||
+[ "$groups" = '<g id="distance-1" <g id="colour-2" <g id="note-1" ' ] ||
     fail "not one group per annotation: $groups"
 tr -d '\n' <"$svg" | grep -q '<text[^>]*>[0-9]*px</text>' || fail "the length label is not text"
 rsvg-convert -f png -o "$WORK/svg.png" "$svg" || fail "rsvg-convert cannot draw the SVG"

@@ -204,15 +204,19 @@ TEST_F(VectorSaveTest, SvgHoldsThePictureAndOneNamedGroupOfVectorsPerAnnotation)
     ASSERT_FALSE(svg.picture.isNull());
     EXPECT_EQ(svg.picture.convertToFormat(QImage::Format_RGB32), base);
 
+    // The PSD lists its layers by kind; the SVG stacks its groups as the screen does, so the
+    // transparent note's label lies under the other note's box, as all windowless elements do.
     const LayeredPicture layers = LayeredCapture(ed(), ed().Picture3.Picture());
     ASSERT_EQ(svg.groups.size(), layers.layers.size() - 1);
-    const QStringList ids{"distance-1", "distance-2", "colour-1", "colour-2", "note-3", "note-4"};
+    const QStringList psdOrder{"distance-1", "distance-2", "colour-1",
+                               "colour-2",   "note-3",     "note-4"};
+    const QStringList ids{"distance-1", "distance-2", "colour-1", "colour-2", "note-4", "note-3"};
     QStringList texts;
     for (std::size_t i = 0; i < svg.groups.size(); ++i) {
         const auto& g = svg.groups[i];
         SCOPED_TRACE(g.id.toStdString());
         EXPECT_EQ(g.id, ids.value(int(i)));
-        EXPECT_EQ(g.title, layers.layers[i + 1].name);
+        EXPECT_EQ(g.title, layers.layers[std::size_t(psdOrder.indexOf(g.id)) + 1].name);
         EXPECT_EQ(g.label, g.title);
         // A segment and its ticks, or a leader's leg (and its foot, where it has one).
         EXPECT_GE(g.lines, g.id.startsWith(QLatin1String("distance")) ? 3 : 1);
@@ -325,6 +329,18 @@ TEST_F(VectorSaveTest, OtherRenderersDrawWhatThePngShows) {
         }
     }
     EXPECT_EQ(ran, 4);
+}
+
+// A distance marker drawn across an older colour marker lies over it in the SVG too, though
+// the PSD lists distance markers first.
+TEST_F(VectorSaveTest, GroupsStackAsTheScreenDoes) {
+    ed().annotations.RemoveAll();
+    const int c = Draw(&Form1::Command4_Click, 100 * 15, 100 * 15, 140 * 15, 60 * 15);
+    const int d = Draw(&Form1::Command3_Click, 120 * 15, 62 * 15, 260 * 15, 62 * 15);
+    const SvgContent svg = ReadSvg(Save(QStringLiteral("over.svg")));
+    ASSERT_EQ(svg.groups.size(), 2u);
+    EXPECT_EQ(svg.groups[0].id, QStringLiteral("colour-%1").arg(c));
+    EXPECT_EQ(svg.groups[1].id, QStringLiteral("distance-%1").arg(d));
 }
 
 // Inkscape finds one group per annotation, by the id its layer is known by.
