@@ -84,6 +84,18 @@ const QImage& Recovery::BasePicture(const Form1& editor) {
 void Recovery::Post() {
     if (!armed_) return;
     const Form1* editor = app_.EditorIfLoaded();
+    if (editor) {
+        // Nothing recorded, saved or opened since the last look: the journal is up to date,
+        // and no copy of the annotations is taken (an idle editor costs nothing, however
+        // much markup it holds).
+        BasePicture(*editor);
+        const Look look{editor->history.Revision(), editor->unsaved.Generation(), baseId_};
+        if (looked_ && look == look_) return;
+        look_ = look;
+        looked_ = true;
+    } else {
+        looked_ = false;
+    }
     if (!editor || !editor->unsaved.Pending()) {
         if (written_) writer_->PostRemove();
         written_ = false;

@@ -62,6 +62,10 @@ class Recovery {
     std::tuple<qint64, qint64, std::uint32_t, float, float> baseKey_{};
     QImage base_;
     std::uint64_t baseId_ = 0;
+    // What the last look at the editor found: its undo revision, save generation and base.
+    using Look = std::tuple<std::uint64_t, std::uint64_t, std::uint64_t>;
+    Look look_{};
+    bool looked_ = false;
 };
 
 }  // namespace orv

@@ -100,6 +100,7 @@ void UndoHistory::Commit(int typingNote) {
         return;
     base_ = std::move(now);
     redo_.clear();
+    ++revision_;
     const auto heldByLast = [&] {
         for (const UndoStep::Item& item : step.items)
             if (std::none_of(undo_.back().items.begin(), undo_.back().items.end(),
@@ -127,6 +128,7 @@ void UndoHistory::Commit(int typingNote) {
 }
 
 void UndoHistory::Clear() {
+    ++revision_;
     undo_.clear();
     redo_.clear();
     base_.reset();
@@ -135,6 +137,7 @@ void UndoHistory::Clear() {
 }
 
 void UndoHistory::Apply(const UndoStep& step, bool forward) {
+    ++revision_;
     std::vector<AnnotationChange> changes;
     changes.reserve(step.items.size());
     if (!base_) base_ = KeyedAnnotations::Of(annotations_.Take());

@@ -77,6 +77,9 @@ class UndoHistory {
     std::size_t UndoCount() const { return undo_.size(); }
     std::size_t RedoCount() const { return redo_.size(); }
     const UndoStep* Last() const { return undo_.empty() ? nullptr : &undo_.back(); }
+    /// Grows with every step recorded, undone, redone or forgotten: while it stays the
+    /// same, the annotations are as they were (a cheap test for code that copies them).
+    std::uint64_t Revision() const { return revision_; }
 
   private:
     void Apply(const UndoStep& step, bool forward);
@@ -87,6 +90,7 @@ class UndoHistory {
     bool typingOpen_ = false;
     bool acting_ = false;    ///< between Mark and the Commit that ends the action
     bool applying_ = false;  ///< undo or redo under way: its own text changes are not steps
+    std::uint64_t revision_ = 0;
 };
 
 }  // namespace orv

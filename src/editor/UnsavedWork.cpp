@@ -7,6 +7,7 @@
 namespace orv {
 
 void UnsavedWork::MarkSaved() {
+    ++generation_;
     saved_ = annotations_.Take();
 }
 

@@ -3,6 +3,8 @@
 // annotations as they were at the last successful save or open. Anything that
 // would throw them away (closing, exiting, opening another picture) asks first.
 
+#include <cstdint>
+
 #include "annotations/AnnotationSnapshot.h"
 
 namespace orv {
@@ -20,10 +22,13 @@ class UnsavedWork {
     void MarkSaved();
     /// True when there are annotations and they differ from the ones last saved or opened.
     bool Pending() const;
+    /// Grows with every MarkSaved.
+    std::uint64_t Generation() const { return generation_; }
 
   private:
     const Annotations& annotations_;
     AnnotationSnapshot saved_;
+    std::uint64_t generation_ = 0;
 };
 
 }  // namespace orv

@@ -11,7 +11,10 @@ pass() { echo "ok: $*"; }
 
 # start_orvane [args...]: starts the program in the background (ORVANE_PID, which
 # run.sh ends).
+# Each start is a fresh one: markup a killed run kept for recovery is forgotten first,
+# unless the script is about recovery (KEEP_JOURNAL=1).
 start_orvane() {
+    [ -n "${KEEP_JOURNAL:-}" ] || rm -rf "$HOME/.local/state/orvane"/journal-*
     "$ORVANE_BIN" "$@" >>"$WORK/orvane.log" 2>&1 &
     export ORVANE_PID=$!
 }

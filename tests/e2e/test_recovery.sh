@@ -4,6 +4,7 @@
 # markup, and Return brings back the same annotations on the same picture; after a save
 # and Exit the next start asks nothing.
 source "$(dirname "$0")/lib.sh"
+KEEP_JOURNAL=1 # every start here is to find what the one before kept
 
 command -v xclip >/dev/null || fail "xclip is not installed"
 state="$HOME/.local/state/orvane"
