@@ -215,7 +215,13 @@ QImage QtDesktop::ClipboardPicture() {
         const QSize size = QImageReader(&buffer).size();
         if (!size.isValid()) continue;
         if (!WithinPictureLimit(size.width(), size.height())) return {};
-        break;
+        // Within the editor's limit, Qt's own allocation limit (far lower) must not refuse it.
+        const int previous = QImageReader::allocationLimit();
+        const qint64 neededMb = qint64(size.width()) * size.height() * 4 / (1024 * 1024) + 1;
+        if (previous != 0 && neededMb > previous) QImageReader::setAllocationLimit(int(neededMb));
+        const QImage picture = QGuiApplication::clipboard()->image();
+        QImageReader::setAllocationLimit(previous);
+        return picture;
     }
     return QGuiApplication::clipboard()->image();
 }
