@@ -169,8 +169,8 @@ bool SingleInstance::Listen() {
                     if (socket->bytesAvailable() >= kMaxHandOffBytes) drop();  // no line end
                     return;
                 }
-                const std::optional<QString> text =
-                    DecodeHandOff(socket->readLine(kMaxHandOffBytes).chopped(1));
+                // The read buffer holds at most kMaxHandOffBytes, so the line is bounded.
+                const std::optional<QString> text = DecodeHandOff(socket->readLine().chopped(1));
                 if (!text) {
                     drop();
                     return;

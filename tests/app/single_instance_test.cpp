@@ -13,6 +13,7 @@
 
 #include <sys/resource.h>
 
+#include "app/HandOff.h"
 #include "app/SingleInstance.h"
 
 namespace orv::test {
@@ -41,6 +42,19 @@ TEST(SingleInstanceName, RelativePathsBecomeAbsoluteAgainstTheStartFolder) {
     EXPECT_EQ(AbsoluteCommandLine("/abs/pic.png", "/w"), "/abs/pic.png");
     EXPECT_EQ(AbsoluteCommandLine("\"/abs/p q.png\"", "/w"), "\"/abs/p q.png\"");
     EXPECT_EQ(AbsoluteCommandLine("", "/w"), "");
+}
+
+TEST(HandOffMessage, AnyNameTravelsInOneLineAndHostileMessagesAreRefused) {
+    const QString odd = QStringLiteral("/a\\n\\\\b\nc\r") + QChar(0) + QStringLiteral("d \u56fe");
+    const QByteArray message = EncodeHandOff(odd);
+    EXPECT_EQ(message.indexOf('\n'), message.size() - 1);
+    EXPECT_FALSE(message.contains('\0'));
+    EXPECT_EQ(DecodeHandOff(message.chopped(1)), odd);
+    // An older sender's backslash that starts no escape stands for itself.
+    EXPECT_EQ(DecodeHandOff("C:\\x\\"), QStringLiteral("C:\\x\\"));
+    EXPECT_FALSE(DecodeHandOff("caf\xe9").has_value());  // not UTF-8
+    EXPECT_FALSE(DecodeHandOff(QByteArray(kMaxHandOffBytes, 'a')).has_value());
+    EXPECT_TRUE(DecodeHandOff(QByteArray(kMaxHandOffBytes - 1, 'a')).has_value());
 }
 
 class SingleInstanceTest : public ::testing::Test {
