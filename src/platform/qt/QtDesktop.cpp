@@ -63,6 +63,11 @@ QtDesktop::~QtDesktop() = default;
 void QtDesktop::Install() {
     FormWindow::AfterEvent() = [this] { SyncAll(); };
     Timer::AfterTick() = [this] { SyncAll(); };
+    Timer::AfterTickOf() = [this](const Control& touched) {
+        for (auto it = windows_.begin(); it != windows_.end(); ++it)
+            if (it.value() && it.value()->SyncOne(touched)) return;
+        SyncAll();  // not a top-level control of any window: look at everything
+    };
 }
 
 FormWindow* QtDesktop::WindowOf(const Form& form) const {
