@@ -3,8 +3,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cmath>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace orv {
 
@@ -14,6 +17,8 @@ namespace {
 constexpr int kMaxIndex = 1000000;
 constexpr qsizetype kMaxItems = 100000;
 constexpr double kMaxTwips = 1.0e9;
+// The longest text (a caption, a note, a tip) a block may hold, in UTF-16 units.
+constexpr qsizetype kMaxText = 64 * 1024;
 
 QString ColourText(Colour c) {
     const uint32_t rgb = (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
@@ -96,6 +101,54 @@ QJsonObject Item(const AnnotationState& a) {
             {"foot", Line(n.Foot)}, {"box", Box(n.Box)}, {"display", Label(n.Display)}};
 }
 
+// The key a quoted JSON string stands for; escapes (rare in keys) are decoded by Qt's parser.
+std::string KeyText(const QByteArray& json, qsizetype from, qsizetype to, bool escaped) {
+    if (!escaped) return std::string(json.constData() + from, std::size_t(to - from));
+    const QJsonDocument one =
+        QJsonDocument::fromJson("[" + json.mid(from - 1, to - from + 2) + "]");
+    return one.array().at(0).toString().toStdString();
+}
+
+// Whether some object of a well-formed JSON text holds the same key twice (Qt's parser keeps
+// the last one silently, so a trailing "annotations":[] would empty the markup).
+bool HasDuplicateKey(const QByteArray& json) {
+    struct Level {
+        bool object;
+        bool expectKey;
+        std::vector<std::string> keys;
+    };
+    std::vector<Level> levels;
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const char c = json[i];
+        if (c == '"') {
+            qsizetype end = i + 1;
+            bool escaped = false;
+            while (end < json.size() && json[end] != '"') {
+                if (json[end] == '\\') {
+                    escaped = true;
+                    ++end;
+                }
+                ++end;
+            }
+            if (!levels.empty() && levels.back().object && levels.back().expectKey) {
+                std::string key = KeyText(json, i + 1, end, escaped);
+                auto& keys = levels.back().keys;
+                if (std::find(keys.begin(), keys.end(), key) != keys.end()) return true;
+                keys.push_back(std::move(key));
+                levels.back().expectKey = false;
+            }
+            i = end;
+        } else if (c == '{' || c == '[') {
+            levels.push_back({c == '{', c == '{', {}});
+        } else if ((c == '}' || c == ']') && !levels.empty()) {
+            levels.pop_back();
+        } else if (c == ',' && !levels.empty() && levels.back().object) {
+            levels.back().expectKey = true;
+        }
+    }
+    return false;
+}
+
 // Reading: every accessor checks presence, type and range, and records the first failure.
 class Reader {
   public:
@@ -108,7 +161,7 @@ class Reader {
     }
     QString Text(const QJsonObject& o, const char* key) {
         const QJsonValue v = o.value(QLatin1String(key));
-        if (!v.isString()) Fail(key);
+        if (!v.isString() || v.toString().size() > kMaxText) Fail(key);
         return v.toString();
     }
     bool Flag(const QJsonObject& o, const char* key) {
@@ -241,8 +294,20 @@ AnnotationJsonError AnnotationsFromJson(const QByteArray& json, AnnotationSnapsh
         why = QStringLiteral("not JSON");
         return AnnotationJsonError::Damaged;
     }
+    if (HasDuplicateKey(json)) {
+        why = QStringLiteral("a key is given twice");
+        return AnnotationJsonError::Damaged;
+    }
     const QJsonObject root = doc.object();
     Reader r;
+    // A version above ours is newer however large it is written (1e20 included).
+    const double stated = root.value(QLatin1String("version")).toDouble(0);
+    if (root.value(QLatin1String("format")).toString() == QLatin1String("orvane-annotations") &&
+        stated > kAnnotationJsonVersion) {
+        why = QStringLiteral("format version %1 is newer than this program reads")
+                  .arg(stated < 1e15 ? QString::number(qint64(stated)) : QString::number(stated));
+        return AnnotationJsonError::UnknownVersion;
+    }
     const int version = r.Int(root, "version", 1, 1 << 30);
     if (r.Text(root, "format") != QLatin1String("orvane-annotations") || !r.why.isEmpty()) {
         why = r.why.isEmpty() ? QStringLiteral("not an annotation block") : r.why;

@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 
 #include <cstdio>
+#include <new>
 
 #include "annotations/AnnotationJson.h"
 #include "editor/VectorCapture.h"
@@ -14,6 +15,7 @@
 #include "imaging/io/VectorWriter.h"
 #include "imaging/psd/cpsd.h"
 #include "imaging/psd/psd_decoder.h"
+#include "platform/RegularFile.h"
 
 #ifndef ORVANE_VERSION
 #define ORVANE_VERSION "unknown"
@@ -112,9 +114,17 @@ CommandRequest ParseCommandLine(const QStringList& args) {
 }
 
 int ConvertPicture(const QString& input, const QString& output, QString& why) {
-    if (!QFileInfo(input).isFile()) {
-        why = QStringLiteral("cannot open %1: no such file").arg(input);
-        return kExitUnreadableInput;
+    {
+        RegularFile file;
+        const ReadFault fault = file.Open(input);
+        if (fault == ReadFault::Missing) {
+            why = QStringLiteral("cannot open %1: no such file").arg(input);
+            return kExitUnreadableInput;
+        }
+        if (fault != ReadFault::None) {
+            why = QStringLiteral("cannot open %1: %2").arg(input, ReadFaultText(fault));
+            return kExitUnreadableInput;
+        }
     }
     const QString extension = QFileInfo(output).suffix();
     if (!SaveExtensions().contains(extension.toLower())) {
@@ -152,12 +162,15 @@ int ConvertPicture(const QString& input, const QString& output, QString& why) {
 }
 
 int ExportAnnotations(const QString& psdPath, QByteArray& json, QString& why) {
-    QFile file(psdPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        why = QStringLiteral("cannot open %1: %2").arg(psdPath, file.errorString());
+    // The largest PSD of ours: the merged picture and its picture layer at the picture limit,
+    // with room for the annotations' layers.
+    constexpr std::uint64_t kLargestPsd = std::uint64_t(kMaxPicturePixels) * 4 * 3 + (64 << 20);
+    QByteArray bytes;
+    const ReadFault fault = ReadRegularFile(psdPath, kLargestPsd, bytes);
+    if (fault != ReadFault::None) {
+        why = QStringLiteral("cannot open %1: %2").arg(psdPath, ReadFaultText(fault));
         return kExitUnreadableInput;
     }
-    const QByteArray bytes = file.readAll();
     psd::Decoder decoder;
     bool picture = decoder.Parse(std::span<const uint8_t>(
         reinterpret_cast<const uint8_t*>(bytes.constData()), std::size_t(bytes.size())));
@@ -220,12 +233,18 @@ std::optional<int> RunCommandLine(int& argc, char** argv) {
     QGuiApplication app(argc, argv);
     QString why;
     int status = kExitOk;
-    if (request.action == Action::Convert) {
-        status = ConvertPicture(request.input, request.output, why);
-    } else {
-        QByteArray json;
-        status = ExportAnnotations(request.input, json, why);
-        std::fwrite(json.constData(), 1, std::size_t(json.size()), stdout);
+    try {
+        if (request.action == Action::Convert) {
+            status = ConvertPicture(request.input, request.output, why);
+        } else {
+            QByteArray json;
+            status = ExportAnnotations(request.input, json, why);
+            std::fwrite(json.constData(), 1, std::size_t(json.size()), stdout);
+        }
+    } catch (const std::bad_alloc&) {
+        // Whatever the input claims, running out of memory ends with a status of ours.
+        why = QStringLiteral("cannot open %1: it is too large to fit in memory").arg(request.input);
+        status = kExitUnreadableInput;
     }
     if (status != kExitOk) std::fprintf(stderr, "orvane: %s\n", qPrintable(why));
     return status;

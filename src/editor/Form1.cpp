@@ -235,6 +235,8 @@ void Form1::WireHandlers() {
     Timer1.Tick = [this] { Timer1_Timer(); };
     Timer2.Tick = [this] { Timer2_Timer(); };
     Timer3.Tick = [this] { Timer3_Timer(); };
+    // The magnifier's tick changes its view and nothing else.
+    Timer3.Touches = &fd;
 
     aapx.OnLoad = [this](Label& c) {
         const int i = c.Index;

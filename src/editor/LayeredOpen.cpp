@@ -1,13 +1,16 @@
 #include "editor/LayeredOpen.h"
 
-#include <QFile>
 #include <QPainter>
+
+#include <algorithm>
+#include <new>
 
 #include "annotations/AnnotationJson.h"
 #include "editor/Form1.h"
 #include "imaging/psd/cpsd.h"
 #include "imaging/psd/psd_layers.h"
 #include "platform/Desktop.h"
+#include "platform/RegularFile.h"
 
 namespace orv {
 
@@ -34,14 +37,34 @@ void RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path) {
         SayFlat(ed, why);
         return;
     }
-    QFile file(path);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    std::vector<psd::LayerPixels> layers;
-    psd::ReadLayers(
-        {reinterpret_cast<const uint8_t*>(bytes.constData()), std::size_t(bytes.size())}, layers);
     const int w = reader.Width(), h = reader.Height();
-    const auto picture = std::find_if(layers.begin(), layers.end(), [&](const auto& l) {
+    // Our own files hold the merged picture, the picture layer and small annotation layers:
+    // about twice the picture's pixels. A file far larger than that is not one of ours.
+    const std::uint64_t pixelBytes = std::uint64_t(w) * std::uint64_t(h) * 4;
+    const std::uint64_t largest = pixelBytes * 3 + (std::uint64_t(64) << 20);
+    // The file is opened again and checked on the opened descriptor: it may have been swapped
+    // for a FIFO or a device since the picture was read.
+    QByteArray bytes;
+    const ReadFault fault = ReadRegularFile(path, largest, bytes);
+    if (fault != ReadFault::None) {
+        SayFlat(ed, ReadFaultText(fault));
+        return;
+    }
+    const auto isPicture = [&](const psd::LayerPixels& l) {
         return l.name == "Picture" && l.left == 0 && l.top == 0 && l.width == w && l.height == h;
+    };
+    std::vector<psd::LayerPixels> layers;
+    try {
+        // Only the picture layer's pixels are needed; the annotations come from the block.
+        psd::ReadLayers(
+            {reinterpret_cast<const uint8_t*>(bytes.constData()), std::size_t(bytes.size())},
+            layers, isPicture);
+    } catch (const std::bad_alloc&) {
+        layers.clear();
+    }
+    bytes = QByteArray();
+    const auto picture = std::find_if(layers.begin(), layers.end(), [&](const auto& l) {
+        return isPicture(l) && l.bgra.size() == std::size_t(pixelBytes);
     });
     if (picture == layers.end()) {
         SayFlat(ed, QStringLiteral("its picture layer is missing"));

@@ -17,6 +17,18 @@ struct LastReport {
 int tellOnceDepth = 0;  ///< open TellEachFailureOnce scopes
 }  // namespace
 
+QString ShownName(const QString& name) {
+    // Control characters would break the box's lines; a long name would take minutes to lay
+    // out. The start and end of a name are what tell it apart.
+    constexpr qsizetype kHead = 80, kTail = 40;
+    QString shown = name.size() > kHead + kTail + 1
+                        ? name.left(kHead) + QChar(0x2026) + name.right(kTail)
+                        : name;
+    for (QChar& c : shown)
+        if (c.category() == QChar::Other_Control) c = QChar(0xfffd);
+    return shown;
+}
+
 TellEachFailureOnce::TellEachFailureOnce() {
     ++tellOnceDepth;
 }
@@ -30,7 +42,7 @@ void ReportOpenFailure(Desktop& desktop, const QString& path, const OpenAttempt&
                                ? QStringLiteral("it is not a picture this program opens")
                                : attempt.Reason();
     const QString name = QFileInfo(path).fileName().isEmpty() ? path : QFileInfo(path).fileName();
-    const QString text = QStringLiteral("Cannot open %1: %2.").arg(name, reason);
+    const QString text = QStringLiteral("Cannot open %1: %2.").arg(ShownName(name), reason);
     static LastReport last;
     const auto now = std::chrono::steady_clock::now();
     if (text == last.text && (tellOnceDepth > 0 || now - last.closed < std::chrono::seconds(2)))

@@ -59,14 +59,38 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The target a path names: a symbolic link is followed, so the file it points to is replaced
-// and the link stays.
-std::string ResolvedTarget(const std::string& path) {
-    char resolved[PATH_MAX];
-    struct stat link {};
-    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode) &&
-        ::realpath(path.c_str(), resolved) != nullptr) {
-        return resolved;
+// Whether a link may be followed by this user. In a sticky folder that everyone may write to
+// (such as /tmp), a link someone else planted is followed only when its owner also owns the
+// folder: the rule the kernel keeps for open() when fs.protected_symlinks is set, kept here
+// too because the save resolves links itself.
+bool MayFollow(const std::string& linkPath, const struct stat& link) {
+    struct stat folder {};
+    if (::stat(FolderOf(linkPath).c_str(), &folder) != 0) return false;
+    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+    return !shared || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
+}
+
+// The target a path names: a symbolic link is followed, one link at a time, so the file it
+// points to is replaced and the link stays. A link that leads nowhere or round in a loop is
+// itself replaced. `refused` is set when a link on the way may not be followed.
+std::string ResolvedTarget(const std::string& path, bool& refused) {
+    refused = false;
+    std::string at = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat link {};
+        if (::lstat(at.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return at;
+        if (!MayFollow(at, link)) {
+            refused = true;
+            return at;
+        }
+        char text[PATH_MAX];
+        const ssize_t length = ::readlink(at.c_str(), text, sizeof text - 1);
+        if (length <= 0) return path;
+        std::string next(text, std::size_t(length));
+        if (next[0] != '/') next = FolderOf(at) + "/" + next;
+        struct stat there {};
+        if (::lstat(next.c_str(), &there) != 0) return at;
+        at = next;
     }
     return path;
 }
@@ -154,7 +178,10 @@ void RemoveAbandonedTemporaries(const std::string& folder) {
 
 }  // namespace
 
-ReplacingFile::ReplacingFile(std::string target) : target_(ResolvedTarget(target)) {}
+ReplacingFile::ReplacingFile(std::string target) {
+    // In the body: the flag's own initialiser would undo what the resolution set.
+    target_ = ResolvedTarget(target, linkRefused_);
+}
 
 ReplacingFile::~ReplacingFile() {
     Discard();
@@ -162,8 +189,14 @@ ReplacingFile::~ReplacingFile() {
 
 FileStatus ReplacingFile::Open() {
     Discard();
+    if (linkRefused_) {
+        return FileStatus{
+            FileFault::NotWritable,
+            "Cannot replace " + target_ + ": it is a link another user made in a shared folder"};
+    }
+    // The target was resolved here, so nothing below follows a link again.
     struct stat existing {};
-    const bool exists = ::stat(target_.c_str(), &existing) == 0;
+    const bool exists = ::lstat(target_.c_str(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode)) {
         return Fault(S_ISDIR(existing.st_mode) ? EISDIR : EACCES, "Cannot replace", target_);
     }
@@ -189,7 +222,13 @@ FileStatus ReplacingFile::Open() {
     }
     if (exists && (error == EACCES || error == EPERM || error == EROFS)) {
         // No new file may be made in the folder; the target itself may still be writable.
-        fd_ = ::open(target_.c_str(), O_RDWR | O_CLOEXEC);
+        fd_ = ::open(target_.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        struct stat opened {};
+        if (fd_ >= 0 && (::fstat(fd_, &opened) != 0 || !S_ISREG(opened.st_mode))) {
+            ::close(fd_);  // swapped for something else since it was looked at
+            fd_ = -1;
+            error = EACCES;
+        }
         if (fd_ >= 0) {
             inPlace_ = true;
             return {};

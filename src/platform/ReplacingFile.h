@@ -70,6 +70,7 @@ class ReplacingFile : public ByteSink {
     std::string temporary_;
     int fd_ = -1;
     bool inPlace_ = false;
+    bool linkRefused_ = false;            // the target is a link that may not be followed
     std::vector<unsigned char> pending_;  // in-place mode: the whole new content
 };
 

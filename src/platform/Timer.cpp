@@ -11,6 +11,11 @@ Timer::Timer(int intervalMs, bool enabled) : enabled_(enabled), interval_(interv
 
 Timer::~Timer() = default;
 
+std::function<void(const Control&)>& Timer::AfterTickOf() {
+    static std::function<void(const Control&)> after;
+    return after;
+}
+
 std::function<void()>& Timer::AfterTick() {
     static std::function<void()> hook;
     return hook;
@@ -35,7 +40,10 @@ void Timer::Arm() {
         QObject::connect(qt_.get(), &QTimer::timeout, [this] {
             if (!enabled_) return;
             if (Tick) Tick();
-            if (AfterTick()) AfterTick()();
+            if (Touches && AfterTickOf())
+                AfterTickOf()(*Touches);
+            else if (AfterTick())
+                AfterTick()();
         });
     }
     if (enabled_ && interval_ > 0)

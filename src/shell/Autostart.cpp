@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "platform/RegularFile.h"
+
 namespace orv::autostart {
 
 QString EntryPath() {
@@ -15,21 +17,42 @@ QString EntryPath() {
     return config + QStringLiteral("/autostart/orvane.desktop");
 }
 
+namespace {
+// An entry is a few hundred bytes; anything far larger is not one of ours to read whole.
+constexpr std::uint64_t kLargestEntry = 64 * 1024;
+}  // namespace
+
 bool IsEnabled() {
-    QFile f(EntryPath());
-    if (!f.open(QIODevice::ReadOnly)) return false;
-    while (!f.atEnd()) {
-        const QByteArray line = f.readLine().trimmed();
-        if (line == "Hidden=true" || line == "X-GNOME-Autostart-enabled=false") return false;
+    // Only a regular file counts: a FIFO or device planted at the path is never opened
+    // for a blocking read.
+    QByteArray text;
+    const ReadFault fault = ReadRegularFile(EntryPath(), kLargestEntry, text);
+    if (fault == ReadFault::TooLarge) return true;  // there, though not readable here
+    if (fault != ReadFault::None) return false;
+    for (const QByteArray& line : text.split('\n')) {
+        const QByteArray trimmed = line.trimmed();
+        if (trimmed == "Hidden=true" || trimmed == "X-GNOME-Autostart-enabled=false") return false;
     }
     return true;
+}
+
+QString ExecRefusal(const QString& executable) {
+    if (executable.isEmpty()) return QStringLiteral("the program's path is not known");
+    for (QChar c : executable) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c.category() == QChar::Other_Control)
+            return QStringLiteral(
+                "the program's path holds a line break or another control "
+                "character, which a desktop entry cannot hold");
+    }
+    return {};
 }
 
 QString ExecArgument(const QString& executable) {
     static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
     bool needsQuotes = false;
     for (QChar c : executable) needsQuotes = needsQuotes || reserved.contains(c);
-    if (!needsQuotes) return executable;
+    // A lone % starts a field code; a literal one is written twice.
+    if (!needsQuotes) return QString(executable).replace(QLatin1Char('%'), QStringLiteral("%%"));
     QString out = QStringLiteral("\"");
     for (QChar c : executable) {
         if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
@@ -40,25 +63,32 @@ QString ExecArgument(const QString& executable) {
     out += QLatin1Char('"');
     // The entry's own string escapes come first: a backslash is written twice.
     out.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    out.replace(QLatin1Char('%'), QStringLiteral("%%"));
     return out;
 }
 
+QString EntryText(const QString& executable) {
+    return QStringLiteral(
+               "[Desktop Entry]\n"
+               "Type=Application\n"
+               "Name=Orvane Tessaly\n"
+               "Comment=Mark up pictures with distances, colour codes and notes\n"
+               "Exec=") +
+           ExecArgument(executable) +
+           QStringLiteral(
+               "\n"
+               "Icon=orvane\n"
+               "Terminal=false\n"
+               "X-GNOME-Autostart-enabled=true\n");
+}
+
 bool Enable(const QString& executable) {
+    if (!ExecRefusal(executable).isEmpty()) return false;
     const QString path = EntryPath();
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly)) return false;
-    const QString entry = QStringLiteral(
-                              "[Desktop Entry]\n"
-                              "Type=Application\n"
-                              "Name=Orvane Tessaly\n"
-                              "Comment=Mark up pictures with distances, colour codes and notes\n"
-                              "Exec=%1\n"
-                              "Icon=orvane\n"
-                              "Terminal=false\n"
-                              "X-GNOME-Autostart-enabled=true\n")
-                              .arg(ExecArgument(executable));
-    f.write(entry.toUtf8());
+    f.write(EntryText(executable).toUtf8());
     return f.commit();
 }
 

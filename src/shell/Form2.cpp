@@ -77,9 +77,16 @@ Menu Form2::TrayMenu() {
 }
 
 void Form2::autostart_Click() {
-    const bool ok = autostart::IsEnabled()
-                        ? autostart::Disable()
-                        : autostart::Enable(QCoreApplication::applicationFilePath());
+    const QString executable = QCoreApplication::applicationFilePath();
+    if (!autostart::IsEnabled()) {
+        const QString refusal = autostart::ExecRefusal(executable);
+        if (!refusal.isEmpty()) {
+            app_.desktop.MessageBox(QStringLiteral("Start at login cannot be set: ") + refusal,
+                                    Caption, MessageIcon::Information);
+            return;
+        }
+    }
+    const bool ok = autostart::IsEnabled() ? autostart::Disable() : autostart::Enable(executable);
     if (!ok)
         app_.desktop.MessageBox(QStringLiteral("Cannot change ") + autostart::EntryPath(), Caption,
                                 MessageIcon::Information);

@@ -98,6 +98,17 @@ TEST(AnnotationJson, DamagedAndNewerBlocksAreRefusedWithAReason) {
         {edit("\"x1\":1800", "\"x1\":1e300"), AnnotationJsonError::Damaged},
         {edit("\"bold\":true", "\"bold\":1"), AnnotationJsonError::Damaged},
         {edit("\"segment\":{", "\"segmentX\":{"), AnnotationJsonError::Damaged},
+        // A version above ours is newer however it is written.
+        {edit("\"version\":1", "\"version\":1e20"), AnnotationJsonError::UnknownVersion},
+        {edit("\"version\":1", "\"version\":4294967296"), AnnotationJsonError::UnknownVersion},
+        // A key given twice never wins silently, escaped or not, at any depth.
+        {edit("\"version\":1", "\"annotations\":[],\"version\":1"), AnnotationJsonError::Damaged},
+        {edit("\"version\":1", "\"qqq\\u0071\":6,\"version\":1"), AnnotationJsonError::Damaged},
+        {edit("\"bold\":true", "\"bold\":true,\"bold\":false"), AnnotationJsonError::Damaged},
+        // Texts are bounded: a 100,000-character caption or a 10 MB note is refused.
+        {edit("\"311px\"", ("\"" + QByteArray(100000, 'x') + "\"").constData()),
+         AnnotationJsonError::Damaged},
+        {edit("Peak day", QByteArray(10 << 20, 'n').constData()), AnnotationJsonError::Damaged},
     };
     for (const auto& [json, expected] : cases) {
         SCOPED_TRACE(json.left(80).toStdString());

@@ -3,6 +3,7 @@
 // the exit status and the one-line reason of each failure.
 #include "app/CommandLine.h"
 
+#include <sys/stat.h>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -209,6 +210,34 @@ TEST_F(Program, ConvertFailuresHaveTheirOwnStatusAndLeaveNoFile) {
     text.close();
     ExpectFailure(Start({"--convert", Path("notes.txt"), Path("out.png")}), kExitUnreadableInput,
                   "not a picture");
+    EXPECT_FALSE(QFile::exists(Path("out.png")));
+}
+
+// Inputs that are not pictures in a file of their own say what they are, and huge or endless
+// ones end with the input status, never an abort: a folder, a link loop, a FIFO no one writes
+// to, a link to an endless device, a 64 GB sparse file under a picture's name.
+TEST_F(Program, ConvertSaysWhatIsWrongWithInputsThatAreNoPictureFile) {
+    ExpectFailure(Start({"--convert", dir.path(), Path("out.png")}), kExitUnreadableInput,
+                  "it is a folder");
+    ASSERT_TRUE(QFile::link(Path("loop-b.png"), Path("loop-a.png")));
+    ASSERT_TRUE(QFile::link(Path("loop-a.png"), Path("loop-b.png")));
+    ExpectFailure(Start({"--convert", Path("loop-a.png"), Path("out.png")}), kExitUnreadableInput,
+                  "loop");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo.png")).constData(), 0600), 0);
+    ExpectFailure(Start({"--convert", Path("fifo.png"), Path("out.png")}), kExitUnreadableInput,
+                  "not a regular file");
+    ExpectFailure(Start({"--export-annotations", Path("fifo.png")}), kExitUnreadableInput,
+                  "not a regular file");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), Path("zero.psd")));
+    ExpectFailure(Start({"--convert", Path("zero.psd"), Path("out.png")}), kExitUnreadableInput,
+                  "not a regular file");
+    QFile sparse(Path("huge.png"));
+    ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+    sparse.write("\x89PNG\r\n\x1a\n");
+    ASSERT_TRUE(sparse.resize(qint64(64) << 30));
+    sparse.close();
+    ExpectFailure(Start({"--convert", Path("huge.png"), Path("out.png")}), kExitUnreadableInput,
+                  "cannot open");
     EXPECT_FALSE(QFile::exists(Path("out.png")));
 }
 

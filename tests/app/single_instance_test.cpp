@@ -3,11 +3,17 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <future>
 
+#include <sys/resource.h>
+
+#include "app/HandOff.h"
 #include "app/SingleInstance.h"
 
 namespace orv::test {
@@ -40,6 +46,19 @@ TEST(SingleInstanceName, RelativePathsBecomeAbsoluteAgainstTheStartFolder) {
     EXPECT_EQ(AbsoluteCommandLine("a\"b.png", "/w"), "/w/a\"b.png");
 }
 
+TEST(HandOffMessage, AnyNameTravelsInOneLineAndHostileMessagesAreRefused) {
+    const QString odd = QStringLiteral("/a\\n\\\\b\nc\r") + QChar(0) + QStringLiteral("d \u56fe");
+    const QByteArray message = EncodeHandOff(odd);
+    EXPECT_EQ(message.indexOf('\n'), message.size() - 1);
+    EXPECT_FALSE(message.contains('\0'));
+    EXPECT_EQ(DecodeHandOff(message.chopped(1)), odd);
+    // An older sender's backslash that starts no escape stands for itself.
+    EXPECT_EQ(DecodeHandOff("C:\\x\\"), QStringLiteral("C:\\x\\"));
+    EXPECT_FALSE(DecodeHandOff("caf\xe9").has_value());  // not UTF-8
+    EXPECT_FALSE(DecodeHandOff(QByteArray(kMaxHandOffBytes, 'a')).has_value());
+    EXPECT_TRUE(DecodeHandOff(QByteArray(kMaxHandOffBytes - 1, 'a')).has_value());
+}
+
 class SingleInstanceTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
@@ -67,9 +86,11 @@ TEST_F(SingleInstanceTest, FirstStartListensAndLaterStartsHandTheirPathOver) {
 
     EXPECT_TRUE(HandOffFromElsewhere(name, "/pictures/图片 one.png"));
     EXPECT_TRUE(HandOffFromElsewhere(name, ""));
-    // A newline cannot split one command line in two.
+    // A newline, a NUL or a backslash in a name arrives as it was sent, in one command line.
     EXPECT_TRUE(HandOffFromElsewhere(name, "a\nb"));
-    EXPECT_EQ(received, (QStringList{"/pictures/图片 one.png", "", "a b"}));
+    const QString odd = QStringLiteral("/p/x\\n\r") + QChar(0) + QStringLiteral("\\\\y.png");
+    EXPECT_TRUE(HandOffFromElsewhere(name, odd));
+    EXPECT_EQ(received, (QStringList{"/pictures/图片 one.png", "", "a\nb", odd}));
 }
 
 TEST_F(SingleInstanceTest, OtherDisplaysAndStaleSocketsDoNotBlockAStart) {
@@ -105,6 +126,127 @@ TEST_F(SingleInstanceTest, AnUnansweredSocketIsNoRunningProgram) {
     while (done.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
         QCoreApplication::processEvents();
     EXPECT_FALSE(done.get());
+}
+
+// Runs the event loop until `done` holds or `ms` have passed.
+template <class Done>
+bool ServeUntil(Done done, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return done();
+}
+
+TEST_F(SingleInstanceTest, ABusyRunningProgramIsNeverReplacedAndGetsThePathWhenFree) {
+    const QString name = dir.filePath("orvane-x-_3");
+    SingleInstance first(name);
+    QStringList received;
+    first.Received = [&](const QString& text) { received << text; };
+    ASSERT_FALSE(first.HandOffOrListen("", 500));
+    // The first program is busy: this thread serves nothing while the second start runs.
+    auto second = std::async(std::launch::async, [&] {
+        SingleInstance start(name);
+        const bool handedOver = start.HandOffOrListen("/big.psd", 3000);
+        return std::make_pair(handedOver, start.Listening());
+    });
+    ASSERT_EQ(second.wait_for(std::chrono::seconds(30)), std::future_status::ready)
+        << "the second start waited on a busy program";
+    const auto [handedOver, listening] = second.get();
+    EXPECT_TRUE(handedOver);
+    EXPECT_FALSE(listening);
+    EXPECT_TRUE(first.Listening());
+    EXPECT_TRUE(QFileInfo::exists(name)) << "the busy program's socket was removed";
+    // Free again, the first program finds the path that was left for it.
+    EXPECT_TRUE(ServeUntil([&] { return !received.isEmpty(); }, 10000));
+    EXPECT_EQ(received, QStringList{"/big.psd"});
+}
+
+TEST_F(SingleInstanceTest, AMessageWithoutItsLineEndIsCutOffAndTheProgramStaysReachable) {
+    const QString name = dir.filePath("orvane-x-_4");
+    SingleInstance first(name);
+    QStringList received;
+    first.Received = [&](const QString& text) { received << text; };
+    ASSERT_FALSE(first.HandOffOrListen("", 500));
+    // 50 MB of name and no line end, written as fast as the program takes it.
+    auto flood = std::async(std::launch::async, [&] {
+        QLocalSocket socket;
+        socket.connectToServer(name);
+        if (!socket.waitForConnected(5000)) return qint64(-1);
+        const QByteArray chunk(1 << 20, 'a');
+        qint64 sent = 0;
+        while (sent < qint64(50) << 20 && socket.state() == QLocalSocket::ConnectedState) {
+            socket.write(chunk);
+            if (!socket.waitForBytesWritten(5000)) break;
+            sent += chunk.size();
+        }
+        return sent;
+    });
+    while (flood.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+        QCoreApplication::processEvents();
+    const qint64 sent = flood.get();
+    EXPECT_GE(sent, 0);
+    EXPECT_LT(sent, qint64(50) << 20) << "the whole flood was taken";
+    EXPECT_TRUE(received.isEmpty());
+    EXPECT_TRUE(HandOffFromElsewhere(name, "/after.png"));
+    EXPECT_EQ(received, QStringList{"/after.png"});
+}
+
+TEST_F(SingleInstanceTest, IdleConnectionsAreCappedAndDroppedAndStartsGetThroughAfterwards) {
+    rlimit files{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &files), 0);
+    if (files.rlim_max < 2400) GTEST_SKIP() << "too few descriptors allowed";
+    const rlimit raised{2400, files.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &raised), 0);
+    const QString name = dir.filePath("orvane-x-_5");
+    SingleInstance first(name);
+    int received = 0;
+    first.Received = [&](const QString&) { ++received; };
+    ASSERT_FALSE(first.HandOffOrListen("", 500));
+    {
+        std::vector<std::unique_ptr<QLocalSocket>> idle;
+        for (int i = 0; i < 1100; ++i) {
+            idle.push_back(std::make_unique<QLocalSocket>());
+            idle.back()->connectToServer(name);
+            if (i % 50 == 0) QCoreApplication::processEvents();
+        }
+        ServeUntil([] { return false; }, 500);
+        EXPECT_LE(first.Connections(), 32);
+        EXPECT_GT(first.Connections(), 0);
+        // Idle ones are let go once their few seconds are up.
+        EXPECT_TRUE(ServeUntil([&] { return first.Connections() == 0; }, 15000));
+    }
+    ::setrlimit(RLIMIT_NOFILE, &files);
+    EXPECT_TRUE(HandOffFromElsewhere(name, "/late.png"));
+    EXPECT_EQ(received, 1);
+}
+
+TEST(SingleInstanceFolder, ARuntimeFolderOthersMayEnterIsReplacedByAPrivateOne) {
+    QTemporaryDir home;
+    const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", (home.path() + "/cache").toUtf8());
+    const QString open = home.path() + "/runtime-open";
+    ASSERT_TRUE(QDir().mkpath(open));
+    ASSERT_TRUE(QFile::setPermissions(open, QFileDevice::Permissions(0x7777)));
+    const QString own = PrivateRuntimeFolder(open);
+    EXPECT_EQ(own, home.path() + "/cache/orvane-runtime");
+    EXPECT_EQ(QFileInfo(own).permissions() & 0x0077, 0);
+    EXPECT_TRUE(QFileInfo(own).isDir());
+    // Missing: the same private folder, never the root.
+    EXPECT_EQ(PrivateRuntimeFolder(QString()), own);
+    EXPECT_FALSE(SessionSocketName().startsWith("/orvane-"));
+    // A private folder of the user's is kept.
+    const QString closed = home.path() + "/runtime-closed";
+    ASSERT_TRUE(QDir().mkpath(closed));
+    ASSERT_TRUE(QFile::setPermissions(
+        closed, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    EXPECT_EQ(PrivateRuntimeFolder(closed), closed);
+    if (oldCache.isNull())
+        qunsetenv("XDG_CACHE_HOME");
+    else
+        qputenv("XDG_CACHE_HOME", oldCache);
 }
 
 }  // namespace

@@ -5,9 +5,13 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
+#include <sys/stat.h>
+
 #include "CanvasFixture.h"
+#include "ChildProcess.h"
 #include "annotations/AnnotationJson.h"
 #include "editor/LayeredCapture.h"
+#include "editor/LayeredOpen.h"
 #include "imaging/psd/cpsd.h"
 #include "imaging/psd/psd_layers.h"
 
@@ -128,6 +132,40 @@ TEST_F(LayeredCaptureTest, ReopeningRestoresThePictureAndLiveAnnotations) {
     // The canvas holds the flat capture, markup in its pixels.
     EXPECT_EQ(ed().Picture2.Surface().copy(0, 0, 200, 120).convertToFormat(QImage::Format_RGB32),
               ed().Picture3.Picture().convertToFormat(QImage::Format_RGB32));
+}
+
+// The file is swapped after its picture was read and before its layers are: for a FIFO no
+// one writes to, or a link to an endless device. The second read refuses what it opened
+// without blocking or reading it, and the file opens flat with a message.
+TEST_F(LayeredCaptureTest, AFileSwappedForAFifoOrDeviceWhileItOpensIsNotReadAgain) {
+    Picture(64, 48, QColor(10, 20, 30));
+    Draw(&Form1::Command3_Click, 300, 300, 600, 300);
+    const QString path = dir.filePath(QStringLiteral("swapped.psd"));
+    SaveAndRead(path);
+    for (const char* swap : {"fifo", "zero"}) {
+        SCOPED_TRACE(swap);
+        cpsd reader;
+        ASSERT_TRUE(QFile::exists(path) || SaveAndRead(path).size() > 0);
+        ASSERT_TRUE(reader.LoadPsdFile(path));
+        ASSERT_TRUE(QFile::remove(path));
+        if (std::string(swap) == "fifo")
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path));
+        desktop.messages.clear();
+        const ChildEnd end = RunInChild(
+            [&] {
+                RestoreLayeredPsd(ed(), reader, path);
+                return desktop.messages.size() == 1 &&
+                               desktop.messages[0].second.contains(QStringLiteral("flat"))
+                           ? 0
+                           : 1;
+            },
+            30);
+        ASSERT_TRUE(end.ended) << "the second read blocked or ran on";
+        EXPECT_EQ(end.status, 0);
+        ASSERT_TRUE(QFile::remove(path));
+    }
 }
 
 // Every kind with every style its menus allow: reopened, the file gives annotations equal to

@@ -4,9 +4,16 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include "AppFixture.h"
+#include "ChildProcess.h"
+#include "DesktopExec.h"
 #include "shell/Autostart.h"
 
 namespace orv::test {
@@ -84,6 +91,70 @@ TEST_F(AutostartTest, ExecQuotesPathsWithReservedCharacters) {
     // $ escaped for the Exec line, then the backslash doubled for the entry's strings.
     EXPECT_EQ(autostart::ExecArgument("/x/$y\"z"), "\"/x/\\\\$y\\\\\"z\"");
     EXPECT_EQ(autostart::ExecArgument("/x\\y"), "\"/x\\\\\\\\y\"");
+}
+
+// Folder names a user (or someone who hands them a binary) may choose: every one must come
+// back from the Exec= line as exactly the path that was written, and the entry must be valid.
+TEST_F(AutostartTest, ExecLineStartsExactlyTheGivenProgramWhateverItsFolderIsCalled) {
+    const QStringList paths = {
+        "/opt/orvane/bin/orvane",
+        "/home/a b/orvane",
+        "/x/it's \"quoted\"/orvane",
+        "/x/$HOME/orvane",
+        "/x/`id`/orvane",
+        "/x/back\\slash/orvane",
+        "/x/100%/orvane",
+        "/x/%f %U/orvane",
+        "/x/a\\%\\$`\"'#~;&|<>*?()/orvane",
+        "/x/Exec=/usr/bin/touch",
+        "/x/\u00e9t\u00e9 \u56fe/orvane",
+    };
+    const bool validatorPresent =
+        !QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate")).isEmpty();
+    for (const QString& path : paths) {
+        SCOPED_TRACE(path.toStdString());
+        ASSERT_TRUE(autostart::ExecRefusal(path).isEmpty());
+        ASSERT_TRUE(autostart::Enable(path));
+        const QStringList lines = ReadAll(autostart::EntryPath()).split('\n');
+        const QStringList execs = lines.filter(QRegularExpression("^Exec="));
+        ASSERT_EQ(execs.size(), 1);
+        const auto args = ExecArguments(execs[0].mid(5));
+        ASSERT_TRUE(args.has_value()) << execs[0].toStdString();
+        EXPECT_EQ(*args, QStringList{path});
+        if (!validatorPresent) continue;
+        QProcess validate;
+        validate.start("desktop-file-validate", {autostart::EntryPath()});
+        ASSERT_TRUE(validate.waitForFinished(30000));
+        EXPECT_EQ(validate.exitCode(), 0) << validate.readAll().toStdString();
+        EXPECT_FALSE(validate.readAllStandardOutput().contains("error"));
+    }
+    EXPECT_TRUE(validatorPresent) << "desktop-file-validate is not installed";
+}
+
+TEST_F(AutostartTest, PathsWithLineBreaksOrControlCharactersAreRefusedNotWritten) {
+    for (const QString& path :
+         {QStringLiteral("/tmp/x\nExec=/usr/bin/touch /tmp/PWNED\nX-A=/orvane"),
+          QStringLiteral("/tmp/x\r/orvane"), QStringLiteral("/tmp/x\t/orvane"),
+          QStringLiteral("/tmp/\x1b[0m/orvane"), QStringLiteral("/tmp/\x7f/orvane"),
+          QStringLiteral("/tmp/\u0085/orvane")}) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_FALSE(autostart::ExecRefusal(path).isEmpty());
+        EXPECT_FALSE(autostart::Enable(path));
+        EXPECT_FALSE(QFile::exists(autostart::EntryPath()));
+    }
+}
+
+TEST_F(AutostartTest, AnEntryThatIsNotARegularFileIsNeverOpenedForReading) {
+    ASSERT_TRUE(QDir().mkpath(home.path() + "/cfg/autostart"));
+    const QByteArray entry = QFile::encodeName(autostart::EntryPath());
+    ASSERT_EQ(::mkfifo(entry.constData(), 0600), 0);
+    // A FIFO nobody writes to: a blocking open would wait for ever.
+    const ChildEnd fifo = RunInChild([] { return autostart::IsEnabled() ? 1 : 0; }, 20);
+    ASSERT_TRUE(fifo.ended) << "reading a FIFO entry hung";
+    EXPECT_EQ(fifo.status, 0);
+    ASSERT_TRUE(QFile::remove(autostart::EntryPath()));
+    ASSERT_TRUE(QDir().mkpath(autostart::EntryPath()));  // a folder in its place
+    EXPECT_FALSE(autostart::IsEnabled());
 }
 
 TEST_F(AutostartTest, TrayMenuItemIsCheckedAboveExitAndToggles) {

@@ -29,6 +29,7 @@ class StripWindow : public ::testing::Test {
     void TearDown() override {
         FormWindow::AfterEvent() = nullptr;
         Timer::AfterTick() = nullptr;
+        Timer::AfterTickOf() = nullptr;
     }
     /// Shows the strip at (left, top) pixels, alone or over the editor.
     FormWindow& ShowStrip(int left, int top, bool withEditor) {

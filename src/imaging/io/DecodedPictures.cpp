@@ -36,11 +36,8 @@ std::function<void()>& Pump() {
 }
 OpenAttempt* currentAttempt = nullptr;
 
-bool ReadAll(const QString& path, QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    bytes = file.readAll();
-    return file.error() == QFileDevice::NoError;
+ReadFault ReadAll(const QString& path, std::uint64_t limit, QByteArray& bytes) {
+    return ReadRegularFile(path, limit, bytes);
 }
 
 }  // namespace
@@ -113,19 +110,19 @@ void SetPictureReadPump(std::function<void()> pump) {
     Pump() = std::move(pump);
 }
 
-bool ReadPictureFile(const QString& path, QByteArray& bytes) {
+ReadFault ReadPictureFile(const QString& path, std::uint64_t limit, QByteArray& bytes) {
     const std::function<void()> pump = Pump();
-    if (!pump) return ReadAll(path, bytes);
+    if (!pump) return ReadAll(path, limit, bytes);
     // The worker owns its copy of the path and hands the bytes back through the future.
-    auto read = std::async(std::launch::async, [path] {
+    auto read = std::async(std::launch::async, [path, limit] {
         QByteArray out;
-        const bool ok = ReadAll(path, out);
-        return std::make_pair(ok, out);
+        const ReadFault fault = ReadAll(path, limit, out);
+        return std::make_pair(fault, out);
     });
     while (read.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) pump();
-    auto [ok, out] = read.get();
+    auto [fault, out] = read.get();
     bytes = std::move(out);
-    return ok;
+    return fault;
 }
 
 OpenAttempt::OpenAttempt() {

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/RegularFile.h"
+
 namespace orv {
 
 // One decoded file: the picture (null when the file was refused) and, for a refusal, why.
@@ -53,10 +55,11 @@ void ForgetDecodedPictures();
 int64_t DecodeCount();
 void CountDecode();
 
-// Reads the whole of a regular file. With a pump installed the read runs on a worker thread
-// while the calling thread runs the pump every few milliseconds (a slow network file then
-// keeps the user interface alive). False when the file cannot be read.
-bool ReadPictureFile(const QString& path, QByteArray& bytes);
+// Reads the whole of a regular file of at most `limit` bytes, checked on the opened file (a
+// FIFO or device swapped in for it is refused, never read). With a pump installed the read
+// runs on a worker thread while the calling thread runs the pump every few milliseconds (a
+// slow network file then keeps the user interface alive).
+ReadFault ReadPictureFile(const QString& path, std::uint64_t limit, QByteArray& bytes);
 void SetPictureReadPump(std::function<void()> pump);
 
 // The outcome of one open, as the loaders report it while the attempt is alive. Attempts

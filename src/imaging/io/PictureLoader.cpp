@@ -4,6 +4,7 @@
 #include "imaging/io/PictureChecks.h"
 #include "imaging/io/PictureDecoders.h"
 #include "platform/PictureLimits.h"
+#include "platform/RegularFile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -11,7 +12,9 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace orv {
 
@@ -132,6 +135,9 @@ QImage ScaleTo(const QImage& picture, int width, int height, uint32_t background
 }
 
 const QString kDamaged = QStringLiteral("the file is damaged or is not a picture");
+const QString kTooLargeFile =
+    QStringLiteral("the file is larger than a picture of 16384 x 16384 pixels can be");
+const QString kNoMemory = QStringLiteral("there is not enough memory for the picture");
 
 // Checks the bytes of a file of the given kind and decodes them; BMP, GIF and ICO/CUR go
 // through Qt's readers once the checks have passed, anything unknown to Qt's judgement.
@@ -175,23 +181,85 @@ DecodedPicture DecodeBytes(const QByteArray& bytes, PictureKind kind) {
 
 // Why a path that is not a regular file cannot be opened.
 QString NotAFileReason(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists()) return QStringLiteral("the file does not exist");
-    if (info.isDir()) return QStringLiteral("it is a folder");
-    return QStringLiteral("it is not a regular file");
+    RegularFile file;
+    const ReadFault fault = file.Open(path);
+    return fault == ReadFault::None ? QStringLiteral("it is not a regular file")
+                                    : ReadFaultText(fault);
+}
+
+// Room in a file for what is not pixels: headers, palettes, colour profiles, metadata.
+constexpr std::uint64_t kFileOverhead = std::uint64_t(64) << 20;
+
+// The largest file that can hold a picture of the given kind within the limits, with the
+// size its header states where the head shows it: nothing larger is read at all.
+std::uint64_t LargestPictureFile(PictureKind kind, const QByteArray& head,
+                                 const RegularFile& file) {
+    const auto pixels = std::uint64_t(kMaxPicturePixels);
+    switch (kind) {
+        case PictureKind::Png: {
+            // IHDR: width, height, bit depth, colour type; 16-bit RGBA is 8 bytes a pixel,
+            // plus a filter byte a row, and stored deflate blocks add 5 bytes in 65535.
+            if (head.size() < 26 || head.mid(12, 4) != "IHDR") return kFileOverhead;
+            const auto* p = reinterpret_cast<const unsigned char*>(head.constData());
+            const std::uint64_t w = std::uint64_t(p[16]) << 24 | p[17] << 16 | p[18] << 8 | p[19];
+            const std::uint64_t h = std::uint64_t(p[20]) << 24 | p[21] << 16 | p[22] << 8 | p[23];
+            if (!IsAcceptablePictureSize(qint64(w), qint64(h))) return kFileOverhead;
+            const std::uint64_t raw = (w * 8 + 1) * h;
+            return raw + raw / 8192 + kFileOverhead;
+        }
+        case PictureKind::Gif:  // 12-bit codes at worst, a byte in 255 for block lengths
+            return pixels * 2 + kFileOverhead;
+        case PictureKind::Bmp:
+        case PictureKind::Jpeg:
+        case PictureKind::Ico:
+        case PictureKind::Cur:
+            return pixels * 4 + kFileOverhead;
+        case PictureKind::Unknown:
+            break;
+    }
+    // Another kind: whichever of Qt's readers claims it says how large it is, from its header.
+    QFile device;
+    if (!device.open(file.Descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+        return 0;
+    QImageReader reader(&device);
+    reader.setDecideFormatFromContent(true);
+    if (reader.format().isEmpty()) return 0;  // nothing reads it
+    const QSize size = reader.size();
+    if (size.isValid() && IsAcceptablePictureSize(size.width(), size.height()))
+        return std::uint64_t(size.width()) * std::uint64_t(size.height()) * 16 + kFileOverhead;
+    return pixels * 16 + kFileOverhead;  // 32-bit float RGBA at most
 }
 
 // The decoded picture of a file: the kept one when the same unchanged file was decoded last,
-// otherwise read (once) and decoded. Refusals are noted on the open attempt.
+// otherwise read (once) and decoded. Refusals are noted on the open attempt. A file is
+// checked on the opened descriptor, and larger files than its kind allows are never read.
 DecodedPicture DecodePictureFile(const QString& path, const PictureFileKey& key) {
     if (key.size < 0) return {QImage(), NotAFileReason(path), int(PictureKind::Unknown)};
     return DecodeOnce(key, [&path]() -> DecodedPicture {
-        QByteArray bytes;
-        if (!ReadPictureFile(path, bytes)) {
-            return {QImage(), QStringLiteral("the file cannot be read"), 0};
+        std::uint64_t limit = 0;
+        {
+            RegularFile file;
+            const ReadFault fault = file.Open(path);
+            if (fault != ReadFault::None) return {QImage(), ReadFaultText(fault), 0};
+            if (file.Size() == 0) return {QImage(), QStringLiteral("the file is empty"), 0};
+            QByteArray head(64, '\0');
+            head.truncate(qsizetype(std::max<std::int64_t>(0, file.ReadAt(0, head.data(), 64))));
+            const PictureKind kind = SniffPictureKind(head.left(16));
+            limit = LargestPictureFile(kind, head, file);
+            if (file.Size() > limit)
+                return {QImage(), limit == 0 ? kDamaged : kTooLargeFile, int(kind)};
         }
+        QByteArray bytes;
+        // The file is opened again and checked again: it may have been swapped meanwhile.
+        const ReadFault fault = ReadPictureFile(path, limit, bytes);
+        if (fault == ReadFault::TooLarge) return {QImage(), kTooLargeFile, 0};
+        if (fault != ReadFault::None) return {QImage(), ReadFaultText(fault), 0};
         if (bytes.isEmpty()) return {QImage(), QStringLiteral("the file is empty"), 0};
-        return DecodeBytes(bytes, SniffPictureKind(bytes.left(16)));
+        try {
+            return DecodeBytes(bytes, SniffPictureKind(bytes.left(16)));
+        } catch (const std::bad_alloc&) {
+            return {QImage(), kNoMemory, 0};
+        }
     });
 }
 
@@ -199,9 +267,11 @@ DecodedPicture DecodePictureFile(const QString& path, const PictureFileKey& key)
 PictureKind KindOfFile(const QString& path, const PictureFileKey& key) {
     const int kept = KeptPictureKind(key);
     if (kept >= 0) return PictureKind(kept);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return PictureKind::Unknown;
-    return SniffPictureKind(file.read(16));
+    RegularFile file;
+    if (file.Open(path) != ReadFault::None) return PictureKind::Unknown;
+    QByteArray head(16, '\0');
+    head.truncate(qsizetype(std::max<std::int64_t>(0, file.ReadAt(0, head.data(), 16))));
+    return SniffPictureKind(head);
 }
 
 QImage Refused(const QString& reason) {

@@ -3,15 +3,16 @@
 #include "imaging/io/DecodedPictures.h"
 #include "imaging/io/PictureLoader.h"
 #include "platform/LargeMemory.h"
+#include "platform/RegularFile.h"
 
 #include <QDateTime>
 #include <QFileInfo>
 
-#include <QFile>
 #include <QPainter>
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace orv {
@@ -29,10 +30,13 @@ void FreePicture(void* pixels) {
 // read at all.
 class FileSource final : public psd::ByteSource {
   public:
-    explicit FileSource(const QString& fileName) : file_(fileName) {
-        if (file_.open(QIODevice::ReadOnly))
-            size_ = static_cast<uint64_t>(std::max<qint64>(0, file_.size()));
+    // Checked on the opened file: a FIFO or device swapped in after the name was looked at
+    // is refused without blocking, and nothing of it is read.
+    explicit FileSource(const QString& fileName) : fault_(file_.Open(fileName)) {
+        if (fault_ == ReadFault::None) size_ = file_.Size();
     }
+
+    ReadFault fault() const { return fault_; }
 
     uint64_t size() const override { return size_; }
 
@@ -54,21 +58,14 @@ class FileSource final : public psd::ByteSource {
 
     bool ReadAt(uint64_t offset, uint8_t* dst, std::size_t n) override {
         if (offset > size_ || n > size_ - offset) return false;
-        if (!file_.seek(static_cast<qint64>(offset))) return false;
-        std::size_t done = 0;
-        while (done < n) {
-            const qint64 got =
-                file_.read(reinterpret_cast<char*>(dst) + done, static_cast<qint64>(n - done));
-            if (got <= 0) return false;
-            done += static_cast<std::size_t>(got);
-        }
-        return true;
+        return file_.ReadAt(offset, dst, n) == static_cast<std::int64_t>(n);
     }
 
   private:
     static constexpr std::size_t kWindow = 64 * 1024;
 
-    QFile file_;
+    RegularFile file_;
+    ReadFault fault_;
     uint64_t size_ = 0;
     std::vector<uint8_t> window_;
     uint64_t windowAt_ = 0;
@@ -78,6 +75,17 @@ class FileSource final : public psd::ByteSource {
 }  // namespace
 
 bool cpsd::LoadPsdFile(const QString& fileName) {
+    try {
+        return LoadPsdFileUnguarded(fileName);
+    } catch (const std::bad_alloc&) {
+        // Whatever a file claims, running out of memory is a refusal, never an abort.
+        FreePsd();
+        NotePictureRefused(QStringLiteral("there is not enough memory for the picture"));
+        return false;
+    }
+}
+
+bool cpsd::LoadPsdFileUnguarded(const QString& fileName) {
     const QFileInfo info(fileName);
     // A FIFO, device or socket is never opened: opening a FIFO blocks until a writer comes.
     if (!info.exists() || !info.isFile()) {
@@ -96,6 +104,10 @@ bool cpsd::LoadPsdFile(const QString& fileName) {
     CountDecode();
     decoder_.SetSizeLimit(kMaxPicturePixels, kMaxPictureSide);
     FileSource file(fileName);
+    if (file.fault() != ReadFault::None) {
+        NotePictureRefused(ReadFaultText(file.fault()));
+        return false;
+    }
     const QString kDamaged = QStringLiteral("the file is damaged or is not a PSD picture");
     if (!decoder_.Parse(file)) {
         NotePictureRefused(decoder_.TooLarge()

@@ -68,6 +68,7 @@ class cpsd {
     // Fills the bitmap header and allocates the picture at the current size; false when
     // the picture cannot be allocated.
     bool BuildDibSection();
+    bool LoadPsdFileUnguarded(const QString& fileName);
 
     // Who the last loaded file was: absolute path, size and modification time.
     struct FileStamp {

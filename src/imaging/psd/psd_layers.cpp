@@ -189,6 +189,11 @@ bool ReadChannels(Cursor& in, Record& r) {
 }  // namespace
 
 bool ReadLayers(std::span<const uint8_t> file, std::vector<LayerPixels>& layers) {
+    return ReadLayers(file, layers, {});
+}
+
+bool ReadLayers(std::span<const uint8_t> file, std::vector<LayerPixels>& layers,
+                const std::function<bool(const LayerPixels&)>& wanted) {
     layers.clear();
     Cursor in(file);
     const uint8_t* signature = in.Take(4);
@@ -211,9 +216,23 @@ bool ReadLayers(std::span<const uint8_t> file, std::vector<LayerPixels>& layers)
     const auto count = static_cast<int16_t>(info.U(2));
     const int n = count < 0 ? -count : count;
     std::vector<Record> records(static_cast<std::size_t>(n));
-    for (Record& r : records)
-        if (!ReadRecord(info, width * height, r)) return false;
+    uint64_t claimed = 0;
     for (Record& r : records) {
+        if (!ReadRecord(info, width * height, r)) return false;
+        claimed += uint64_t(r.layer.width) * uint64_t(r.layer.height);
+    }
+    if (claimed > width * height * kMaxLayerAreas) return false;
+    for (Record& r : records) {
+        if (wanted && !wanted(r.layer)) {
+            // Not wanted: its channel data is stepped over, its pixels never made.
+            for (const auto& channel : r.channels) info.Skip(channel.second);
+            if (!info.ok()) {
+                layers.clear();
+                return false;
+            }
+            layers.push_back(std::move(r.layer));
+            continue;
+        }
         if (!ReadChannels(info, r)) {
             layers.clear();
             return false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -26,5 +27,14 @@ struct LayerPixels {
 // well-formed 8-bit RGB document, or when one layer is larger than the document itself. A
 // document without layers gives true and no layers.
 bool ReadLayers(std::span<const uint8_t> file, std::vector<LayerPixels>& layers);
+
+// The layers may claim at most this many times the document's area between them; a file whose
+// layer records claim more is refused before any pixels are read.
+inline constexpr uint64_t kMaxLayerAreas = 256;
+
+// ReadLayers that decodes the pixels only of the layers `wanted` accepts (it sees each layer's
+// name, place and size); the others come back with empty `bgra`, their data never unpacked.
+bool ReadLayers(std::span<const uint8_t> file, std::vector<LayerPixels>& layers,
+                const std::function<bool(const LayerPixels&)>& wanted);
 
 }  // namespace orv::psd

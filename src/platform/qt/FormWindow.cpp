@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QToolTip>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -479,6 +480,41 @@ void FormWindow::Sync() {
     }
     editors_.Sync();
     PlaceZoomReadout();
+}
+
+bool FormWindow::SyncOne(const Control& control) {
+    const auto& top = form_.Children();
+    if (std::find(top.begin(), top.end(), &control) == top.end()) return false;
+    // Anything but a plain, already painted control on a shown window takes the whole sync.
+    if (firstSync_ || !isVisible() || form_.Visible != isVisible() || &control == ZoomBox()) {
+        Sync();
+        return true;
+    }
+    QRegion dirty;
+    const std::function<void(const Control&, QPoint, bool)> look = [&](const Control& c,
+                                                                       QPoint origin, bool ps) {
+        const auto old = painted_.constFind(&c);
+        if (!c.Visible) {
+            if (old != painted_.constEnd()) {
+                dirty += old->rect;
+                painted_.erase(old);
+            }
+            return;
+        }
+        const Snapshot now{ControlPixelRect(c, ps).translated(origin), LookKey(c), &control};
+        if (old == painted_.constEnd() || old->rect != now.rect || old->key != now.key) {
+            if (old != painted_.constEnd()) dirty += old->rect;
+            dirty += now.rect;
+        }
+        painted_.insert(&c, now);
+        if (auto* inner = dynamic_cast<const PictureBox*>(&c)) {
+            const QPoint at = ControlPlace(c, ps).translated(origin).topLeft();
+            for (const Control* child : inner->Children()) look(*child, at, inner->ScalePixels);
+        }
+    };
+    look(control, QPoint(0, 0), false);
+    if (!dirty.isEmpty()) update(dirty);
+    return true;
 }
 
 }  // namespace orv

@@ -25,6 +25,9 @@ class FormWindow : public QWidget {
     /// Brings the window in step with its form: visibility, place, and a
     /// repaint of every control whose look changed since the last sync.
     void Sync();
+    /// Sync() for one top-level control of the form and what it holds, when only it changed;
+    /// false (nothing done) when the control is not a top-level control of this form.
+    bool SyncOne(const Control& control);
     /// Starts moving the child picture box named child with the pointer, or the
     /// window itself when child is empty, until the left button goes up.
     void BeginChildDrag(const QString& child);

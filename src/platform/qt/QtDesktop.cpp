@@ -74,6 +74,11 @@ QtDesktop::~QtDesktop() = default;
 void QtDesktop::Install() {
     FormWindow::AfterEvent() = [this] { SyncAll(); };
     Timer::AfterTick() = [this] { SyncAll(); };
+    Timer::AfterTickOf() = [this](const Control& touched) {
+        for (auto it = windows_.begin(); it != windows_.end(); ++it)
+            if (it.value() && it.value()->SyncOne(touched)) return;
+        SyncAll();  // not a top-level control of any window: look at everything
+    };
 }
 
 FormWindow* QtDesktop::WindowOf(const Form& form) const {
@@ -272,7 +277,13 @@ QImage QtDesktop::ClipboardPicture() {
         const QSize size = QImageReader(&buffer).size();
         if (!size.isValid()) continue;
         if (!WithinPictureLimit(size.width(), size.height())) return {};
-        break;
+        // Within the editor's limit, Qt's own allocation limit (far lower) must not refuse it.
+        const int previous = QImageReader::allocationLimit();
+        const qint64 neededMb = qint64(size.width()) * size.height() * 4 / (1024 * 1024) + 1;
+        if (previous != 0 && neededMb > previous) QImageReader::setAllocationLimit(int(neededMb));
+        const QImage picture = QGuiApplication::clipboard()->image();
+        QImageReader::setAllocationLimit(previous);
+        return picture;
     }
     return QGuiApplication::clipboard()->image();
 }

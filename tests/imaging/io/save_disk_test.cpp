@@ -16,6 +16,9 @@
 
 #include <cstring>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "../ImagingFiles.h"
 
 namespace orv::test {
@@ -205,6 +208,55 @@ TEST(ReplacingFile, UnwritablePlacesAre75AndLinksAreFollowed) {
     }
     EXPECT_EQ(Entries(folder.path()), (QStringList{"link.png", "real.png"}));
     EXPECT_EQ(ReadFile(real), Encoded(picture, "png"));
+}
+
+// A sticky folder everyone may write to, where another user planted a link to the victim's
+// file: the save refuses to follow it (as the kernel would for a plain open) and the victim's
+// file keeps its content. Links made by the user, or by the folder's owner, are still followed.
+TEST(ReplacingFile, LinksPlantedByOthersInSharedFoldersAreNotFollowed) {
+    QTemporaryDir shared, home;
+    const QByteArray sharedPath = QFile::encodeName(shared.path());
+    ASSERT_EQ(::chmod(sharedPath.constData(), 01777), 0);
+    const QString precious = home.filePath("precious.txt");
+    ASSERT_TRUE(WriteFile(precious, "precious"));
+    const QString planted = shared.filePath("out.png");
+    ASSERT_TRUE(QFile::link(precious, planted));
+    const uid_t other = ::geteuid() == 65534 ? 65533 : 65534;
+    if (::lchown(QFile::encodeName(planted).constData(), other, gid_t(-1)) != 0)
+        GTEST_SKIP() << "giving a link to another user needs root";
+    const QImage picture = PhotoLike(8, 8);
+
+    const SaveResult result = Save(picture, planted, "png");
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(ReadFile(precious), QByteArray("precious"));
+    EXPECT_TRUE(QFileInfo(planted).isSymLink());
+    {
+        ReplacingFile file(planted.toStdString());
+        const FileStatus status = file.Open();
+        EXPECT_EQ(status.fault, FileFault::NotWritable);
+        EXPECT_NE(status.message.find("link"), std::string::npos) << status.message;
+    }
+
+    // The same link in a folder that is not shared is the user's own business.
+    const QString ownFolderLink = home.filePath("link.png");
+    ASSERT_TRUE(QFile::link(precious, ownFolderLink));
+    ASSERT_EQ(::lchown(QFile::encodeName(ownFolderLink).constData(), other, gid_t(-1)), 0);
+    ASSERT_TRUE(Save(picture, ownFolderLink, "png").ok());
+    EXPECT_EQ(ReadFile(precious), Encoded(picture, "png"));
+
+    // A link the folder's owner made in the shared folder may be followed.
+    ASSERT_TRUE(WriteFile(precious, "precious"));
+    const QString ownersLink = shared.filePath("owners.png");
+    ASSERT_TRUE(QFile::link(precious, ownersLink));
+    ASSERT_TRUE(Save(picture, ownersLink, "png").ok());
+    EXPECT_EQ(ReadFile(precious), Encoded(picture, "png"));
+
+    // A chain that passes through a planted link is refused at that link.
+    ASSERT_TRUE(WriteFile(precious, "precious"));
+    const QString chain = home.filePath("chain.png");
+    ASSERT_TRUE(QFile::link(planted, chain));
+    EXPECT_FALSE(Save(picture, chain, "png").ok());
+    EXPECT_EQ(ReadFile(precious), QByteArray("precious"));
 }
 
 }  // namespace
