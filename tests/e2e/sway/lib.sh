@@ -1,0 +1,63 @@
+# Helpers for the scripts of the Wayland session (sourced; session.sh starts sway):
+# the X11 helpers' start, wait and pixel functions, with sway's tree for the
+# windows, grim for screenshots, wtype for keys and our virtual pointer.
+source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
+
+# tree: sway's window tree as JSON.
+tree() { swaymsg -t get_tree -r; }
+# windows: every window of the tree, one JSON object a line ("name", "app_id",
+# "visible", "fullscreen_mode", "rect", "pid"; floating ones too).
+windows() {
+    tree | jq -c '.. | objects | select(.type == "con" or .type == "floating_con")
+        | select(.pid != null) | {name, app_id, visible, fullscreen_mode, rect, pid,
+          shell, floating: (.type == "floating_con")}'
+}
+# window_titled TITLE: the window of that title (its JSON), if any.
+window_titled() { windows | jq -c --arg t "$1" 'select(.name == $t)' | grep -m 1 .; }
+# visible_titled TITLE: there is a window of that title and sway shows it.
+visible_titled() { window_titled "$1" | jq -e '.visible == true' >/dev/null; }
+# orvane_windows_json: the windows of the running program.
+orvane_windows_json() { windows | jq -c --argjson p "$ORVANE_PID" 'select(.pid == $p)'; }
+# editor: the program's full-screen window (its JSON).
+editor() { orvane_windows_json | jq -c 'select(.fullscreen_mode == 1)' | grep -m 1 .; }
+# rect_of JSON: "X Y W H".
+rect_of() { jq -r '.rect | "\(.x) \(.y) \(.width) \(.height)"' <<<"$1"; }
+
+# The pointer and the keyboard.
+vp() { "$VPOINTER" "$@" || fail "the pointer helper failed: $*"; sleep 0.2; }
+move_to() { vp move "$1" "$2"; }
+click() { vp move "$1" "$2" click "${3:-1}"; }
+drag() { vp drag "$@"; }
+# key KEY...: each a key name as wtype reads it, modifiers joined by + (ctrl+z).
+key() {
+    local k mods args
+    for k in "$@"; do
+        args=()
+        IFS=+ read -ra mods <<<"$k"
+        for m in "${mods[@]::${#mods[@]}-1}"; do args+=(-M "$m"); done
+        args+=(-k "${mods[-1]}")
+        for m in "${mods[@]::${#mods[@]}-1}"; do args+=(-m "$m"); done
+        wtype "${args[@]}" || fail "wtype could not type $k"
+        sleep 0.15
+    done
+}
+type_text() { wtype -d 20 "$1"; sleep 0.2; }
+# ctrl_wheel NOTCHES: the wheel turned with Ctrl held (wtype holds it meanwhile).
+ctrl_wheel() {
+    wtype -M ctrl -s 2000 -m ctrl &
+    local held=$!
+    sleep 0.8
+    vp wheel "$1"
+    wait $held
+}
+
+shot() { grim "$1"; } # FILE: the whole output
+look() { sleep 0.4; s="$WORK/$1.png"; shot "$s"; }
+keep_shot() { shot "$WORK/$1.png"; echo "screenshot: $WORK/$1.png"; }
+
+# The tray item of the program on the session bus: "SERVICE PATH" from the watcher.
+sni_item() {
+    busctl --user get-property org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+        org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems 2>/dev/null |
+        grep -o '"[^"]*"' | tr -d '"' | head -n 1 | sed -E 's|^([^/]*)(/.*)?$|\1 \2|'
+}
