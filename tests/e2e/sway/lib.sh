@@ -12,10 +12,12 @@ windows() {
         | select(.pid != null) | {name, app_id, visible, fullscreen_mode, rect, pid,
           shell, floating: (.type == "floating_con")}'
 }
+# any FILTER: the JSON lines on standard input hold one for which FILTER is true.
+any() { jq -c "select($1)" | grep -q .; }
 # window_titled TITLE: the window of that title (its JSON), if any.
 window_titled() { windows | jq -c --arg t "$1" 'select(.name == $t)' | grep -m 1 .; }
 # visible_titled TITLE: there is a window of that title and sway shows it.
-visible_titled() { window_titled "$1" | jq -e '.visible == true' >/dev/null; }
+visible_titled() { windows | jq -c --arg t "$1" 'select(.name == $t and .visible == true)' | grep -q .; }
 # orvane_windows_json: the windows of the running program.
 orvane_windows_json() { windows | jq -c --argjson p "$ORVANE_PID" 'select(.pid == $p)'; }
 # editor: the program's full-screen window (its JSON).
@@ -56,8 +58,47 @@ look() { sleep 0.4; s="$WORK/$1.png"; shot "$s"; }
 keep_shot() { shot "$WORK/$1.png"; echo "screenshot: $WORK/$1.png"; }
 
 # The tray item of the program on the session bus: "SERVICE PATH" from the watcher.
+# Fails while none is registered.
 sni_item() {
-    busctl --user get-property org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+    local item
+    item=$(busctl --user get-property org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
         org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems 2>/dev/null |
-        grep -o '"[^"]*"' | tr -d '"' | head -n 1 | sed -E 's|^([^/]*)(/.*)?$|\1 \2|'
+        grep -o '"[^"]*"' | tr -d '"' | head -n 1)
+    [ -n "$item" ] || return 1
+    sed -E 's|^([^/]*)(/.*)?$|\1 \2|' <<<"$item"
+}
+# sni_property NAME: a property of the program's tray item, as busctl prints it.
+sni_property() {
+    local svc path
+    read -r svc path < <(sni_item) || return 1
+    busctl --user get-property "$svc" "${path:-/StatusNotifierItem}" org.kde.StatusNotifierItem "$1"
+}
+
+# The tray item's exported menu (com.canonical.dbusmenu at the path its Menu
+# property names): "SERVICE PATH", failing while the item exports none.
+sni_menu() {
+    local svc path menu
+    read -r svc path < <(sni_item) || return 1
+    menu=$(busctl --user get-property "$svc" "${path:-/StatusNotifierItem}" \
+        org.kde.StatusNotifierItem Menu 2>/dev/null | awk '{print $2}' | tr -d '"')
+    [ -n "$menu" ] && [ "$menu" != /NO_DBUSMENU ] || return 1
+    echo "$svc $menu"
+}
+# menu_items: the exported menu's top-level items, "ID<TAB>LABEL<TAB>TOGGLE" a line
+# (separators left out, mnemonic underscores dropped).
+menu_items() {
+    local svc menu
+    read -r svc menu < <(sni_menu) || return 1
+    busctl --user --json=short call -- "$svc" "$menu" com.canonical.dbusmenu GetLayout iias 0 -1 0 |
+        jq -r '.data[1][2][] | .data | select(.[1].type.data != "separator")
+            | "\(.[0])\t\(.[1].label.data // "" | gsub("_"; ""))\t\(.[1]["toggle-type"].data // "")"'
+}
+# menu_choose LABEL: sends the exported menu's "clicked" event for the item of that label.
+menu_choose() {
+    local svc menu id
+    read -r svc menu < <(sni_menu) || fail "the tray item exports no menu"
+    id=$(menu_items | awk -F'\t' -v l="$1" '$2 == l {print $1; exit}')
+    [ -n "$id" ] || fail "no item \"$1\" in the exported menu"
+    busctl --user call "$svc" "$menu" com.canonical.dbusmenu Event isvu "$id" clicked s "" 0 ||
+        fail "the menu did not take the event for \"$1\""
 }

@@ -47,7 +47,6 @@ focus_follows_mouse no
 bar {
     position top
     tray_output *
-    status_command echo session
 }
 CONF
 WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS=1 \
