@@ -3,6 +3,9 @@
 # windows, grim for screenshots, wtype for keys and our virtual pointer.
 source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 
+# The program ends with the script (the session ends what it started itself).
+trap '[ -n "${ORVANE_PID:-}" ] && kill "$ORVANE_PID" 2>/dev/null' EXIT
+
 # tree: sway's window tree as JSON.
 tree() { swaymsg -t get_tree -r; }
 # windows: every window of the tree, one JSON object a line ("name", "app_id",

@@ -25,7 +25,7 @@ cp "$ORVANE_BIN" "$work/bin/orvane"
 cp "$VPOINTER_BIN" "$work/bin/vpointer"
 cp "$FAKE_PORTAL_BIN" "$work/bin/fake_portal"
 cp "$here"/*.sh "$work/src/tests/e2e/sway/"
-cp "$here/../lib.sh" "$work/src/tests/e2e/"
+cp "$here/../lib.sh" "$here/../private-bus.sh" "$work/src/tests/e2e/"
 cp -r "${ORVANE_SOURCE_DIR:-$here/../../..}/resources/sample" "$work/src/resources/"
 
 as_user=()

@@ -19,26 +19,9 @@ cleanup() {
 trap cleanup EXIT
 up() { for _ in $(seq $(($1 * 10))); do "${@:2}" && return 0; sleep 0.1; done; return 1; }
 
-# The bus: its own configuration, with no service folders, so that nothing on the
-# machine (a real portal, a real tray) is started on it.
-cat >"$work/bus.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=$XDG_RUNTIME_DIR/bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-CONF
-dbus-daemon --config-file="$work/bus.conf" --nofork >"$work/bus.log" 2>&1 &
-pids+=($!)
-export DBUS_SESSION_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/bus"
-up 10 test -S "$XDG_RUNTIME_DIR/bus" || { echo "FAIL: the session bus did not start"; exit 1; }
+source "$(dirname "$0")/../private-bus.sh"
+start_private_bus "$work" || { echo "FAIL: the session bus did not start"; exit 1; }
+pids+=($BUS_PID)
 
 cat >"$work/sway.conf" <<CONF
 output HEADLESS-1 resolution 1280x800 position 0 0
