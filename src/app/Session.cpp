@@ -5,6 +5,7 @@
 #include "app/SingleInstance.h"
 #include "app/TrayStandIn.h"
 #include "platform/qt/QtDesktop.h"
+#include "platform/qt/TrayMenu.h"
 #include "shell/App.h"
 #include "shell/Form2.h"
 
@@ -25,19 +26,23 @@ Session::Session(App& app, QtDesktop& desktop, SingleInstance& instance)
 Session::~Session() = default;
 
 void Session::Start() {
-    if (QSystemTrayIcon::isSystemTrayAvailable()) return;
     standIn_ = std::make_unique<TrayStandIn>(
         [this] {
             app_.TrayHost().TrayNotify(kLeftButtonUp);
             desktop_.SyncAll();
         },
         [this] {
-            // The icon made at start-up had nowhere to go: make it again.
+            // The icon made before had nowhere to go, or its host went: make it again.
             desktop_.TrayRemove();
             desktop_.TrayAdd(kTrayTip, kProgramIcon);
         },
-        [] { return QSystemTrayIcon::isSystemTrayAvailable(); });
-    standIn_->show();
+        [] {
+            // Where the icon went over D-Bus, the StatusNotifier watcher is the notification area.
+            return TrayIconsUseDBus() ? StatusNotifierWatcherPresent(QDBusConnection::sessionBus())
+                                      : QSystemTrayIcon::isSystemTrayAvailable();
+        });
+    // A pop-up menu opened from the window belongs to it.
+    desktop_.MenuHolder = standIn_.get();
 }
 
 }  // namespace orv

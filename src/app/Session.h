@@ -18,7 +18,7 @@ class Session {
     ~Session();
 
     /// After the tray host's start-up: shows the stand-in window when there
-    /// is no notification area.
+    /// is no notification area, and again whenever the notification area goes.
     void Start();
     TrayStandIn* StandIn() const { return standIn_.get(); }
 

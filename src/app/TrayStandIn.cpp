@@ -40,11 +40,20 @@ TrayStandIn::TrayStandIn(std::function<void()> openMenu, std::function<void()> t
     setFixedSize(sizeHint().expandedTo(QSize(260, 48)));
     QObject::connect(poll_, &QTimer::timeout, this, [this] { CheckTray(); });
     poll_->start(2000);
+    standingIn_ = !isTrayAvailable_();
+    if (standingIn_) show();
 }
 
 void TrayStandIn::CheckTray() {
-    if (!isTrayAvailable_()) return;
-    poll_->stop();
+    const bool available = isTrayAvailable_();
+    if (available == !standingIn_) return;
+    standingIn_ = !available;
+    if (standingIn_) {
+        // The notification area went: the window is the way in again.
+        showNormal();
+        raise();
+        return;
+    }
     hide();
     trayAppeared_();
 }

@@ -1,9 +1,11 @@
 #pragma once
 // Where the desktop has no notification area, a small ordinary window stands
-// in for the tray icon: its menu button opens the tray menu. Once a
-// notification area appears (polled every two seconds; the check reads who
-// owns the tray selection, so it costs one round trip to the display), the
-// tray icon is added and the window goes away.
+// in for the tray icon: its menu button opens the tray menu. The notification
+// area is watched all along (polled every two seconds; the check reads who
+// owns the tray selection or whether the StatusNotifier watcher is on the
+// bus, so it costs one round trip): once one appears, the tray icon is added
+// and the window goes away; when it goes (a panel ends or restarts), the
+// window comes back.
 
 #include <QWidget>
 #include <functional>
@@ -15,13 +17,16 @@ namespace orv {
 
 class TrayStandIn : public QWidget {
   public:
-    /// openMenu opens the tray menu; trayAppeared runs once when a
-    /// notification area appears. isTrayAvailable answers whether one exists.
+    /// openMenu opens the tray menu; trayAppeared runs each time a
+    /// notification area appears after none was there. isTrayAvailable answers
+    /// whether one exists. The window shows at once when none does.
     TrayStandIn(std::function<void()> openMenu, std::function<void()> trayAppeared,
                 std::function<bool()> isTrayAvailable);
 
     /// Checks for a notification area now (the poll's step).
     void CheckTray();
+    /// Whether the window stands in for a missing notification area now.
+    bool StandingIn() const { return standingIn_; }
     QToolButton* MenuButton() const { return menuButton_; }
 
   protected:
@@ -33,6 +38,7 @@ class TrayStandIn : public QWidget {
     std::function<bool()> isTrayAvailable_;
     QToolButton* menuButton_;
     QTimer* poll_;
+    bool standingIn_ = false;
 };
 
 }  // namespace orv

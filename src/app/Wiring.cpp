@@ -27,6 +27,8 @@ void Connect(App& app, QtDesktop& desktop) {
     };
     app.FormUnloaded = [&desktop](Form& form) { desktop.RemoveWindow(form); };
     desktop.TrayNotified = [&app](int message) { app.TrayHost().TrayNotify(message); };
+    desktop.TrayMenuNow = [] { return Form2::TrayMenu(); };
+    desktop.TrayMenuChosen = [&app](const QString& item) { app.TrayHost().RunMenuItem(item); };
     desktop.CollectGarbage = [&app] { app.CollectGarbage(); };
 }
 

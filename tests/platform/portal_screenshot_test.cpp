@@ -5,6 +5,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -54,11 +55,35 @@ class FakePortal : public QObject {
     QDBusConnection bus_;
 };
 
+/// A session bus that starts no services and lets every client own any name.
+constexpr char kBusConfig[] = R"(<!DOCTYPE busconfig PUBLIC
+ "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)";
+
 class PortalScreenshotTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        // A bus of its own: no service folders, so nothing installed on the machine (a real
+        // portal above all) is started on it and takes the names the fakes register.
+        const QString config = dir.filePath(QStringLiteral("bus.conf"));
+        QFile file(config);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(kBusConfig);
+        file.close();
         daemon.start(QStringLiteral("dbus-daemon"),
-                     {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                     {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
                       QStringLiteral("--print-address")});
         ASSERT_TRUE(daemon.waitForStarted(5000)) << "dbus-daemon cannot be started";
         while (!daemon.canReadLine() && daemon.waitForReadyRead(5000)) {
@@ -66,7 +91,6 @@ class PortalScreenshotTest : public ::testing::Test {
         address = QString::fromUtf8(daemon.readLine()).trimmed();
         ASSERT_FALSE(address.isEmpty());
         ASSERT_TRUE(client().isConnected());
-        ASSERT_TRUE(dir.isValid());
     }
     void TearDown() override {
         StopServing();
@@ -114,6 +138,25 @@ class PortalScreenshotTest : public ::testing::Test {
     QString portalName;
     int served = 0;
 };
+
+TEST_F(PortalScreenshotTest, ThePrivateBusStartsNothingInstalledOnTheMachine) {
+    // Installed services (a real portal among them) would take the fakes' names.
+    const QDBusMessage answer = client().call(QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ListActivatableNames")));
+    ASSERT_EQ(answer.type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(answer.arguments().value(0).toStringList(),
+              QStringList{QStringLiteral("org.freedesktop.DBus")});
+}
+
+TEST(WaylandSession, IsToldByThePlatformTheDisplayOrTheSessionType) {
+    // XWayland: Qt on xcb, yet a Wayland display is named; its root window reads black.
+    EXPECT_TRUE(InWaylandSession(QStringLiteral("xcb"), QStringLiteral("wayland-1"), QString()));
+    EXPECT_TRUE(InWaylandSession(QStringLiteral("xcb"), QString(), QStringLiteral("wayland")));
+    EXPECT_TRUE(InWaylandSession(QStringLiteral("wayland"), QString(), QString()));
+    EXPECT_FALSE(InWaylandSession(QStringLiteral("xcb"), QString(), QStringLiteral("x11")));
+    EXPECT_FALSE(InWaylandSession(QStringLiteral("offscreen"), QString(), QString()));
+}
 
 TEST_F(PortalScreenshotTest, AGrantedCopyIsReadFromTheFileTheResponseNames) {
     for (bool ownPath : {false, true}) {

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QWindow>
 
 #include "app/Wiring.h"
@@ -98,6 +99,37 @@ TEST_F(StripWindow, BackgroundDragMovesTheWindowOnlyWithTheLeftButtonHeld) {
     Pointer(w, QEvent::MouseMove, at, origin + at + QPoint(200, 200), Qt::NoButton, Qt::NoButton);
     EXPECT_EQ(w.pos(), QPoint(490, 345));
     EXPECT_EQ(QPointF(app.Strip().Left, app.Strip().Top), QPointF(490 * 15, 345 * 15));
+}
+
+TEST_F(StripWindow, DockedWhereWindowsHaveNoPlacesItSitsInsideTheEditorAtTheTopRight) {
+    desktop.DockTopmostWindows(true);
+    FormWindow& strip = ShowStrip(1920 - 376, 0, true);
+    FormWindow* editor = desktop.WindowOf(app.Editor());
+    ASSERT_TRUE(editor && editor->isVisible() && strip.isVisible());
+    EXPECT_TRUE(editor->isFullScreen());
+    EXPECT_FALSE(strip.isWindow());
+    EXPECT_EQ(strip.parentWidget(), editor);
+    // The editor covers the screen from its corner: its places are the screen's.
+    EXPECT_EQ(strip.geometry(), QRect(1920 - 376, 0, 376, 34));
+
+    // Still dragged by its background, the held left button moving it in the editor.
+    const QPoint at(370, 10), origin = strip.pos();
+    Pointer(strip, QEvent::MouseButtonPress, at, origin + at, Qt::LeftButton, Qt::LeftButton);
+    Pointer(strip, QEvent::MouseMove, at, origin + at, Qt::NoButton, Qt::LeftButton);
+    Pointer(strip, QEvent::MouseMove, at, origin + at + QPoint(-300, 40), Qt::NoButton,
+            Qt::LeftButton);
+    Pointer(strip, QEvent::MouseButtonRelease, at, origin + at + QPoint(-300, 40), Qt::LeftButton,
+            Qt::NoButton);
+    EXPECT_EQ(strip.pos(), origin + QPoint(-300, 40));
+
+    // The editor's window goes: the strip lives on as a window of its own, topmost.
+    QPointer<FormWindow> kept(&strip);
+    desktop.RemoveWindow(app.Editor());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(kept);
+    EXPECT_TRUE(kept->isWindow());
+    EXPECT_EQ(kept->windowType(), Qt::Tool);
+    EXPECT_TRUE(kept->windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
 }  // namespace

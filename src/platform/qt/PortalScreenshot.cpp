@@ -152,6 +152,12 @@ QString PortalShotMessage(const PortalShot& shot) {
     return QCoreApplication::translate(kTextContext, "The screen could not be copied.");
 }
 
+bool InWaylandSession(const QString& platformName, const QString& waylandDisplay,
+                      const QString& sessionType) {
+    return platformName == QStringLiteral("wayland") || !waylandDisplay.isEmpty() ||
+           sessionType.compare(QStringLiteral("wayland"), Qt::CaseInsensitive) == 0;
+}
+
 }  // namespace orv
 
 #include "PortalScreenshot.moc"

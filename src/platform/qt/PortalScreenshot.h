@@ -20,6 +20,13 @@ struct PortalShot {
 /// its own, and waits with events flowing (up to timeoutMs) for its answer.
 PortalShot TakePortalScreenshot(const QDBusConnection& bus, int timeoutMs = 60000);
 
+/// Whether the program runs in a Wayland session, where only the portal can
+/// copy the screen: Qt's platform is Wayland, or a Wayland display is named
+/// (the X server there, XWayland, holds none of the Wayland windows, so its
+/// root window reads black), or the session says it is one.
+bool InWaylandSession(const QString& platformName, const QString& waylandDisplay,
+                      const QString& sessionType);
+
 /// The message the user reads when no copy was taken; empty when one was.
 QString PortalShotMessage(const PortalShot& shot);
 

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -23,6 +24,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 #include <cstdlib>
 
 #include "platform/PictureLimits.h"
@@ -30,6 +32,7 @@
 #include "platform/qt/PortalScreenshot.h"
 #include "platform/qt/Stacking.h"
 #include "platform/qt/Translate.h"
+#include "platform/qt/TrayMenu.h"
 
 namespace orv {
 
@@ -41,23 +44,29 @@ struct DepthGuard {
     int& depth;
 };
 
-void AddItems(QMenu& menu, const std::vector<MenuItem>& items) {
-    for (const MenuItem& item : items) {
-        if (item.Items.empty()) {
-            QAction* a = menu.addAction(Tr(item.Caption));
-            a->setData(item.Name);
-            a->setCheckable(item.Checkable);
-            a->setChecked(item.Checked);
-        } else {
-            QMenu* sub = menu.addMenu(Tr(item.Caption));
-            sub->setObjectName(item.Name);
-            AddItems(*sub, item.Items);
-        }
-    }
+bool OnWayland() {
+    return QGuiApplication::platformName() == QStringLiteral("wayland");
+}
+
+/// A one-pixel see-through window of fixed size (which tiling compositors float
+/// rather than tile), shown and ready to hold a pop-up.
+std::unique_ptr<QWidget> ShowMenuAnchor() {
+    auto anchor = std::make_unique<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    anchor->setObjectName(QStringLiteral("MenuAnchor"));
+    anchor->setWindowTitle(QStringLiteral("Orvane Tessaly"));
+    anchor->setAttribute(Qt::WA_TranslucentBackground);
+    anchor->setFixedSize(1, 1);
+    anchor->show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!(anchor->windowHandle() && anchor->windowHandle()->isExposed()) &&
+           waited.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return anchor;
 }
 }  // namespace
 
-QtDesktop::QtDesktop() = default;
+QtDesktop::QtDesktop() : dockTopmost_(OnWayland()) {}
 QtDesktop::~QtDesktop() = default;
 
 void QtDesktop::Install() {
@@ -69,17 +78,33 @@ FormWindow* QtDesktop::WindowOf(const Form& form) const {
     return windows_.value(&form);
 }
 
-FormWindow& QtDesktop::AddWindow(Form& form) {
-    auto* w = new FormWindow(form);
+Qt::WindowFlags QtDesktop::TopLevelFlags(const Form& form) {
     Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
     if (!form.ShowInTaskbar) flags |= Qt::Tool;
-    w->setWindowFlags(flags);
+    if (form.Topmost) flags |= Qt::WindowStaysOnTopHint;
+    return flags;
+}
+
+FormWindow& QtDesktop::AddWindow(Form& form) {
+    auto* w = new FormWindow(form);
+    w->setWindowFlags(TopLevelFlags(form));
     windows_.insert(&form, w);
     return *w;
 }
 
 void QtDesktop::RemoveWindow(Form& form) {
     if (FormWindow* w = windows_.take(&form)) {
+        // A dialog still open over the window outlives it: the dialog's caller owns it.
+        for (QWidget* child : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (child->isWindow()) {
+                child->setParent(nullptr, child->windowFlags());
+            } else if (auto* docked = qobject_cast<FormWindow*>(child)) {
+                // A window docked in this one lives on, hidden, as a window of its own.
+                docked->hide();
+                for (auto it = windows_.begin(); it != windows_.end(); ++it)
+                    if (it.value() == docked) Dock(*docked, nullptr, TopLevelFlags(*it.key()));
+            }
+        }
         w->hide();
         // The window must never touch its form again; free it with the event loop.
         w->setParent(nullptr);
@@ -95,7 +120,12 @@ void QtDesktop::SyncAll() {
         for (auto it = windows_.begin(); it != windows_.end(); ++it) {
             if (!it.value() || it.key()->Topmost != topmost) continue;
             const bool was = it.value()->isVisible();
-            if (topmost && !was && it.key()->Visible) SetOwner(*it.value(), OwnerWindow());
+            if (topmost && !was && it.key()->Visible) {
+                if (dockTopmost_)
+                    Dock(*it.value(), OwnerWindow(), TopLevelFlags(*it.key()));
+                else
+                    SetOwner(*it.value(), OwnerWindow());
+            }
             it.value()->Sync();
             shown = shown || (!was && it.value()->isVisible());
         }
@@ -116,10 +146,21 @@ void QtDesktop::SyncAll() {
 
 QString QtDesktop::PopupMenu(const Menu& menu) {
     DepthGuard g(depth_);
-    QMenu m;
+    QWidget* owner = DialogParent();
+    if (!owner && MenuHolder && MenuHolder->isVisible()) owner = MenuHolder;
+    QPoint at = QCursor::pos();
+    // On Wayland a pop-up opens on a surface of ours; with no window showing,
+    // a small borderless one holds it, and the menu opens at its corner.
+    std::unique_ptr<QWidget> anchor;
+    if (!owner && OnWayland()) {
+        anchor = ShowMenuAnchor();
+        owner = anchor.get();
+        at = anchor->mapToGlobal(QPoint(0, 0));
+    }
+    QMenu m(owner);
     m.setObjectName(menu.Name);
-    AddItems(m, menu.Items);
-    QAction* chosen = m.exec(QCursor::pos());
+    FillMenu(m, menu.Items);
+    QAction* chosen = m.exec(at);
     return chosen ? chosen->data().toString() : QString();
 }
 
@@ -127,14 +168,14 @@ void QtDesktop::MessageBox(const QString& text, const QString& title, MessageIco
     DepthGuard g(depth_);
     QMessageBox box(
         icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon,
-        Tr(title), Tr(text), QMessageBox::Ok);
+        Tr(title), Tr(text), QMessageBox::Ok, DialogParent());
     box.exec();
 }
 
 SaveAnswer QtDesktop::AskSaveChanges(const QString& text, const QString& title) {
     DepthGuard g(depth_);
     QMessageBox box(QMessageBox::Warning, Tr(title), Tr(text),
-                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, DialogParent());
     // Some platform themes call Discard "Close without Saving": the three words stay as written,
     // each with its Alt key.
     box.button(QMessageBox::Save)->setText(Tr(QStringLiteral("&Save")));
@@ -154,19 +195,19 @@ SaveAnswer QtDesktop::AskSaveChanges(const QString& text, const QString& title) 
 
 std::optional<Colour> QtDesktop::PickColour(Colour initial) {
     DepthGuard g(depth_);
-    const QColor c = QColorDialog::getColor(ToQColor(initial), nullptr, QString());
+    const QColor c = QColorDialog::getColor(ToQColor(initial), DialogParent(), QString());
     if (!c.isValid()) return std::nullopt;
     return FromQColor(c);
 }
 
 QString QtDesktop::OpenFileDialog() {
     DepthGuard g(depth_);
-    return QFileDialog::getOpenFileName(nullptr);
+    return QFileDialog::getOpenFileName(DialogParent());
 }
 
 QString QtDesktop::SaveFileDialog(const SaveDialogRequest& r) {
     DepthGuard g(depth_);
-    QFileDialog dlg(nullptr);
+    QFileDialog dlg(DialogParent());
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
     // Never ask before replacing a file; show each entry by its own description only (the
@@ -266,7 +307,9 @@ ScreenReading QtDesktop::PointerScreen() {
 }
 
 bool QtDesktop::CanGrabScreen() {
-    return QGuiApplication::platformName() != QStringLiteral("wayland");
+    return !InWaylandSession(QGuiApplication::platformName(),
+                             qEnvironmentVariable("WAYLAND_DISPLAY"),
+                             qEnvironmentVariable("XDG_SESSION_TYPE"));
 }
 
 bool QtDesktop::PrepareScreenCopy() {
@@ -358,9 +401,30 @@ void QtDesktop::TrayAdd(const QString& tip, const QString& iconPath) {
                          int msg = 0;
                          if (reason == QSystemTrayIcon::Trigger) msg = kLeftButtonUp;
                          if (reason == QSystemTrayIcon::Context) msg = kRightButtonUp;
-                         if (msg) TrayNotified(msg);
+                         if (!msg) {
+                             SyncAll();
+                             return;
+                         }
+                         // A host's call over D-Bus is answered first: the menu's
+                         // wait would hold the host waiting for the answer.
+                         if (TrayIconsUseDBus()) {
+                             QTimer::singleShot(0, tray_.get(), [this, msg] {
+                                 if (TrayNotified) TrayNotified(msg);
+                                 SyncAll();
+                             });
+                             return;
+                         }
+                         TrayNotified(msg);
                          SyncAll();
                      });
+    // Hosts of the StatusNotifier kind draw the exported menu on a right click.
+    if (TrayMenuNow && TrayIconsUseDBus()) {
+        trayMenu_ = std::make_unique<ExportedTrayMenu>(TrayMenuNow, [this](const QString& item) {
+            if (TrayMenuChosen) TrayMenuChosen(item);
+            SyncAll();
+        });
+        tray_->setContextMenu(&trayMenu_->Widget());
+    }
     tray_->show();
 }
 
@@ -368,6 +432,7 @@ void QtDesktop::TrayRemove() {
     if (!tray_) return;
     tray_->hide();
     tray_.reset();
+    trayMenu_.reset();
     QCoreApplication::processEvents();
 }
 
@@ -392,6 +457,8 @@ void QtDesktop::SetTopmost(Form& form) {
     FormWindow* w = WindowOf(form);
     if (!w) return;
     const bool shown = w->isVisible();
+    // A window docked in another stays above that one's content as its child.
+    if (!w->isWindow()) return;
     w->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     if (shown) w->show();
 }
@@ -405,6 +472,14 @@ void QtDesktop::StartSystemMove(Form& form, const QString& childName) {
     // release it sees, and one that comes before its grab would leave the
     // window stuck to the pointer.
     w->BeginChildDrag(childName);
+}
+
+QWidget* QtDesktop::DialogParent() const {
+    for (const bool topmost : {true, false})
+        for (auto it = windows_.begin(); it != windows_.end(); ++it)
+            if (it.value() && it.key()->Topmost == topmost && it.value()->isVisible())
+                return it.value();
+    return nullptr;
 }
 
 QWidget* QtDesktop::OwnerWindow() const {

@@ -13,8 +13,11 @@
 #include "platform/qt/FormWindow.h"
 
 class QSystemTrayIcon;
+class QWidget;
 
 namespace orv {
+
+class ExportedTrayMenu;
 
 class QtDesktop : public Desktop {
   public:
@@ -30,12 +33,29 @@ class QtDesktop : public Desktop {
 
     /// What the program does with a tray notification (mouse message identifier).
     std::function<void(int mouseMessage)> TrayNotified;
+    /// The tray menu as it stands now, for hosts that draw it themselves.
+    std::function<Menu()> TrayMenuNow;
+    /// Runs an item such a host chose from the tray menu.
+    std::function<void(const QString& item)> TrayMenuChosen;
+    /// A window of ours beside the forms' (the tray's stand-in) that holds a
+    /// pop-up menu opened while it shows and no form's window does.
+    QPointer<QWidget> MenuHolder;
     /// Frees forms unloaded from their own handlers; run when no handler or modal wait runs.
     std::function<void()> CollectGarbage;
     /// Brings every window in step with its form; frees unloaded forms when
     /// no handler is running.
     void SyncAll();
     FormWindow* WindowOf(const Form& form) const;
+    /// The window a dialog, message box or pop-up menu shown now belongs to:
+    /// the visible topmost window (the tool strip during a screen
+    /// measurement), else the visible editor; null when none shows. Every
+    /// dialog is made its transient child, so each window manager and
+    /// compositor stacks it above that window, also above a full-screen one.
+    QWidget* DialogParent() const;
+    /// Whether a topmost window shown over the editor becomes a child of the
+    /// full-screen editor instead of a window of its own: where clients have no
+    /// global positions (Wayland), so it lands where the form places it.
+    void DockTopmostWindows(bool dock) { dockTopmost_ = dock; }
 
     QString PopupMenu(const Menu& menu) override;
     void MessageBox(const QString& text, const QString& title, MessageIcon icon) override;
@@ -70,12 +90,17 @@ class QtDesktop : public Desktop {
     void ReleaseCapture(Form& form) override;
 
   private:
+    /// The flags of form's window when it is a window of its own.
+    static Qt::WindowFlags TopLevelFlags(const Form& form);
     /// The window a topmost window that appears now serves, or null.
     QWidget* OwnerWindow() const;
     QHash<const Form*, QPointer<FormWindow>> windows_;
+    /// The menu exported with the tray icon (outlives the icon that holds it).
+    std::unique_ptr<ExportedTrayMenu> trayMenu_;
     std::unique_ptr<QSystemTrayIcon> tray_;
     /// The portal's copy of the screen, where the screen cannot be read directly.
     QImage portalShot_;
+    bool dockTopmost_;
     int depth_ = 0;
     bool collectScheduled_ = false;
 };

@@ -24,4 +24,15 @@ void SetOwner(QWidget& tool, QWidget* owner) {
         h->setTransientParent(parent);
 }
 
+void Dock(QWidget& tool, QWidget* owner, Qt::WindowFlags topLevelFlags) {
+    if (tool.parentWidget() == owner && (owner || tool.isWindow())) return;
+    const QRect place = tool.geometry();
+    if (owner) {
+        tool.setParent(owner, Qt::Widget);
+    } else {
+        tool.setParent(nullptr, topLevelFlags);
+    }
+    tool.setGeometry(place);
+}
+
 }  // namespace orv
