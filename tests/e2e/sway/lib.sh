@@ -8,11 +8,11 @@ trap '[ -n "${ORVANE_PID:-}" ] && kill "$ORVANE_PID" 2>/dev/null' EXIT
 
 # tree: sway's window tree as JSON.
 tree() { swaymsg -t get_tree -r; }
-# windows: every window of the tree, one JSON object a line ("name", "app_id",
+# windows: every window of the tree, one JSON object a line ("id", "name", "app_id",
 # "visible", "fullscreen_mode", "rect", "pid"; floating ones too).
 windows() {
     tree | jq -c '.. | objects | select(.type == "con" or .type == "floating_con")
-        | select(.pid != null) | {name, app_id, visible, fullscreen_mode, rect, pid,
+        | select(.pid != null) | {id, name, app_id, visible, fullscreen_mode, rect, pid,
           shell, floating: (.type == "floating_con")}'
 }
 # any FILTER: the JSON lines on standard input hold one for which FILTER is true.
@@ -28,7 +28,9 @@ editor() { orvane_windows_json | jq -c 'select(.fullscreen_mode == 1)' | grep -m
 # rect_of JSON: "X Y W H".
 rect_of() { jq -r '.rect | "\(.x) \(.y) \(.width) \(.height)"' <<<"$1"; }
 
-# The pointer and the keyboard.
+# The pointer and the keyboard. Each wtype is a new virtual keyboard whose keymap
+# the program must take before the first key: a key sent at once can be lost, so
+# every call waits (-s) first.
 vp() { "$VPOINTER" "$@" || fail "the pointer helper failed: $*"; sleep 0.2; }
 move_to() { vp move "$1" "$2"; }
 click() { vp move "$1" "$2" click "${3:-1}"; }
@@ -37,7 +39,7 @@ drag() { vp drag "$@"; }
 key() {
     local k mods args
     for k in "$@"; do
-        args=()
+        args=(-s 250)
         IFS=+ read -ra mods <<<"$k"
         for m in "${mods[@]::${#mods[@]}-1}"; do args+=(-M "$m"); done
         args+=(-k "${mods[-1]}")
@@ -46,12 +48,12 @@ key() {
         sleep 0.15
     done
 }
-type_text() { wtype -d 20 "$1"; sleep 0.2; }
+type_text() { wtype -s 250 -d 20 "$1"; sleep 0.2; }
 # ctrl_wheel NOTCHES: the wheel turned with Ctrl held (wtype holds it meanwhile).
 ctrl_wheel() {
-    wtype -M ctrl -s 2000 -m ctrl &
+    wtype -s 250 -M ctrl -s 2000 -m ctrl &
     local held=$!
-    sleep 0.8
+    sleep 1
     vp wheel "$1"
     wait $held
 }

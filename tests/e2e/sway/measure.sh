@@ -28,14 +28,20 @@ for area in 600x300+150+60 1280x200+0+580; do
 done
 pass "\"Open Form Screen\" shows the screen's real pixels, copied through the portal"
 
-# The strip at the top-right corner: 376 pixels wide, its colour swatches (green,
-# blue) 168 and 264 pixels from its left edge, on its middle row.
-x0=$((1280 - 376))
-expect_pixel "$s" $((x0 + 168)) 16 0,192,0 "the strip's green swatch"
-expect_pixel "$s" $((x0 + 264)) 16 0,0,255 "the strip's blue swatch"
-pass "the tool strip is docked at the top-right corner"
+# The strip: 376 pixels wide, found by its green swatch, whose top-left pixel lies
+# 160 pixels from the strip's left edge and 8 below its top; the blue swatch's
+# middle is 264 from the left on the strip's middle row.
+read -r gx gy < <("$IM_CONVERT" "$s" -depth 8 txt:- | grep -m 1 '#00C000' |
+    sed -E 's/^([0-9]+),([0-9]+):.*/\1 \2/')
+[ -n "${gx:-}" ] || { keep_shot no-strip; fail "no tool strip on the screen"; }
+x0=$((gx - 160)) y0=$((gy - 8))
+expect_pixel "$s" $((x0 + 264)) $((y0 + 16)) 0,0,255 "the strip's blue swatch"
+if [ "${STRIP_DOCKED:-1}" = 1 ]; then
+    [ "$x0 $y0" = "904 0" ] || { keep_shot strip; fail "the tool strip is at ($x0, $y0), not (904, 0)"; }
+    pass "the tool strip is docked at the top-right corner"
+fi
 
-click $((x0 + 25)) 17 # the strip's distance tool
+click $((x0 + 25)) $((y0 + 17)) # the strip's distance tool
 drag 300 650 450 650
 move_to 1000 760
 marker_on() { shot "$WORK/m.png"; [ "$(pixel "$WORK/m.png" 360 650)" = $red ]; }

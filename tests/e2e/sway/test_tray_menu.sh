@@ -35,6 +35,7 @@ menu_choose "Open From file"
 # The file dialog: the program's only window, shown.
 dialog() { orvane_windows_json | any '.visible == true'; }
 wait_until 10 dialog || { keep_shot no-dialog; fail "\"Open From file\" showed no dialog: $(orvane_windows_json)"; }
+swaymsg -q "[pid=$ORVANE_PID] focus" # the user clicks into it
 key Escape
 wait_until 10 not dialog || fail "the file dialog stayed after Escape"
 pass "\"Open From file\" from the exported menu asks for a file"
