@@ -30,7 +30,8 @@ rect_of() { jq -r '.rect | "\(.x) \(.y) \(.width) \(.height)"' <<<"$1"; }
 
 # The pointer and the keyboard. Each wtype is a new virtual keyboard whose keymap
 # the program must take before the first key: a key sent at once can be lost, so
-# every call waits (-s) first.
+# every call waits (-s) first, and the first modifier state a new keyboard sends
+# can be lost too, so modifiers are pressed and let go once before they count.
 vp() { "$VPOINTER" "$@" || fail "the pointer helper failed: $*"; sleep 0.2; }
 move_to() { vp move "$1" "$2"; }
 click() { vp move "$1" "$2" click "${3:-1}"; }
@@ -41,6 +42,7 @@ key() {
     for k in "$@"; do
         args=(-s 250)
         IFS=+ read -ra mods <<<"$k"
+        for m in "${mods[@]::${#mods[@]}-1}"; do args+=(-M "$m" -m "$m" -s 100); done
         for m in "${mods[@]::${#mods[@]}-1}"; do args+=(-M "$m"); done
         args+=(-k "${mods[-1]}")
         for m in "${mods[@]::${#mods[@]}-1}"; do args+=(-m "$m"); done
@@ -49,12 +51,14 @@ key() {
     done
 }
 type_text() { wtype -s 250 -d 20 "$1"; sleep 0.2; }
-# ctrl_wheel NOTCHES: the wheel turned with Ctrl held (wtype holds it meanwhile).
+# ctrl_wheel X Y NOTCHES: the wheel turned at (X, Y) with Ctrl held. wtype holds Ctrl meanwhile,
+# from about half a second after it starts (a loaded machine can stretch that), so
+# the wheel turns a good while after, in the middle of a hold of four seconds.
 ctrl_wheel() {
-    wtype -s 250 -M ctrl -s 2000 -m ctrl &
+    wtype -s 250 -M ctrl -m ctrl -s 250 -M ctrl -s 4000 -m ctrl &
     local held=$!
-    sleep 1
-    vp wheel "$1"
+    sleep 2
+    vp move "$1" "$2" wheel "$3"
     wait $held
 }
 

@@ -17,7 +17,11 @@ done
 [ -x "${VPOINTER_BIN:-}" ] || skip "the test pointer was not built (libwayland-dev missing)"
 [ -x "${FAKE_PORTAL_BIN:-}" ] || skip "the stand-in portal was not built"
 
-work="$(mktemp -d "${TMPDIR:-/tmp}/orvane-sway.XXXXXX")"
+# Under root the folder lies in /tmp, which the session's user can enter (TMPDIR
+# may name a folder of root's).
+tmp="${TMPDIR:-/tmp}"
+[ "$(id -u)" -eq 0 ] && tmp=/tmp
+work="$(mktemp -d "$tmp/orvane-sway.XXXXXX")"
 cleanup() { [ "${E2E_KEEP:-0}" = 1 ] && echo "kept: $work" || rm -rf "$work"; }
 trap cleanup EXIT
 mkdir -p "$work/bin" "$work/src/tests/e2e/sway" "$work/src/resources"

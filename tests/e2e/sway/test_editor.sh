@@ -69,7 +69,7 @@ x=$((cx + px)) y=$((cy + py))
 want=$((2 * px)),$((2 * py)),128
 move_to "$x" "$y"
 for zoom in 2 3; do
-    ctrl_wheel 1
+    ctrl_wheel "$x" "$y" 1
     sleep 0.6
     shot "$WORK/$zoom.png"
     got=$(pixel "$WORK/$zoom.png" "$x" "$y")
