@@ -87,5 +87,21 @@ TEST(ExportedTrayMenu, AChoiceRunsAfterTheHostsCallAndTheCheckMarkFollows) {
                                    QStringLiteral("cvs")}));
 }
 
+TEST(ExportedTrayMenu, AnItemThatTakesTheMenuAwayEndsCleanly) {
+    // "Exit" when the exit is cancelled elsewhere, or any item that takes the tray icon
+    // and its menu away while it runs.
+    std::unique_ptr<ExportedTrayMenu> exported;
+    int runs = 0;
+    exported = std::make_unique<ExportedTrayMenu>([] { return TrayLike(true); },
+                                                  [&](const QString&) {
+                                                      ++runs;
+                                                      exported.reset();
+                                                  });
+    Named(exported->Widget(), QStringLiteral("tuichu"))->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(exported, nullptr);
+}
+
 }  // namespace
 }  // namespace orv::test

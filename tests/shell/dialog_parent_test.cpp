@@ -107,6 +107,20 @@ TEST_F(DialogParent, EachDialogBelongsToTheEditorOrDuringAMeasurementToTheStrip)
     for (const auto& [kind, owner] : OwnersOfEveryKind()) EXPECT_EQ(owner, strip) << kind;
 }
 
+TEST_F(DialogParent, AnEditorShownByTheSameHandlerIsOnScreenToOwnTheDialog) {
+    // A handler shows the editor and tells something before its windows are synced
+    // (a layered file whose annotations cannot be restored, opened from the command line).
+    app.ShowEditor();
+    QWidget* owner = OwnerOfWhatOpens([&] {
+        desktop.MessageBox(QStringLiteral("Flat"), QStringLiteral("Orvane Tessaly"),
+                           MessageIcon::Information);
+    });
+    FormWindow* editor = desktop.WindowOf(app.Editor());
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(owner, editor);
+    EXPECT_TRUE(editor->isVisible());
+}
+
 TEST_F(DialogParent, ADialogOpenWhileItsWindowIsTakenAwayLivesOn) {
     app.ShowEditor();
     desktop.SyncAll();

@@ -146,7 +146,7 @@ void QtDesktop::SyncAll() {
 
 QString QtDesktop::PopupMenu(const Menu& menu) {
     DepthGuard g(depth_);
-    QWidget* owner = DialogParent();
+    QWidget* owner = SyncedDialogParent();
     if (!owner && MenuHolder && MenuHolder->isVisible()) owner = MenuHolder;
     QPoint at = QCursor::pos();
     // On Wayland a pop-up opens on a surface of ours; with no window showing,
@@ -168,14 +168,15 @@ void QtDesktop::MessageBox(const QString& text, const QString& title, MessageIco
     DepthGuard g(depth_);
     QMessageBox box(
         icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon,
-        Tr(title), Tr(text), QMessageBox::Ok, DialogParent());
+        Tr(title), Tr(text), QMessageBox::Ok, SyncedDialogParent());
     box.exec();
 }
 
 SaveAnswer QtDesktop::AskSaveChanges(const QString& text, const QString& title) {
     DepthGuard g(depth_);
     QMessageBox box(QMessageBox::Warning, Tr(title), Tr(text),
-                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, DialogParent());
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                    SyncedDialogParent());
     // Some platform themes call Discard "Close without Saving": the three words stay as written,
     // each with its Alt key.
     box.button(QMessageBox::Save)->setText(Tr(QStringLiteral("&Save")));
@@ -195,19 +196,19 @@ SaveAnswer QtDesktop::AskSaveChanges(const QString& text, const QString& title) 
 
 std::optional<Colour> QtDesktop::PickColour(Colour initial) {
     DepthGuard g(depth_);
-    const QColor c = QColorDialog::getColor(ToQColor(initial), DialogParent(), QString());
+    const QColor c = QColorDialog::getColor(ToQColor(initial), SyncedDialogParent(), QString());
     if (!c.isValid()) return std::nullopt;
     return FromQColor(c);
 }
 
 QString QtDesktop::OpenFileDialog() {
     DepthGuard g(depth_);
-    return QFileDialog::getOpenFileName(DialogParent());
+    return QFileDialog::getOpenFileName(SyncedDialogParent());
 }
 
 QString QtDesktop::SaveFileDialog(const SaveDialogRequest& r) {
     DepthGuard g(depth_);
-    QFileDialog dlg(DialogParent());
+    QFileDialog dlg(SyncedDialogParent());
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
     // Never ask before replacing a file; show each entry by its own description only (the
@@ -410,6 +411,8 @@ void QtDesktop::TrayAdd(const QString& tip, const QString& iconPath) {
                          if (TrayIconsUseDBus()) {
                              QTimer::singleShot(0, tray_.get(), [this, msg] {
                                  if (TrayNotified) TrayNotified(msg);
+                                 // "Start at login" may have changed in our own pop-up.
+                                 if (trayMenu_) trayMenu_->Refresh();
                                  SyncAll();
                              });
                              return;
@@ -472,6 +475,12 @@ void QtDesktop::StartSystemMove(Form& form, const QString& childName) {
     // release it sees, and one that comes before its grab would leave the
     // window stuck to the pointer.
     w->BeginChildDrag(childName);
+}
+
+QWidget* QtDesktop::SyncedDialogParent() {
+    // A window the running handler has just shown is put on screen first, to own the dialog.
+    SyncAll();
+    return DialogParent();
 }
 
 QWidget* QtDesktop::DialogParent() const {

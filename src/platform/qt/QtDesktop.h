@@ -90,6 +90,8 @@ class QtDesktop : public Desktop {
     void ReleaseCapture(Form& form) override;
 
   private:
+    /// DialogParent() once every window is in step with its form.
+    QWidget* SyncedDialogParent();
     /// The flags of form's window when it is a window of its own.
     static Qt::WindowFlags TopLevelFlags(const Form& form);
     /// The window a topmost window that appears now serves, or null.

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
+#include <QPointer>
 #include <QTimer>
 
 #include "platform/qt/Translate.h"
@@ -77,8 +78,11 @@ void ExportedTrayMenu::ConnectActions(QMenu& menu) {
         const QString name = a->data().toString();
         QObject::connect(a, &QAction::triggered, menu_.get(), [this, name] {
             QTimer::singleShot(0, menu_.get(), [this, name] {
-                chosen_(name);
-                Refresh();
+                // The item may take the tray icon, and this menu with it, away.
+                const QPointer<QMenu> alive(menu_.get());
+                const auto chosen = chosen_;
+                chosen(name);
+                if (alive) Refresh();
             });
         });
     }
