@@ -77,6 +77,13 @@ class FileSource final : public psd::ByteSource {
 
 }  // namespace
 
+QString ComposedPictureNote() {
+    return QStringLiteral(
+        "This file stores no merged picture, so it was composed from its "
+        "layers; some of their blend modes, masks or effects could only be "
+        "approximated, and the picture may differ from the original.");
+}
+
 bool cpsd::LoadPsdFile(const QString& fileName) {
     const QFileInfo info(fileName);
     // A FIFO, device or socket is never opened: opening a FIFO blocks until a writer comes.
@@ -112,7 +119,10 @@ bool cpsd::LoadPsdFile(const QString& fileName) {
     // Packed data is checked to its end while it is converted.
     if (!decoder_.Convert(bitmap_.bits())) {
         FreePsd();
-        NotePictureRefused(kDamaged);
+        NotePictureRefused(decoder_.TriedComposing()
+                               ? QStringLiteral("the file holds no merged picture and its layers "
+                                                "cannot be composed")
+                               : kDamaged);
         return false;
     }
     loaded_ = stamp;
