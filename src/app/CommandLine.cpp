@@ -7,11 +7,14 @@
 
 #include <cstdio>
 
+#include "annotations/AnnotationBlock.h"
 #include "annotations/AnnotationJson.h"
+#include "imaging/io/DecodedPictures.h"
 #include "imaging/io/PictureLoader.h"
 #include "imaging/io/PictureSaver.h"
 #include "imaging/psd/cpsd.h"
 #include "imaging/psd/psd_decoder.h"
+#include "imaging/psd/psd_layers.h"
 
 #ifndef ORVANE_VERSION
 #define ORVANE_VERSION "unknown"
@@ -52,12 +55,20 @@ QStringList SaveExtensions() {
     return all;
 }
 
-QImage LoadAnyPicture(const QString& path) {
-    if (QFileInfo(path).suffix().compare(QLatin1String("psd"), Qt::CaseInsensitive) == 0) {
+// The picture in `path`; for a PSD refused, why in `reason`, and for one composed from its
+// layers only approximately, a note in `note`.
+QImage LoadAnyPicture(const QString& path, QString& reason, QString& note) {
+    const QString suffix = QFileInfo(path).suffix();
+    if (suffix.compare(QLatin1String("psd"), Qt::CaseInsensitive) == 0 ||
+        suffix.compare(QLatin1String("psb"), Qt::CaseInsensitive) == 0) {
         cpsd reader;
-        return reader.LoadPsdFile(path) && IsAcceptablePictureSize(reader.Width(), reader.Height())
-                   ? reader.Bitmap().copy()
-                   : QImage();
+        const OpenAttempt attempt;
+        if (reader.LoadPsdFile(path) && IsAcceptablePictureSize(reader.Width(), reader.Height())) {
+            if (reader.Approximated()) note = ComposedPictureNote();
+            return reader.Bitmap().copy();
+        }
+        reason = attempt.Reason();
+        return QImage();
     }
     int width = -1, height = -1;
     QImage picture = LoadImageAsPicture(path, width, height, 0x00FFFFFF, false);
@@ -114,9 +125,12 @@ int ConvertPicture(const QString& input, const QString& output, QString& why) {
                   .arg(output, extension);
         return kExitUnsupportedOutput;
     }
-    const QImage picture = LoadAnyPicture(input);
+    QString reason, note;
+    const QImage picture = LoadAnyPicture(input, reason, note);
     if (picture.isNull()) {
-        why = QStringLiteral("cannot open %1: not a picture orvane reads").arg(input);
+        why = reason.isEmpty()
+                  ? QStringLiteral("cannot open %1: not a picture orvane reads").arg(input)
+                  : QStringLiteral("cannot open %1: %2").arg(input, reason);
         return kExitUnreadableInput;
     }
     const SaveResult saved =
@@ -125,6 +139,7 @@ int ConvertPicture(const QString& input, const QString& output, QString& why) {
         why = QStringLiteral("cannot write %1: %2").arg(output, saved.description);
         return kExitNotWritten;
     }
+    why = note;
     return kExitOk;
 }
 
@@ -149,10 +164,10 @@ int ExportAnnotations(const QString& psdPath, QByteArray& json, QString& why) {
                       : QStringLiteral("cannot open %1: not a PSD orvane reads").arg(psdPath);
         return picture ? kExitNoAnnotations : kExitUnreadableInput;
     }
-    AnnotationSnapshot snapshot;
-    const AnnotationJsonError error = AnnotationsFromJson(
-        QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size())), snapshot,
-        why);
+    AnnotationBlock annotations;
+    const AnnotationJsonError error = AnnotationBlockFromJson(
+        QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size())),
+        annotations, why);
     if (error != AnnotationJsonError::None) {
         why = QStringLiteral("the annotations in %1 are %2: %3")
                   .arg(psdPath,
@@ -161,8 +176,16 @@ int ExportAnnotations(const QString& psdPath, QByteArray& json, QString& why) {
                        why);
         return kExitNoAnnotations;
     }
-    const QJsonDocument doc = QJsonDocument::fromJson(AnnotationsToJson(snapshot));
+    // Only what the layers still show unchanged is an annotation of the file now.
+    std::vector<psd::LayerPixels> layers;
+    psd::ReadLayers(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                             std::size_t(bytes.size())),
+                    layers);
+    const BlockVerdict verdict =
+        CheckBlock(annotations, layers, decoder.header().width, decoder.header().height);
+    const QJsonDocument doc = QJsonDocument::fromJson(AnnotationsToJson(verdict.live));
     json = doc.toJson(QJsonDocument::Indented);
+    why = BlockVerdictNote(verdict);
     return kExitOk;
 }
 
@@ -204,7 +227,8 @@ std::optional<int> RunCommandLine(int& argc, char** argv) {
         status = ExportAnnotations(request.input, json, why);
         std::fwrite(json.constData(), 1, std::size_t(json.size()), stdout);
     }
-    if (status != kExitOk) std::fprintf(stderr, "orvane: %s\n", qPrintable(why));
+    // A failure says why; a success may carry a note (annotations no longer in the file).
+    if (status != kExitOk || !why.isEmpty()) std::fprintf(stderr, "orvane: %s\n", qPrintable(why));
     return status;
 }
 
