@@ -65,14 +65,29 @@ TEST_F(ForeignResaveTest, TheCopyKritaSavedReopensLive) {
     DrawMarkup();
     const QByteArray krita = Read(KritaCopy());
     ASSERT_FALSE(krita.isEmpty()) << KritaCopy().toStdString();
-    // What Krita does to our file is in it: the block's pad byte counted in its length and
-    // layer names ending in a NUL character.
-    ASSERT_TRUE(krita.contains(QByteArray("}\0", 2)));
+    // What Krita does to our file is in it: Unicode layer names ending in a NUL character.
+    ASSERT_TRUE(krita.contains(QByteArray("\0P\0i\0c\0t\0u\0r\0e\0\0", 16)));
     std::vector<psd::LayerPixels> layers;
     ASSERT_TRUE(psd::ReadLayers(Span(krita), layers));
     ASSERT_EQ(layers.size(), 4u);
     EXPECT_EQ(layers[0].name, "Picture");
     Open(KritaCopy());
+    ExpectLive();
+
+    // A block whose last byte is a NUL, as when Krita counts the pad byte of an odd-length
+    // block in its length, reads the same.
+    QByteArray padded = krita;
+    const qsizetype at = padded.indexOf(QByteArray("8BIM\x0f\xef", 6));
+    ASSERT_GT(at, 0);
+    const auto length = qsizetype(uint8_t(padded[at + 10]) << 8 | uint8_t(padded[at + 11]));
+    ASSERT_EQ(padded[at + 12 + length - 1], ' ');
+    padded[at + 12 + length - 1] = '\0';
+    const QString path = dir.filePath(QStringLiteral("padded.psd"));
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(padded);
+    out.close();
+    Open(path);
     ExpectLive();
 }
 
