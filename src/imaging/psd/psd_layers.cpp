@@ -1,5 +1,6 @@
 #include "psd_layers.h"
 
+#include <array>
 #include <cstring>
 #include <functional>
 
@@ -254,6 +255,71 @@ bool VisitLayerSection(std::span<const uint8_t> bytes, bool large, uint64_t widt
         layers[i].bgra = std::move(records[i].layer.bgra);
         visit(layers, i);
         layers[i].bgra = {};
+    }
+    return true;
+}
+
+bool VisitLayerRows(std::span<const uint8_t> bytes, bool large, uint64_t width, uint64_t height,
+                    const std::function<void(const std::vector<LayerPixels>&)>& begin,
+                    const std::function<void(std::size_t, int32_t, const uint8_t* const*)>& row) {
+    Cursor section(bytes);
+    if (section.left() == 0) return true;
+    Cursor info = section.Sub(section.Length(large));
+    if (!info.ok()) return false;
+    if (info.left() == 0) return true;
+    const auto count = static_cast<int16_t>(info.U(2));
+    const int n = count < 0 ? -count : count;
+    std::vector<Record> records(static_cast<std::size_t>(n));
+    for (Record& r : records)
+        if (!ReadRecord(info, width * height, large, r)) return false;
+    std::vector<LayerPixels> layers;
+    for (const Record& r : records) layers.push_back(r.layer);
+    begin(layers);
+    // One channel of the layer being read: where its pixel byte goes and its data.
+    struct Channel {
+        int byteInPixel;
+        uint32_t compression;
+        Cursor data;
+        std::vector<uint32_t> counts;
+    };
+    std::array<std::vector<uint8_t>, 4> buffers;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const LayerPixels& l = records[i].layer;
+        const auto w = static_cast<std::size_t>(l.width), h = static_cast<std::size_t>(l.height);
+        std::vector<Channel> channels;
+        for (const auto& [id, length] : records[i].channels) {
+            Cursor data = info.Sub(length);
+            if (!data.ok()) return false;
+            const int byteInPixel = id == -1 ? 3 : id == 0 ? 2 : id == 1 ? 1 : id == 2 ? 0 : -1;
+            if (byteInPixel < 0 || w == 0 || h == 0) continue;
+            Channel c{byteInPixel, data.U(2), data, {}};
+            if (c.compression == 1) {
+                if (c.data.left() < h * (large ? 4 : 2)) return false;
+                for (std::size_t y = 0; y < h; ++y) c.counts.push_back(c.data.U(large ? 4 : 2));
+            } else if (c.compression != 0) {
+                return false;
+            }
+            channels.push_back(std::move(c));
+        }
+        if (w == 0 || h == 0) continue;
+        // Channels the layer lacks: no colour, or fully opaque.
+        for (int b = 0; b < 4; ++b) buffers[std::size_t(b)].assign(w, b == 3 ? 255 : 0);
+        const uint8_t* rows[4] = {buffers[0].data(), buffers[1].data(), buffers[2].data(),
+                                  buffers[3].data()};
+        for (std::size_t y = 0; y < h; ++y) {
+            for (Channel& c : channels) {
+                auto& buffer = buffers[std::size_t(c.byteInPixel)];
+                if (c.compression == 0) {
+                    rows[c.byteInPixel] = c.data.Take(w);
+                    if (!rows[c.byteInPixel]) return false;
+                    continue;
+                }
+                const uint8_t* packed = c.data.Take(c.counts[y]);
+                if (!packed || !UnpackRow(packed, c.counts[y], buffer.data(), w)) return false;
+                rows[c.byteInPixel] = buffer.data();
+            }
+            row(i, static_cast<int32_t>(y), rows);
+        }
     }
     return true;
 }

@@ -55,4 +55,12 @@ bool VisitLayerSection(std::span<const uint8_t> section, bool large, uint64_t wi
                        uint64_t height,
                        const std::function<void(std::vector<LayerPixels>&, std::size_t)>& visit);
 
+// Reads the same section a row at a time, holding no layer whole: `begin` gets every record
+// (without pixels) first, then `row` gets each row y of each layer i, bottom first, as four
+// rows of its blue, green, red and alpha bytes (255 alpha, 0 colour where the layer lacks the
+// channel), valid only during the call.
+bool VisitLayerRows(std::span<const uint8_t> section, bool large, uint64_t width, uint64_t height,
+                    const std::function<void(const std::vector<LayerPixels>&)>& begin,
+                    const std::function<void(std::size_t, int32_t, const uint8_t* const*)>& row);
+
 }  // namespace orv::psd
