@@ -69,10 +69,21 @@ TEST_F(PsdProgram, ConvertComposesMissingPicturesAndReadsTheLargeFormat) {
                   picture.convertToFormat(QImage::Format_RGB32))
             << large;
     }
-    // Nothing to compose: a failure, and no black picture written.
+    // No merged picture and nothing to compose: a failure, and no black picture written.
     spec.large = false;
     spec.layers[0].visible = false;
-    const Outcome r = Start({"--convert", Write("hidden.psd", spec), Path("hidden.png")});
+    QFile hidden(Write("hidden.psd", spec));
+    ASSERT_TRUE(hidden.open(QIODevice::ReadWrite));
+    const QByteArray bytes = hidden.readAll();
+    const auto u32 = [&](qsizetype at) {
+        return qsizetype(uint8_t(bytes[at])) << 24 | qsizetype(uint8_t(bytes[at + 1])) << 16 |
+               qsizetype(uint8_t(bytes[at + 2])) << 8 | uint8_t(bytes[at + 3]);
+    };
+    qsizetype end = 26;
+    for (int section = 0; section < 3; ++section) end += 4 + u32(end);
+    ASSERT_TRUE(hidden.resize(end));  // cut after the layers
+    hidden.close();
+    const Outcome r = Start({"--convert", Path("hidden.psd"), Path("hidden.png")});
     EXPECT_EQ(r.status, kExitUnreadableInput);
     EXPECT_TRUE(r.err.contains("cannot be composed")) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(Path("hidden.png")));

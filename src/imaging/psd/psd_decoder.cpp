@@ -315,13 +315,21 @@ bool Decoder::Convert(uint8_t* out) {
         ConvertPlanes(set, out);
     // A merged picture the file says is not real, or one that is black throughout while
     // there are layers (what writers leave when they store none), is composed from the
-    // layers instead; when they cannot be composed there is no picture.
+    // layers instead. When nothing composes, a picture that is not real is no picture, and a
+    // black one stays as the file has it.
+    const std::size_t count = std::size_t(header_.width) * std::size_t(header_.height);
+    auto* px = reinterpret_cast<uint32_t*>(out);
     if (converted && !composeOnly_ && hasLayers_ &&
-        (!realMerged_ || std::all_of(reinterpret_cast<const uint32_t*>(out),
-                                     reinterpret_cast<const uint32_t*>(out) +
-                                         std::size_t(header_.width) * std::size_t(header_.height),
-                                     [](uint32_t px) { return (px & 0x00FFFFFFu) == 0; })))
+        (!realMerged_ ||
+         std::all_of(px, px + count, [](uint32_t p) { return (p & 0x00FFFFFFu) == 0; }))) {
+        const bool black = realMerged_;
         converted = header_.colourMode == 3 && header_.depth == 8 && ComposeFromLayers(out);
+        if (!converted && black) {
+            std::memset(out, 0, count * 4);
+            for (std::size_t i = 0; i < count; ++i) out[i * 4 + 3] = 255;
+            converted = true;
+        }
+    }
     ready_ = false;
     planes_ = nullptr;
     source_ = nullptr;
