@@ -79,6 +79,9 @@ void RoundTrip(const uint8_t* data, std::size_t size) {
                                  l % 2 == 0});
     }
     layout.privateResource.assign(fill, fill + std::min<std::size_t>(fillSize, 33));
+    // The reader drops NUL bytes at the end of our block (pad bytes other writers count in).
+    std::vector<uint8_t> block = layout.privateResource;
+    while (!block.empty() && block.back() == 0) block.pop_back();
 
     std::vector<uint8_t> file, again;
     std::string why;
@@ -110,8 +113,7 @@ void RoundTrip(const uint8_t* data, std::size_t size) {
         }
         return;
     }
-    if (!decoder.Decode(file, composite) || decoder.privateResource() != layout.privateResource)
-        __builtin_trap();
+    if (!decoder.Decode(file, composite) || decoder.privateResource() != block) __builtin_trap();
     // A picture black throughout, with layers, is composed from them instead.
     if (!decoder.ComposedFromLayers())
         for (std::size_t i = 0; i < composite.size(); i += 4)

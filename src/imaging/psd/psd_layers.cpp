@@ -239,7 +239,8 @@ bool ReadChannels(Cursor& in, bool large, Record& r) {
 bool VisitLayerSection(std::span<const uint8_t> bytes, bool large, uint64_t width, uint64_t height,
                        const std::function<void(std::vector<LayerPixels>&, std::size_t)>& visit) {
     Cursor section(bytes);
-    if (section.left() == 0) return true;
+    // A section too short for its layer info length holds no layers (only a mask's info).
+    if (section.left() < (large ? 8u : 4u)) return true;
     Cursor info = section.Sub(section.Length(large));
     if (!info.ok()) return false;
     if (info.left() == 0) return true;
@@ -263,7 +264,8 @@ bool VisitLayerRows(std::span<const uint8_t> bytes, bool large, uint64_t width, 
                     const std::function<void(const std::vector<LayerPixels>&)>& begin,
                     const std::function<void(std::size_t, int32_t, const uint8_t* const*)>& row) {
     Cursor section(bytes);
-    if (section.left() == 0) return true;
+    // A section too short for its layer info length holds no layers (only a mask's info).
+    if (section.left() < (large ? 8u : 4u)) return true;
     Cursor info = section.Sub(section.Length(large));
     if (!info.ok()) return false;
     if (info.left() == 0) return true;

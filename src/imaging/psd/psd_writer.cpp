@@ -214,7 +214,8 @@ bool WriteLayers(Out& o, const DocumentSpec& doc, std::string& why) {
             return false;
         }
     }
-    o.U32(0);  // global layer mask info
+    if (doc.layers.empty() && doc.large) o.Zeros(8);  // an empty layer info, wide as the rest
+    o.U32(0);                                         // global layer mask info
     if (!o.Close(section, wide)) {
         why = "layers too large";
         return false;
