@@ -94,6 +94,25 @@ TEST_F(ForeignResaveTest, TheCopyKritaSavedReopensLive) {
     ExpectLive();
 }
 
+// The Krita copy edited in Krita (tests/editor/data/krita_edit_layers.py): the note's layer
+// deleted there, or the picture layer painted on.
+TEST_F(ForeignResaveTest, WhatWasDeletedOrRetouchedInKritaIsWhatTheCanvasShows) {
+    DrawMarkup();
+    Open(QStringLiteral(QT_TESTCASE_SOURCEDIR "/editor/data/krita-note-deleted.psd"));
+    AnnotationSnapshot expected = saved;
+    expected.Items.pop_back();  // the note, drawn last
+    EXPECT_EQ(ed().annotations.Take(), expected);
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_TRUE(desktop.messages[0].second.contains(QStringLiteral("left out")));
+    EXPECT_EQ(ed().Picture2.Point(900, 450), RGB(30, 60, 90));
+
+    Open(QStringLiteral(QT_TESTCASE_SOURCEDIR "/editor/data/krita-picture-retouched.psd"));
+    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_EQ(ed().annotations.Take(), saved);
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(ed().Picture2.Point(x * 15, 0), RGB(30, 250, 0)) << x;
+    EXPECT_EQ(ed().Picture2.Point(4 * 15, 0), RGB(30, 60, 90));
+}
+
 // What other writers may do while keeping our block as it is: a note's layer deleted, the
 // picture retouched, a layer of their own added.
 TEST_F(ForeignResaveTest, DeletedAndChangedLayersDoNotComeBackLive) {
@@ -163,6 +182,49 @@ TEST_F(ForeignResaveTest, KritaSavesOurFileBackAndItReopensLive) {
     if (!keep.isEmpty()) QFile::copy(back, keep);
     Open(back);
     ExpectLive();
+}
+
+// Krita's script runner, when installed with its Python bindings: our file with the note's
+// layer deleted and the picture painted on in Krita, as a designer would.
+TEST_F(ForeignResaveTest, KritaEditsOurFileAndOnlyWhatIsLeftComesBackLive) {
+    const QString runner = QStandardPaths::findExecutable(QStringLiteral("kritarunner"));
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("xvfb-run"));
+    if (runner.isEmpty() || xvfb.isEmpty())
+        GTEST_SKIP() << "kritarunner or xvfb-run is not installed";
+    DrawMarkup();
+    const QString ours = Save(QStringLiteral("ours.psd"));
+    const auto edit = [&](const char* mode, const QString& target) {
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), dir.filePath(QStringLiteral("home")));
+        env.insert(QStringLiteral("PYTHONPATH"),
+                   QStringLiteral(QT_TESTCASE_SOURCEDIR "/editor/data"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        run.setProcessEnvironment(env);
+        run.start(xvfb, {QStringLiteral("-a"), runner, QStringLiteral("-s"),
+                         QStringLiteral("krita_edit_layers"), QStringLiteral("-f"),
+                         QStringLiteral("main"), ours, target, QString::fromLatin1(mode)});
+        EXPECT_TRUE(run.waitForFinished(900000));
+        return QString::fromLocal8Bit(run.readAllStandardOutput() + run.readAllStandardError());
+    };
+    const QString deleted = dir.filePath(QStringLiteral("deleted.psd"));
+    const QString retouched = dir.filePath(QStringLiteral("retouched.psd"));
+    const QString said = edit("delete-note", deleted);
+    if (said.contains(QStringLiteral("Cannot load the PyKrita module")))
+        GTEST_SKIP() << "Krita's Python bindings (python3-pyqt5) are not installed";
+    ASSERT_TRUE(QFile::exists(deleted)) << said.toStdString();
+    edit("retouch", retouched);
+    ASSERT_TRUE(QFile::exists(retouched));
+
+    Open(deleted);
+    AnnotationSnapshot expected = saved;
+    expected.Items.pop_back();
+    EXPECT_EQ(ed().annotations.Take(), expected);
+    EXPECT_EQ(desktop.messages.size(), 1u);
+    Open(retouched);
+    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_EQ(ed().annotations.Take(), saved);
+    EXPECT_EQ(ed().Picture2.Point(0, 0), RGB(30, 250, 0));
 }
 
 }  // namespace
