@@ -89,6 +89,23 @@ TEST_F(PsdProgram, ConvertComposesMissingPicturesAndReadsTheLargeFormat) {
     EXPECT_FALSE(QFile::exists(Path("hidden.png")));
 }
 
+// A large document beyond the editor's size limit is too large, not damaged: refused from its
+// header, before any pixels.
+TEST_F(PsdProgram, ALargeDocumentBeyondTheLimitIsSaidToBeTooLarge) {
+    QByteArray header("8BPS\0\2\0\0\0\0\0\0\0\3", 14);
+    for (int side = 0; side < 2; ++side) header.append(QByteArray("\0\0\x4e\x20", 4));  // 20000
+    header.append(QByteArray("\0\x08\0\x03", 4));                                       // 8-bit RGB
+    header.append(QByteArray(4 + 4 + 8 + 2, '\0'));  // no colour data, resources, layers; raw
+    QFile f(Path("huge.psb"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(header);
+    f.close();
+    const Outcome r = Start({"--convert", Path("huge.psb"), Path("huge.png")});
+    EXPECT_EQ(r.status, kExitUnreadableInput);
+    EXPECT_TRUE(r.err.contains("larger than")) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("damaged"));
+}
+
 TEST_F(PsdProgram, ExportLeavesOutAnnotationsWhoseLayersAreGone) {
     QImage picture(40, 24, QImage::Format_ARGB32);
     picture.fill(qRgba(30, 60, 90, 255));
