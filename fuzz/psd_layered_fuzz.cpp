@@ -2,7 +2,8 @@
 // the layer reader and the decoder's private-resource scan must read or refuse it without
 // touching memory outside a buffer, and never build a layer larger than the document. Any
 // other input describes a small document (size, layer places, pixels) that the writer must
-// write and the readers must give back exactly.
+// write and the readers must give back exactly, in either format (PSD or PSB), and, cut after
+// its layers, compose from them.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "psd_compose.h"
 #include "psd_decoder.h"
 #include "psd_layers.h"
 #include "psd_writer.h"
@@ -30,6 +32,13 @@ void ReadFile(const uint8_t* data, std::size_t size) {
         }
     }
     if (decoder.privateResource().size() > size) __builtin_trap();
+    // Converting may compose the picture from the layers instead.
+    if (parsed) {
+        std::vector<uint8_t> pixels(std::size_t(decoder.SizeImage()));
+        if (decoder.Convert(pixels.data()) && decoder.ComposedFromLayers() &&
+            decoder.header().colourMode != 3)
+            __builtin_trap();  // only RGB documents are composed
+    }
 }
 
 void RoundTrip(const uint8_t* data, std::size_t size) {
@@ -48,6 +57,8 @@ void RoundTrip(const uint8_t* data, std::size_t size) {
     std::vector<std::vector<uint8_t>> buffers{Pixels(w, h, 0)};
     orv::psd::DocumentSpec layout;
     layout.compression = compression;
+    layout.large = data[4] & 2;           // the large document format
+    const bool cutPicture = data[4] & 4;  // the file ends after its layers
     layout.composite = {buffers[0].data(), w, h, std::size_t(w) * 4};
     std::vector<std::pair<int32_t, int32_t>> sizes;
     for (std::size_t l = 0; l < layerCount; ++l) {
@@ -61,26 +72,52 @@ void RoundTrip(const uint8_t* data, std::size_t size) {
         const std::string name(reinterpret_cast<const char*>(fill),
                                std::min<std::size_t>(fillSize, l * 9));
         layout.layers.push_back({name,
-                               int32_t(l) - 2,
-                               int32_t(fill[0] % 9),
-                               {buffers[l + 1].data(), lw, lh, std::size_t(lw) * 4},
-                               255,
-                               l % 2 == 0});
+                                 int32_t(l) - 2,
+                                 int32_t(fill[0] % 9),
+                                 {buffers[l + 1].data(), lw, lh, std::size_t(lw) * 4},
+                                 255,
+                                 l % 2 == 0});
     }
     layout.privateResource.assign(fill, fill + std::min<std::size_t>(fillSize, 33));
+    // The reader drops NUL bytes at the end of our block (pad bytes other writers count in).
+    std::vector<uint8_t> block = layout.privateResource;
+    while (!block.empty() && block.back() == 0) block.pop_back();
 
     std::vector<uint8_t> file, again;
     std::string why;
     if (!orv::psd::WriteDocument(layout, file, why)) __builtin_trap();
     if (!orv::psd::WriteDocument(layout, again, why) || again != file) __builtin_trap();
-    orv::psd::Decoder decoder;
-    std::vector<uint8_t> composite;
-    if (!decoder.Decode(file, composite) || decoder.privateResource() != layout.privateResource)
-        __builtin_trap();
-    for (std::size_t i = 0; i < composite.size(); i += 4)
-        if (std::memcmp(&composite[i], &buffers[0][i], 3) != 0) __builtin_trap();
     std::vector<orv::psd::LayerPixels> layers;
     if (!orv::psd::ReadLayers(file, layers) || layers.size() != layerCount) __builtin_trap();
+    orv::psd::Decoder decoder;
+    std::vector<uint8_t> composite;
+    if (cutPicture) {
+        // Without its picture the file is composed from its layers, exactly as the compositor
+        // composes what the layer reader gives.
+        const std::size_t pictureBytes = 2 + std::size_t(w) * h * 3;
+        if (compression == orv::psd::ChannelCompression::Raw) {
+            file.resize(file.size() - pictureBytes);
+            std::vector<uint8_t> expected(std::size_t(w) * h * 4);
+            bool approximated = false;
+            const std::vector<bool> shown = orv::psd::ShownLayers(layers, approximated);
+            std::fill(expected.begin(), expected.end(), uint8_t{255});
+            bool any = false;
+            for (std::size_t l = 0; l < layers.size(); ++l)
+                if (shown[l] && layers[l].width > 0 && layers[l].height > 0) {
+                    orv::psd::BlendNormal(layers[l], expected.data(), w, h);
+                    any = true;
+                }
+            const bool decoded = decoder.Decode(file, composite);
+            if (decoded != any || (decoded && (composite != expected || approximated)))
+                __builtin_trap();
+        }
+        return;
+    }
+    if (!decoder.Decode(file, composite) || decoder.privateResource() != block) __builtin_trap();
+    // A picture black throughout, with layers, is composed from them instead.
+    if (!decoder.ComposedFromLayers())
+        for (std::size_t i = 0; i < composite.size(); i += 4)
+            if (std::memcmp(&composite[i], &buffers[0][i], 3) != 0) __builtin_trap();
     for (std::size_t l = 0; l < layerCount; ++l) {
         // Each layer comes back cut to the document: compare what lies on it.
         const orv::psd::LayerSpec& in = layout.layers[l];

@@ -279,7 +279,7 @@ QByteArray AnnotationsToJson(const AnnotationSnapshot& s) {
     QJsonArray items;
     for (const AnnotationState& a : s.Items) items.append(Item(a));
     const QJsonObject root{{"format", "orvane-annotations"},
-                           {"version", kAnnotationJsonVersion},
+                           {"version", 1},
                            {"qqqq", s.qqqq},
                            {"wwww", s.wwww},
                            {"annotations", items}};

@@ -9,10 +9,11 @@
 
 namespace orv {
 
-/// The format version this program writes and the newest it reads.
-inline constexpr int kAnnotationJsonVersion = 1;
+/// The newest format version this program reads. The bare snapshot is written as version 1;
+/// our PSD files carry version 2, which adds the saved layers (AnnotationBlock.h).
+inline constexpr int kAnnotationJsonVersion = 2;
 
-/// The snapshot as compact JSON; the same snapshot always gives the same bytes.
+/// The snapshot as compact JSON (version 1); the same snapshot always gives the same bytes.
 QByteArray AnnotationsToJson(const AnnotationSnapshot& snapshot);
 
 enum class AnnotationJsonError { None, Damaged, UnknownVersion };

@@ -23,7 +23,9 @@ std::vector<AnnotationLayer> AnnotationLayers(const AnnotationArrays& a, int qqq
         layers.push_back(
             {QStringLiteral("distance-%1").arg(n),
              QStringLiteral("Distance %1 — %2").arg(n).arg(length ? length->Caption() : QString()),
-             {a.Line1.Find(n), a.aaaa.Find(n), a.bbbb.Find(n), length}});
+             {a.Line1.Find(n), a.aaaa.Find(n), a.bbbb.Find(n), length},
+             KindIndex<DistanceState>::value,
+             n});
     }
     for (int n = 1; n < wwww; ++n) {
         const Control* leg = a.zba.Find(n);
@@ -31,11 +33,15 @@ std::vector<AnnotationLayer> AnnotationLayers(const AnnotationArrays& a, int qqq
         if (const Label* code = a.co.Find(n)) {
             layers.push_back({QStringLiteral("colour-%1").arg(n),
                               QStringLiteral("Colour %1 — %2").arg(n).arg(code->Caption()),
-                              {leg, foot, code, a.Shape1.Find(n)}});
+                              {leg, foot, code, a.Shape1.Find(n)},
+                              KindIndex<ColourState>::value,
+                              n});
         } else if (const TextBox* box = a.bz.Find(n)) {
             layers.push_back({QStringLiteral("note-%1").arg(n),
                               NoteName(n, box->Text()),
-                              {leg, foot, box, a.bzz.Find(n)}});
+                              {leg, foot, box, a.bzz.Find(n)},
+                              KindIndex<NoteState>::value,
+                              n});
         }
     }
     return layers;

@@ -8,14 +8,17 @@
 #include <cstdio>
 #include <new>
 
+#include "annotations/AnnotationBlock.h"
 #include "annotations/AnnotationJson.h"
 #include "editor/VectorCapture.h"
+#include "imaging/io/DecodedPictures.h"
 #include "imaging/io/PictureLoader.h"
 #include "imaging/io/PictureSaver.h"
 #include "imaging/io/VectorWriter.h"
 #include "imaging/psd/cpsd.h"
 #include "imaging/psd/psd_decoder.h"
 #include "platform/RegularFile.h"
+#include "imaging/psd/psd_layers.h"
 
 #ifndef ORVANE_VERSION
 #define ORVANE_VERSION "unknown"
@@ -59,15 +62,23 @@ QStringList SaveExtensions() {
 }
 
 bool IsPsdPath(const QString& path) {
-    return QFileInfo(path).suffix().compare(QLatin1String("psd"), Qt::CaseInsensitive) == 0;
+    const QString suffix = QFileInfo(path).suffix();
+    return suffix.compare(QLatin1String("psd"), Qt::CaseInsensitive) == 0 ||
+           suffix.compare(QLatin1String("psb"), Qt::CaseInsensitive) == 0;
 }
 
-QImage LoadAnyPicture(const QString& path) {
+// The picture in `path`; for a PSD refused, why in `reason`, and for one composed from its
+// layers only approximately, a note in `note`.
+QImage LoadAnyPicture(const QString& path, QString& reason, QString& note) {
     if (IsPsdPath(path)) {
         cpsd reader;
-        return reader.LoadPsdFile(path) && IsAcceptablePictureSize(reader.Width(), reader.Height())
-                   ? reader.Bitmap().copy()
-                   : QImage();
+        const OpenAttempt attempt;
+        if (reader.LoadPsdFile(path) && IsAcceptablePictureSize(reader.Width(), reader.Height())) {
+            if (reader.Approximated()) note = ComposedPictureNote();
+            return reader.Bitmap().copy();
+        }
+        reason = attempt.Reason();
+        return QImage();
     }
     int width = -1, height = -1;
     QImage picture = LoadImageAsPicture(path, width, height, 0x00FFFFFF, false);
@@ -147,9 +158,12 @@ int ConvertPicture(const QString& input, const QString& output, QString& why) {
             return kExitNotWritten;
         }
     }
-    const QImage picture = LoadAnyPicture(input);
+    QString reason, note;
+    const QImage picture = LoadAnyPicture(input, reason, note);
     if (picture.isNull()) {
-        why = QStringLiteral("cannot open %1: not a picture orvane reads").arg(input);
+        why = reason.isEmpty()
+                  ? QStringLiteral("cannot open %1: not a picture orvane reads").arg(input)
+                  : QStringLiteral("cannot open %1: %2").arg(input, reason);
         return kExitUnreadableInput;
     }
     const SaveResult saved =
@@ -158,6 +172,7 @@ int ConvertPicture(const QString& input, const QString& output, QString& why) {
         why = QStringLiteral("cannot write %1: %2").arg(output, saved.description);
         return kExitNotWritten;
     }
+    why = note;
     return kExitOk;
 }
 
@@ -185,10 +200,10 @@ int ExportAnnotations(const QString& psdPath, QByteArray& json, QString& why) {
                       : QStringLiteral("cannot open %1: not a PSD orvane reads").arg(psdPath);
         return picture ? kExitNoAnnotations : kExitUnreadableInput;
     }
-    AnnotationSnapshot snapshot;
-    const AnnotationJsonError error = AnnotationsFromJson(
-        QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size())), snapshot,
-        why);
+    AnnotationBlock annotations;
+    const AnnotationJsonError error = AnnotationBlockFromJson(
+        QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size())),
+        annotations, why);
     if (error != AnnotationJsonError::None) {
         why = QStringLiteral("the annotations in %1 are %2: %3")
                   .arg(psdPath,
@@ -197,8 +212,16 @@ int ExportAnnotations(const QString& psdPath, QByteArray& json, QString& why) {
                        why);
         return kExitNoAnnotations;
     }
-    const QJsonDocument doc = QJsonDocument::fromJson(AnnotationsToJson(snapshot));
+    // Only what the layers still show unchanged is an annotation of the file now.
+    std::vector<psd::LayerPixels> layers;
+    psd::ReadLayers(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                             std::size_t(bytes.size())),
+                    layers);
+    const BlockVerdict verdict =
+        CheckBlock(annotations, layers, decoder.header().width, decoder.header().height);
+    const QJsonDocument doc = QJsonDocument::fromJson(AnnotationsToJson(verdict.live));
     json = doc.toJson(QJsonDocument::Indented);
+    why = BlockVerdictNote(verdict);
     return kExitOk;
 }
 
@@ -246,7 +269,8 @@ std::optional<int> RunCommandLine(int& argc, char** argv) {
         why = QStringLiteral("cannot open %1: it is too large to fit in memory").arg(request.input);
         status = kExitUnreadableInput;
     }
-    if (status != kExitOk) std::fprintf(stderr, "orvane: %s\n", qPrintable(why));
+    // A failure says why; a success may carry a note (annotations no longer in the file).
+    if (status != kExitOk || !why.isEmpty()) std::fprintf(stderr, "orvane: %s\n", qPrintable(why));
     return status;
 }
 

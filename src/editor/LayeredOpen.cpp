@@ -2,12 +2,12 @@
 
 #include <QPainter>
 
-#include <algorithm>
 #include <new>
 
-#include "annotations/AnnotationJson.h"
+#include "annotations/AnnotationBlock.h"
 #include "editor/Form1.h"
 #include "imaging/psd/cpsd.h"
+#include "imaging/psd/psd_compose.h"
 #include "imaging/psd/psd_layers.h"
 #include "platform/Desktop.h"
 #include "platform/RegularFile.h"
@@ -16,24 +16,26 @@ namespace orv {
 
 namespace {
 
+void Say(Form1& ed, const QString& text) {
+    ed.desktop.MessageBox(text, QStringLiteral("Orvane Tessaly"), MessageIcon::Information);
+}
+
 void SayFlat(Form1& ed, const QString& why) {
-    ed.desktop.MessageBox(
-        QStringLiteral("The annotations in this file could not be restored (%1); it opens as a "
-                       "flat picture.")
-            .arg(why),
-        QStringLiteral("Orvane Tessaly"), MessageIcon::Information);
+    Say(ed, QStringLiteral("The annotations in this file could not be restored (%1); it opens as "
+                           "a flat picture.")
+                .arg(why));
 }
 
 }  // namespace
 
 void RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path) {
-    const std::vector<uint8_t>& block = reader.PrivateResource();
-    if (block.empty() || reader.Bitmap().isNull()) return;
-    AnnotationSnapshot snapshot;
+    const std::vector<uint8_t>& bytes = reader.PrivateResource();
+    if (bytes.empty() || reader.Bitmap().isNull()) return;
+    AnnotationBlock block;
     QString why;
-    if (AnnotationsFromJson(
-            QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size())),
-            snapshot, why) != AnnotationJsonError::None) {
+    if (AnnotationBlockFromJson(
+            QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())), block,
+            why) != AnnotationJsonError::None) {
         SayFlat(ed, why);
         return;
     }
@@ -44,39 +46,44 @@ void RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path) {
     const std::uint64_t largest = pixelBytes * 3 + (std::uint64_t(64) << 20);
     // The file is opened again and checked on the opened descriptor: it may have been swapped
     // for a FIFO or a device since the picture was read.
-    QByteArray bytes;
-    const ReadFault fault = ReadRegularFile(path, largest, bytes);
+    QByteArray content;
+    const ReadFault fault = ReadRegularFile(path, largest, content);
     if (fault != ReadFault::None) {
         SayFlat(ed, ReadFaultText(fault));
         return;
     }
-    const auto isPicture = [&](const psd::LayerPixels& l) {
-        return l.name == "Picture" && l.left == 0 && l.top == 0 && l.width == w && l.height == h;
-    };
+    // Every layer is read: the annotation layers are checked against the block, and layers
+    // that are no longer live annotations are drawn into the picture.
     std::vector<psd::LayerPixels> layers;
     try {
-        // Only the picture layer's pixels are needed; the annotations come from the block.
         psd::ReadLayers(
-            {reinterpret_cast<const uint8_t*>(bytes.constData()), std::size_t(bytes.size())},
-            layers, isPicture);
+            {reinterpret_cast<const uint8_t*>(content.constData()), std::size_t(content.size())},
+            layers);
     } catch (const std::bad_alloc&) {
         layers.clear();
     }
-    bytes = QByteArray();
-    const auto picture = std::find_if(layers.begin(), layers.end(), [&](const auto& l) {
-        return isPicture(l) && l.bgra.size() == std::size_t(pixelBytes);
-    });
-    if (picture == layers.end()) {
+    content = QByteArray();
+    const BlockVerdict verdict = CheckBlock(block, layers, w, h);
+    if (verdict.pictureLayer < 0 ||
+        layers[std::size_t(verdict.pictureLayer)].bgra.size() != std::size_t(pixelBytes)) {
         SayFlat(ed, QStringLiteral("its picture layer is missing"));
         return;
     }
-    const QImage base(picture->bgra.data(), w, h, w * 4, QImage::Format_ARGB32);
+    // The picture as its layer holds it now, with whatever is no longer a live annotation
+    // drawn into it.
+    psd::LayerPixels base = std::move(layers[std::size_t(verdict.pictureLayer)]);
+    for (std::size_t i = 3; i < base.bgra.size(); i += 4) base.bgra[i] = 255;
+    for (const int i : verdict.flatLayers)
+        psd::BlendNormal(layers[std::size_t(i)], base.bgra.data(), w, h);
+    const QImage picture(base.bgra.data(), w, h, w * 4, QImage::Format_RGB32);
     {
         QPainter painter(&ed.Picture2.Surface());
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(0, 0, base.convertToFormat(QImage::Format_RGB32));
+        painter.drawImage(0, 0, picture);
     }
-    ed.annotations.Restore(snapshot);
+    ed.annotations.Restore(verdict.live);
+    const QString note = BlockVerdictNote(verdict);
+    if (!note.isEmpty()) Say(ed, note);
 }
 
 }  // namespace orv

@@ -10,6 +10,7 @@
 #include "imaging/io/DecodedPictures.h"
 #include "imaging/io/PictureLoader.h"
 #include "imaging/psd/cpsd.h"
+#include "platform/Desktop.h"
 #include "platform/Screen.h"
 #include "platform/WaitableTimer.h"
 
@@ -19,6 +20,7 @@ namespace {
 const QString kPng = QStringLiteral("png");
 const QString kJpg = QStringLiteral("jpg");
 const QString kPsd = QStringLiteral("psd");
+const QString kPsb = QStringLiteral("psb");  // the large document form of a PSD
 
 // A pixel count in twips at the screen's twips per pixel (so that the canvas is exactly as
 // many screen pixels as the document, whatever the dpi), when it fits 32 bits.
@@ -93,6 +95,9 @@ void Form1::Command22_Click() {
                 QPainter painter(&Picture2.Surface());
                 reader.DrawToDC(painter, 0, 0);
             }
+            if (reader.Approximated())
+                desktop.MessageBox(ComposedPictureNote(), QStringLiteral("Orvane Tessaly"),
+                                   MessageIcon::Information);
             RestoreLayeredPsd(*this, reader, open1);
             unsaved.MarkSaved();
         }
@@ -105,7 +110,7 @@ void Form1::Command22_Click() {
 
 void Form1::OpenByExtension() {
     if (open2 == kPng || open2 == kJpg) IgnoreErrors([&] { Command66_Click(); });
-    if (open2 == kPsd) {
+    if (open2 == kPsd || open2 == kPsb) {
         IgnoreErrors([&] { Command22_Click(); });
     } else {
         // The standard loader refuses PNG among others: a refusal leaves the canvas as it is,

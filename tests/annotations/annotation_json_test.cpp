@@ -86,7 +86,7 @@ TEST(AnnotationJson, DamagedAndNewerBlocksAreRefusedWithAReason) {
     const std::pair<QByteArray, AnnotationJsonError> cases[] = {
         {good.left(good.size() / 2), AnnotationJsonError::Damaged},
         {"[1,2]", AnnotationJsonError::Damaged},
-        {edit("\"version\":1", "\"version\":2"), AnnotationJsonError::UnknownVersion},
+        {edit("\"version\":1", "\"version\":3"), AnnotationJsonError::UnknownVersion},
         {edit("\"version\":1", "\"version\":\"1\""), AnnotationJsonError::Damaged},
         {edit("orvane-annotations", "other"), AnnotationJsonError::Damaged},
         {edit("\"#6C5CE7\"", "\"#6C5CZ7\""), AnnotationJsonError::Damaged},

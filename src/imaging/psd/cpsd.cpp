@@ -74,6 +74,13 @@ class FileSource final : public psd::ByteSource {
 
 }  // namespace
 
+QString ComposedPictureNote() {
+    return QStringLiteral(
+        "This file stores no merged picture, so it was composed from its "
+        "layers; some of their blend modes, masks or effects could only be "
+        "approximated, and the picture may differ from the original.");
+}
+
 bool cpsd::LoadPsdFile(const QString& fileName) {
     try {
         return LoadPsdFileUnguarded(fileName);
@@ -124,7 +131,10 @@ bool cpsd::LoadPsdFileUnguarded(const QString& fileName) {
     // Packed data is checked to its end while it is converted.
     if (!decoder_.Convert(bitmap_.bits())) {
         FreePsd();
-        NotePictureRefused(kDamaged);
+        NotePictureRefused(decoder_.TriedComposing()
+                               ? QStringLiteral("the file holds no merged picture and its layers "
+                                                "cannot be composed")
+                               : kDamaged);
         return false;
     }
     loaded_ = stamp;

@@ -25,6 +25,10 @@ struct BitmapInfoHeader {
     uint32_t biSizeImage = 0;    // height * scan line
 };
 
+// What the user is told when a picture had to be composed from its layers and some of them
+// could only be approximated.
+QString ComposedPictureNote();
+
 // Reader of PSD files into a drawable picture. One object serves many loads; header fields
 // and conversion kind keep their last values between loads.
 class cpsd {
@@ -60,6 +64,11 @@ class cpsd {
 
     // Our private image resource of the last file read (empty when it had none).
     const std::vector<uint8_t>& PrivateResource() const { return decoder_.privateResource(); }
+
+    // Whether the last picture was composed from the layers (the file stores no merged
+    // picture), and whether that composition only approximates some layer's blending.
+    bool ComposedFromLayers() const { return decoder_.ComposedFromLayers(); }
+    bool Approximated() const { return decoder_.ComposedFromLayers() && decoder_.Approximated(); }
 
     // The current picture (null before the first successful load and after FreePsd).
     const QImage& Bitmap() const { return bitmap_; }

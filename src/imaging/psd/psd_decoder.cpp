@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "psd_compose.h"
 #include "psd_convert.h"
 #include "psd_packbits.h"
 
@@ -135,13 +136,39 @@ bool Decoder::ReadSections(ByteReader& in) {
         return false;
     }
     int32_t resources = 0;
-    int32_t layers = 0;
     if (!in.I32(resources)) return false;
     const uint64_t resourcesEnd = in.position() + static_cast<uint32_t>(resources);
     if (in.remaining() < static_cast<uint32_t>(resources)) return false;
     ReadResources(in, resourcesEnd);  // may stop anywhere in the section, or past it
-    return in.SeekTo(resourcesEnd) && in.I32(layers) && in.Skip(static_cast<uint32_t>(layers)) &&
-           in.U16(header_.compression);
+    if (!in.SeekTo(resourcesEnd) || !ReadLayerSectionLength(in)) return false;
+    // A file that ends with its layers has no merged picture: it is composed from them.
+    if (in.remaining() <= 2 && hasLayers_) {
+        composeOnly_ = true;
+        header_.compression = 0;
+        return true;
+    }
+    return in.U16(header_.compression);
+}
+
+// Steps over the layer and mask information, noting where it lies and whether it holds any
+// layer record.
+bool Decoder::ReadLayerSectionLength(ByteReader& in) {
+    const std::size_t width = large_ ? 8 : 4;
+    const uint8_t* p = in.Take(width);
+    if (!p) return false;
+    uint64_t length = 0;
+    for (std::size_t i = 0; i < width; ++i) length = length << 8 | p[i];
+    if (length > in.remaining()) return false;
+    layersAt_ = in.position();
+    layersLength_ = length;
+    if (length >= width + 2) {
+        const uint8_t* info = in.Take(width + 2);
+        if (!info) return false;
+        uint64_t infoLength = 0;
+        for (std::size_t i = 0; i < width; ++i) infoLength = infoLength << 8 | info[i];
+        hasLayers_ = infoLength >= 2 && (info[width] | info[width + 1]) != 0;
+    }
+    return in.SeekTo(layersAt_ + length);
 }
 
 // Walks the resource blocks up to `end` and keeps the data of ours. A block that does not fit
@@ -156,14 +183,27 @@ void Decoder::ReadResources(ByteReader& in, uint64_t end) {
         const uint64_t namePad = (uint64_t{*nameLength} + 1) % 2;  // name field padded to even
         int32_t size = 0;
         if (!in.Skip(*nameLength + namePad) || in.position() + 4 > end || !in.I32(size)) return;
-        const uint64_t padded = static_cast<uint64_t>(size) + static_cast<uint64_t>(size) % 2;
+        uint64_t padded = static_cast<uint64_t>(size) + static_cast<uint64_t>(size) % 2;
         if (static_cast<uint64_t>(size) > end - in.position()) return;
         if (id == kPrivateResourceId) {
             const auto n = static_cast<std::size_t>(size);
             const uint8_t* data = n ? in.Take(n) : nullptr;
             if (n && !data) return;
             if (data) privateResource_.assign(data, data + n);
-            return;
+            // Some writers count the pad byte of an odd-length block in its length: NUL
+            // bytes at the end are never part of what we wrote.
+            while (!privateResource_.empty() && privateResource_.back() == 0)
+                privateResource_.pop_back();
+            const uint64_t pad = padded - static_cast<uint64_t>(size);
+            if (pad > end - in.position()) return;
+            in.Skip(pad);
+            continue;
+        }
+        if (id == kVersionInfoId && size >= 5) {
+            const uint8_t* data = in.Take(5);
+            if (!data) return;
+            realMerged_ = data[4] != 0;  // after a 4-byte version: "has real merged data"
+            padded -= 5;
         }
         if (padded > end - in.position()) return;
         in.Skip(padded);
@@ -172,17 +212,19 @@ void Decoder::ReadResources(ByteReader& in, uint64_t end) {
 
 bool Decoder::SelectConversion() {
     const Header& h = header_;
-    if (h.width <= 0 || h.height <= 0 || h.width > kMaxSide || h.height > kMaxSide) return false;
+    const int32_t formatSide = large_ ? kMaxLargeSide : kMaxSide;
+    if (h.width <= 0 || h.height <= 0 || h.width > formatSide || h.height > formatSide)
+        return false;
     if (h.width > maxSide_ || h.height > maxSide_ || int64_t{h.width} * h.height > maxPixels_) {
         tooLarge_ = true;
         return false;
     }
     if (SizeImage() == 0) return false;  // width * height * 4 beyond the 32-bit range
-    // Version 2 is the large document format (PSB), whose sections have longer lengths.
-    if (h.version == 2) return false;
     ModeInfo info{};
     if (!LookUpMode(h.colourMode, info) || !DepthFits(h.colourMode, h.depth)) return false;
     if (h.compression > 1) return false;  // the ZIP methods are not unpacked
+    // Layers are composed for 8-bit RGB documents only.
+    if (composeOnly_ && (h.colourMode != 3 || h.depth != 8)) return false;
     kind_ = info.kind;
     bytesPerSample_ = h.depth / 8;
     // The format stores 1 to 56 channels; the conversion must find all of its planes.
@@ -197,6 +239,7 @@ bool Decoder::PreparePlanes(ByteReader& in, ByteSource& file) {
     planeSize_ = static_cast<std::size_t>(rowBytes * height);
     // Every channel the header declares must be present, so a cut file is refused.
     const uint64_t needed = planeSize_ * uint64_t{header_.channels};
+    if (composeOnly_) return true;
 
     if (header_.compression == 0) {
         // Only the planes are fetched; bytes after them play no part.
@@ -214,7 +257,7 @@ bool Decoder::PreparePlanes(ByteReader& in, ByteSource& file) {
     // The per-row byte counts go first; PackBits expands a byte to at most 128, so refuse
     // before reading or allocating what the data cannot fill.
     const uint64_t countsAt = in.position();
-    if (!in.Skip(uint64_t{header_.channels} * height * 2)) return false;
+    if (!in.Skip(uint64_t{header_.channels} * height * (large_ ? 4 : 2))) return false;
     if (in.remaining() < (needed + 127) / 128) return false;
     return PreparePacked(file, countsAt, in.position(), needed);
 }
@@ -240,8 +283,16 @@ bool Decoder::Parse(ByteSource& file) {
     source_ = nullptr;
     rawInSource_ = false;
     privateResource_.clear();
+    large_ = false;
+    layersAt_ = layersLength_ = 0;
+    hasLayers_ = false;
+    realMerged_ = true;
+    composeOnly_ = composed_ = approximated_ = triedComposing_ = false;
+    file_ = &file;
     ByteReader in(file);
-    if (!ReadHeader(in) || !ReadSections(in) || !SelectConversion()) return false;
+    if (!ReadHeader(in)) return false;
+    large_ = header_.version == 2;
+    if (!ReadSections(in) || !SelectConversion()) return false;
     if (!PreparePlanes(in, file)) return false;
     if (kind_ == ConversionKind::Indexed) BuildPalette();
     ready_ = true;
@@ -254,19 +305,57 @@ bool Decoder::Convert(uint8_t* out) {
                        static_cast<std::size_t>(header_.width),
                        static_cast<std::size_t>(header_.height)};
     bool converted = true;
-    if (rawInSource_)
+    if (composeOnly_)
+        converted = ComposeFromLayers(out);
+    else if (rawInSource_)
         ConvertRawRows(out);
     else if (source_ != nullptr)
         converted = ConvertPacked(out);
     else
         ConvertPlanes(set, out);
+    // A merged picture the file says is not real, or one that is black throughout while
+    // there are layers (what writers leave when they store none), is composed from the
+    // layers instead. When nothing composes, a picture that is not real is no picture, and a
+    // black one stays as the file has it.
+    const std::size_t count = std::size_t(header_.width) * std::size_t(header_.height);
+    auto* px = reinterpret_cast<uint32_t*>(out);
+    if (converted && !composeOnly_ && hasLayers_ &&
+        (!realMerged_ ||
+         std::all_of(px, px + count, [](uint32_t p) { return (p & 0x00FFFFFFu) == 0; }))) {
+        const bool black = realMerged_;
+        converted = header_.colourMode == 3 && header_.depth == 8 && ComposeFromLayers(out);
+        if (!converted && black) {
+            std::memset(out, 0, count * 4);
+            for (std::size_t i = 0; i < count; ++i) out[i * 4 + 3] = 255;
+            converted = true;
+        }
+    }
     ready_ = false;
     planes_ = nullptr;
     source_ = nullptr;
     rawInSource_ = false;
     rowStarts_ = {};
     planeStarts_ = {};
+    file_ = nullptr;
     return converted;
+}
+
+bool Decoder::ComposeFromLayers(uint8_t* out) {
+    triedComposing_ = true;
+    if (file_ == nullptr || layersLength_ > std::numeric_limits<std::size_t>::max()) return false;
+    const auto n = static_cast<std::size_t>(layersLength_);
+    std::vector<uint8_t> copy;
+    const uint8_t* section = nullptr;
+    if (file_->InMemory()) {
+        section = file_->Fetch(layersAt_, n);
+    } else {
+        copy.resize(n);
+        if (file_->ReadAt(layersAt_, copy.data(), n)) section = copy.data();
+    }
+    if (section == nullptr) return false;
+    composed_ =
+        ComposeSection({section, n}, large_, header_.width, header_.height, out, approximated_);
+    return composed_;
 }
 
 void Decoder::ConvertRawRows(uint8_t* out) {

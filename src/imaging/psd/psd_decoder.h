@@ -82,8 +82,12 @@ struct Header {
     uint16_t compression = 0;            // 0 raw, 1 PackBits
 };
 
-// The largest side the format allows (30,000 pixels).
+// The largest side the format allows (30,000 pixels), and the large document format (PSB,
+// version 2) allows (300,000 pixels).
 inline constexpr int32_t kMaxSide = 30000;
+inline constexpr int32_t kMaxLargeSide = 300000;
+// The image resource whose flag says whether the merged picture is real (Version Info).
+inline constexpr uint16_t kVersionInfoId = 1057;
 // The largest colour table the reader takes: 256 entries of red, green and blue.
 inline constexpr std::size_t kRawPaletteSize = 768;
 // PackBits output may fill at most this many planes; more fails the load.
@@ -124,6 +128,13 @@ class Decoder {
     }
     // True when the last Parse stopped at the size limit.
     bool TooLarge() const { return tooLarge_; }
+    // True when the last Convert composed the picture from the layers, because the file's
+    // merged picture is missing or empty; then Approximated() tells whether some layer used
+    // what normal blending only approximates, so the picture may differ from the original.
+    bool ComposedFromLayers() const { return composed_; }
+    bool Approximated() const { return approximated_; }
+    // True when the last Convert needed the layers, composed or not.
+    bool TriedComposing() const { return triedComposing_; }
 
     const Header& header() const { return header_; }
     // The bytes of the image resource with kPrivateResourceId in the last file parsed (empty
@@ -156,6 +167,8 @@ class Decoder {
     void ConvertRawRows(uint8_t* out);
     uint16_t PlanesUsed() const;
     void BuildPalette();
+    bool ReadLayerSectionLength(ByteReader& in);
+    bool ComposeFromLayers(uint8_t* out);
 
     Header header_;
     int64_t maxPixels_ = int64_t{kMaxSide} * kMaxSide;
@@ -166,6 +179,21 @@ class Decoder {
     std::array<uint8_t, kRawPaletteSize> rawPalette_{};
     std::array<std::array<uint8_t, 3>, 256> palette_{};
     std::vector<uint8_t> privateResource_;
+
+    // The large document format: wider section lengths and row byte counts.
+    bool large_ = false;
+    // The layer and mask information section (its content, after the length), whether it
+    // holds any layer, and what the merged picture is: missing (compose only), flagged as not
+    // real by the file, or stored.
+    uint64_t layersAt_ = 0;
+    uint64_t layersLength_ = 0;
+    bool hasLayers_ = false;
+    bool realMerged_ = true;
+    bool composeOnly_ = false;
+    bool composed_ = false;
+    bool approximated_ = false;
+    bool triedComposing_ = false;
+    ByteSource* file_ = nullptr;
 
     // Planes ready for conversion: raw planes (plane p starts at planes_ + p * planeSize_),
     // or PackBits data left in the source (packedSize_ bytes at packedAt_), read a piece at a

@@ -1,6 +1,8 @@
 #include "psd_layers.h"
 
+#include <array>
 #include <cstring>
+#include <functional>
 
 namespace orv::psd {
 
@@ -30,6 +32,12 @@ class Cursor {
         return v;
     }
     int32_t I32() { return static_cast<int32_t>(U(4)); }
+    // A length of 4 bytes, or of 8 in the large document format.
+    uint64_t Length(bool large) {
+        if (!large) return U(4);
+        const uint64_t high = U(4);
+        return high << 32 | U(4);
+    }
     // A sub-cursor over the next n bytes, which this one skips.
     Cursor Sub(std::size_t n) {
         const uint8_t* p = Take(n);
@@ -100,6 +108,8 @@ std::string UnicodeName(Cursor c) {
         }
         AppendUtf8(out, u);
     }
+    // Some writers end the name with a NUL character of its own; it is no part of the name.
+    while (!out.empty() && out.back() == '\0') out.pop_back();
     return out;
 }
 
@@ -108,47 +118,85 @@ struct Record {
     std::vector<std::pair<int16_t, uint32_t>> channels;  // id, length of its data
 };
 
-bool ReadRecord(Cursor& in, uint64_t maxArea, Record& r) {
+// Keys of additional layer information whose length takes 8 bytes in the large format.
+bool HasLongLength(const uint8_t* key) {
+    static constexpr const char* kLong[] = {"LMsk", "Lr16", "Lr32", "Layr", "Mt16", "Mt32", "Mtrn",
+                                            "Alph", "FMsk", "lnk2", "FEid", "FXid", "PxSD"};
+    for (const char* k : kLong)
+        if (std::memcmp(key, k, 4) == 0) return true;
+    return false;
+}
+
+bool IsKey(const uint8_t* key, const char* name) {
+    return std::memcmp(key, name, 4) == 0;
+}
+
+// The additional layer information after the name: the Unicode name, the group markers, and
+// whether the layer has effects or a vector mask.
+void ReadAdditional(Cursor& extra, bool large, LayerPixels& l) {
+    while (extra.left() >= 12) {
+        const uint8_t* head = extra.Take(8);
+        if (!head || (!IsKey(head, "8BIM") && !IsKey(head, "8B64"))) break;
+        const uint8_t* key = head + 4;
+        Cursor block = extra.Sub(extra.Length(large && HasLongLength(key)));
+        if (!extra.ok()) break;
+        if (IsKey(key, "luni")) {
+            l.name = UnicodeName(block);
+        } else if (IsKey(key, "lsct") || IsKey(key, "lsdk")) {
+            const uint32_t type = block.U(4);
+            if (type == 1 || type == 2) l.section = LayerSection::Group;
+            if (type == 3) l.section = LayerSection::GroupEnd;
+            const uint8_t* mode = block.left() >= 8 ? block.Take(8) : nullptr;
+            if (mode && l.section == LayerSection::Group)
+                l.blendMode = uint32_t{mode[4]} << 24 | uint32_t{mode[5]} << 16 |
+                              uint32_t{mode[6]} << 8 | mode[7];
+        } else if (IsKey(key, "lrFX") || IsKey(key, "lfx2") || IsKey(key, "lmfx")) {
+            l.hasEffects = true;
+        } else if (IsKey(key, "vmsk") || IsKey(key, "vsms")) {
+            l.hasMask = true;
+        }
+    }
+}
+
+bool ReadRecord(Cursor& in, uint64_t maxArea, bool large, Record& r) {
     const int32_t top = in.I32(), left = in.I32(), bottom = in.I32(), right = in.I32();
     const uint32_t channels = in.U(2);
     if (!in.ok() || bottom < top || right < left || channels > 56) return false;
     const int64_t w = int64_t{right} - left, h = int64_t{bottom} - top;
-    if (uint64_t(w) * uint64_t(h) > maxArea || w > 30000 || h > 30000) return false;
+    if (uint64_t(w) * uint64_t(h) > maxArea || w > 300000 || h > 300000) return false;
     r.layer.left = left;
     r.layer.top = top;
     r.layer.width = static_cast<int32_t>(w);
     r.layer.height = static_cast<int32_t>(h);
     for (uint32_t c = 0; c < channels; ++c) {
         const auto id = static_cast<int16_t>(in.U(2));
-        r.channels.emplace_back(id, in.U(4));
+        const uint64_t length = in.Length(large);
+        if (length > UINT32_MAX) return false;
+        r.channels.emplace_back(id, static_cast<uint32_t>(length));
     }
     const uint8_t* blend = in.Take(8);
     if (!blend || std::memcmp(blend, "8BIM", 4) != 0) return false;
+    r.layer.blendMode =
+        uint32_t{blend[4]} << 24 | uint32_t{blend[5]} << 16 | uint32_t{blend[6]} << 8 | blend[7];
     r.layer.opacity = static_cast<uint8_t>(in.U(1));
-    in.Skip(1);
+    r.layer.clipping = in.U(1) != 0;
     r.layer.visible = (in.U(1) & 0x02) == 0;
     in.Skip(1);
     Cursor extra = in.Sub(in.U(4));
-    extra.Skip(extra.U(4));  // layer mask
+    const uint32_t maskLength = extra.U(4);
+    r.layer.hasMask = maskLength > 0;
+    extra.Skip(maskLength);  // layer mask
     extra.Skip(extra.U(4));  // blending ranges
     const uint32_t nameLength = extra.U(1);
     const uint8_t* name = extra.Take(nameLength);
     extra.Skip((4 - (nameLength + 1) % 4) % 4);
     if (!in.ok() || !extra.ok() || !name) return false;
     r.layer.name.assign(reinterpret_cast<const char*>(name), nameLength);
-    while (extra.left() >= 12) {
-        const uint8_t* head = extra.Take(8);
-        Cursor block = extra.Sub(extra.U(4));
-        if (!extra.ok()) break;
-        if (std::memcmp(head + 4, "luni", 4) == 0) {
-            r.layer.name = UnicodeName(block);
-            break;
-        }
-    }
+    ReadAdditional(extra, large, r.layer);
     return true;
 }
 
-bool ReadChannels(Cursor& in, Record& r) {
+bool ReadChannels(Cursor& in, bool large, Record& r) {
     LayerPixels& l = r.layer;
     const auto w = static_cast<std::size_t>(l.width), h = static_cast<std::size_t>(l.height);
     // The channels must be in the file, and PackBits fills at most 128 bytes from one: a
@@ -167,7 +215,7 @@ bool ReadChannels(Cursor& in, Record& r) {
         const uint32_t compression = data.U(2);
         std::vector<uint32_t> counts;
         if (compression == 1)
-            for (std::size_t y = 0; y < h; ++y) counts.push_back(data.U(2));
+            for (std::size_t y = 0; y < h; ++y) counts.push_back(data.U(large ? 4 : 2));
         else if (compression != 0)
             return false;
         for (std::size_t y = 0; y < h; ++y) {
@@ -186,7 +234,129 @@ bool ReadChannels(Cursor& in, Record& r) {
     return true;
 }
 
+// Every layer record of a section; false for a damaged one, or for records that claim more
+// than kMaxLayerAreas times the document's area between them (refused before any pixels are
+// read).
+bool ReadRecords(Cursor& info, uint64_t width, uint64_t height, bool large,
+                 std::vector<Record>& records) {
+    uint64_t claimed = 0;
+    for (Record& r : records) {
+        if (!ReadRecord(info, width * height, large, r)) return false;
+        claimed += uint64_t(r.layer.width) * uint64_t(r.layer.height);
+    }
+    return claimed <= width * height * kMaxLayerAreas;
+}
+
 }  // namespace
+
+bool VisitLayerSection(std::span<const uint8_t> bytes, bool large, uint64_t width, uint64_t height,
+                       const std::function<void(std::vector<LayerPixels>&, std::size_t)>& visit,
+                       const std::function<bool(const LayerPixels&)>& wanted) {
+    Cursor section(bytes);
+    // A section too short for its layer info length holds no layers (only a mask's info).
+    if (section.left() < (large ? 8u : 4u)) return true;
+    Cursor info = section.Sub(section.Length(large));
+    if (!info.ok()) return false;
+    if (info.left() == 0) return true;
+    const auto count = static_cast<int16_t>(info.U(2));
+    const int n = count < 0 ? -count : count;
+    std::vector<Record> records(static_cast<std::size_t>(n));
+    if (!ReadRecords(info, width, height, large, records)) return false;
+    std::vector<LayerPixels> layers;
+    for (Record& r : records) layers.push_back(r.layer);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (wanted && !wanted(records[i].layer)) {
+            // Not wanted: its channel data is stepped over, its pixels never made.
+            for (const auto& channel : records[i].channels) info.Skip(channel.second);
+            if (!info.ok()) return false;
+            visit(layers, i);
+            continue;
+        }
+        if (!ReadChannels(info, large, records[i])) return false;
+        layers[i].bgra = std::move(records[i].layer.bgra);
+        visit(layers, i);
+        layers[i].bgra = {};
+    }
+    return true;
+}
+
+bool VisitLayerRows(std::span<const uint8_t> bytes, bool large, uint64_t width, uint64_t height,
+                    const std::function<void(const std::vector<LayerPixels>&)>& begin,
+                    const std::function<void(std::size_t, int32_t, const uint8_t* const*)>& row) {
+    Cursor section(bytes);
+    // A section too short for its layer info length holds no layers (only a mask's info).
+    if (section.left() < (large ? 8u : 4u)) return true;
+    Cursor info = section.Sub(section.Length(large));
+    if (!info.ok()) return false;
+    if (info.left() == 0) return true;
+    const auto count = static_cast<int16_t>(info.U(2));
+    const int n = count < 0 ? -count : count;
+    std::vector<Record> records(static_cast<std::size_t>(n));
+    if (!ReadRecords(info, width, height, large, records)) return false;
+    std::vector<LayerPixels> layers;
+    for (const Record& r : records) layers.push_back(r.layer);
+    begin(layers);
+    // One channel of the layer being read: where its pixel byte goes and its data.
+    struct Channel {
+        int byteInPixel;
+        uint32_t compression;
+        Cursor data;
+        std::vector<uint32_t> counts;
+    };
+    std::array<std::vector<uint8_t>, 4> buffers;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const LayerPixels& l = records[i].layer;
+        const auto w = static_cast<std::size_t>(l.width), h = static_cast<std::size_t>(l.height);
+        std::vector<Channel> channels;
+        for (const auto& [id, length] : records[i].channels) {
+            Cursor data = info.Sub(length);
+            if (!data.ok()) return false;
+            const int byteInPixel = id == -1 ? 3 : id == 0 ? 2 : id == 1 ? 1 : id == 2 ? 0 : -1;
+            if (byteInPixel < 0 || w == 0 || h == 0) continue;
+            Channel c{byteInPixel, data.U(2), data, {}};
+            if (c.compression == 1) {
+                if (c.data.left() < h * (large ? 4 : 2)) return false;
+                for (std::size_t y = 0; y < h; ++y) c.counts.push_back(c.data.U(large ? 4 : 2));
+            } else if (c.compression != 0) {
+                return false;
+            }
+            channels.push_back(std::move(c));
+        }
+        if (w == 0 || h == 0) continue;
+        // Channels the layer lacks: no colour, or fully opaque.
+        for (int b = 0; b < 4; ++b) buffers[std::size_t(b)].assign(w, b == 3 ? 255 : 0);
+        const uint8_t* rows[4] = {buffers[0].data(), buffers[1].data(), buffers[2].data(),
+                                  buffers[3].data()};
+        for (std::size_t y = 0; y < h; ++y) {
+            for (Channel& c : channels) {
+                auto& buffer = buffers[std::size_t(c.byteInPixel)];
+                if (c.compression == 0) {
+                    rows[c.byteInPixel] = c.data.Take(w);
+                    if (!rows[c.byteInPixel]) return false;
+                    continue;
+                }
+                const uint8_t* packed = c.data.Take(c.counts[y]);
+                if (!packed || !UnpackRow(packed, c.counts[y], buffer.data(), w)) return false;
+                rows[c.byteInPixel] = buffer.data();
+            }
+            row(i, static_cast<int32_t>(y), rows);
+        }
+    }
+    return true;
+}
+
+bool ReadLayerSection(std::span<const uint8_t> bytes, bool large, uint64_t width, uint64_t height,
+                      std::vector<LayerPixels>& layers,
+                      const std::function<bool(const LayerPixels&)>& wanted) {
+    layers.clear();
+    std::vector<LayerPixels> kept;
+    const bool read = VisitLayerSection(
+        bytes, large, width, height,
+        [&](std::vector<LayerPixels>& all, std::size_t i) { kept.push_back(std::move(all[i])); },
+        wanted);
+    if (read) layers = std::move(kept);
+    return read;
+}
 
 bool ReadLayers(std::span<const uint8_t> file, std::vector<LayerPixels>& layers) {
     return ReadLayers(file, layers, {});
@@ -202,44 +372,17 @@ bool ReadLayers(std::span<const uint8_t> file, std::vector<LayerPixels>& layers,
     in.U(2);
     const uint64_t height = in.U(4), width = in.U(4);
     const uint32_t depth = in.U(2), mode = in.U(2);
-    if (!in.ok() || std::memcmp(signature, "8BPS", 4) != 0 || version != 1 || depth != 8 ||
-        mode != 3 || width == 0 || height == 0 || width > 30000 || height > 30000)
+    const bool large = version == 2;
+    const uint64_t maxSide = large ? 300000 : 30000;
+    if (!in.ok() || std::memcmp(signature, "8BPS", 4) != 0 || (version != 1 && !large) ||
+        depth != 8 || mode != 3 || width == 0 || height == 0 || width > maxSide || height > maxSide)
         return false;
     in.Skip(in.U(4));  // colour mode data
     in.Skip(in.U(4));  // image resources
-    Cursor section = in.Sub(in.U(4));
-    if (!section.ok()) return false;
-    if (section.left() == 0) return true;
-    Cursor info = section.Sub(section.U(4));
-    if (!info.ok()) return false;
-    if (info.left() == 0) return true;
-    const auto count = static_cast<int16_t>(info.U(2));
-    const int n = count < 0 ? -count : count;
-    std::vector<Record> records(static_cast<std::size_t>(n));
-    uint64_t claimed = 0;
-    for (Record& r : records) {
-        if (!ReadRecord(info, width * height, r)) return false;
-        claimed += uint64_t(r.layer.width) * uint64_t(r.layer.height);
-    }
-    if (claimed > width * height * kMaxLayerAreas) return false;
-    for (Record& r : records) {
-        if (wanted && !wanted(r.layer)) {
-            // Not wanted: its channel data is stepped over, its pixels never made.
-            for (const auto& channel : r.channels) info.Skip(channel.second);
-            if (!info.ok()) {
-                layers.clear();
-                return false;
-            }
-            layers.push_back(std::move(r.layer));
-            continue;
-        }
-        if (!ReadChannels(info, r)) {
-            layers.clear();
-            return false;
-        }
-        layers.push_back(std::move(r.layer));
-    }
-    return true;
+    const uint64_t length = in.Length(large);
+    const uint8_t* section = length <= in.left() ? in.Take(std::size_t(length)) : nullptr;
+    if (!section) return false;
+    return ReadLayerSection({section, std::size_t(length)}, large, width, height, layers, wanted);
 }
 
 }  // namespace orv::psd

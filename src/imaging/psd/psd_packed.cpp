@@ -81,14 +81,17 @@ bool Decoder::PreparePacked(ByteSource& file, uint64_t countsAt, uint64_t packed
 bool Decoder::ReadPlaneStarts(uint64_t countsAt) {
     const auto height = static_cast<std::size_t>(header_.height);
     const uint16_t planes = PlanesUsed();
-    std::vector<uint8_t> counts((planes - 1u) * height * 2);
+    const std::size_t width = large_ ? 4 : 2;  // bytes of one count
+    std::vector<uint8_t> counts((planes - 1u) * height * width);
     if (!counts.empty() && !source_->ReadAt(countsAt, counts.data(), counts.size())) return false;
     planeStarts_.assign(1, 0);
     for (std::size_t p = 0; p + 1 < planes; ++p) {
         uint64_t length = 0;
         for (std::size_t y = 0; y < height; ++y) {
-            const uint8_t* c = counts.data() + (p * height + y) * 2;
-            length += static_cast<unsigned>(c[0] << 8 | c[1]);
+            const uint8_t* c = counts.data() + (p * height + y) * width;
+            uint64_t count = 0;
+            for (std::size_t i = 0; i < width; ++i) count = count << 8 | c[i];
+            length += count;
         }
         const uint64_t start = planeStarts_.back() + length;
         if (length == 0 || start >= packedSize_) {

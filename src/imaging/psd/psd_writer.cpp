@@ -34,15 +34,17 @@ class Out {
     void Text(const char* s) { Bytes(s, std::strlen(s)); }
     void Zeros(std::size_t n) { b_.insert(b_.end(), n, 0); }
     std::size_t Size() const { return b_.size(); }
-    // Reserves a 32-bit length at the current end; Close fills it with what was written since.
-    std::size_t OpenLength() {
-        U32(0);
+    // Reserves a length of `width` bytes (4, or 8 for the large format's wide lengths) at the
+    // current end; Close fills it with what was written since.
+    std::size_t OpenLength(std::size_t width = 4) {
+        Zeros(width);
         return b_.size();
     }
-    bool Close(std::size_t at) {
-        const std::size_t length = b_.size() - at;
-        if (length > std::numeric_limits<uint32_t>::max()) return false;
-        for (int i = 0; i < 4; ++i) b_[at - 4 + i] = static_cast<uint8_t>(length >> (24 - 8 * i));
+    bool Close(std::size_t at, std::size_t width = 4) {
+        const uint64_t length = b_.size() - at;
+        if (width == 4 && length > std::numeric_limits<uint32_t>::max()) return false;
+        for (std::size_t i = 0; i < width; ++i)
+            b_[at - width + i] = static_cast<uint8_t>(length >> (8 * (width - 1 - i)));
         return true;
     }
     std::vector<uint8_t>& bytes() { return b_; }
@@ -61,7 +63,7 @@ bool ViewUsable(const PixelView& v) {
 // (the counts of every row go first). `counts` receives the byte counts when packing.
 void EncodePlane(const PixelView& v, int byteInPixel, ChannelCompression compression,
                  std::vector<uint8_t>& row, std::vector<uint8_t>& counts,
-                 std::vector<uint8_t>& data) {
+                 std::vector<uint8_t>& data, bool large) {
     const auto width = static_cast<std::size_t>(v.width);
     row.resize(width);
     for (int32_t y = 0; y < v.height; ++y) {
@@ -72,6 +74,7 @@ void EncodePlane(const PixelView& v, int byteInPixel, ChannelCompression compres
             continue;
         }
         const std::size_t n = PackBitsRow(row.data(), width, data);
+        if (large) counts.insert(counts.end(), {0, 0});  // the large format's 4-byte counts
         counts.push_back(static_cast<uint8_t>(n >> 8));
         counts.push_back(static_cast<uint8_t>(n));
     }
@@ -79,10 +82,10 @@ void EncodePlane(const PixelView& v, int byteInPixel, ChannelCompression compres
 
 // A layer channel: its compression, then its data.
 void EncodeLayerChannel(const PixelView& v, int byteInPixel, ChannelCompression compression,
-                        std::vector<uint8_t>& row, std::vector<uint8_t>& out) {
+                        std::vector<uint8_t>& row, std::vector<uint8_t>& out, bool large) {
     if (v.width == 0 || v.height == 0) compression = ChannelCompression::Raw;
     std::vector<uint8_t> counts, data;
-    EncodePlane(v, byteInPixel, compression, row, counts, data);
+    EncodePlane(v, byteInPixel, compression, row, counts, data, large);
     out.clear();
     Out o(out);
     o.U16(static_cast<uint16_t>(compression));
@@ -169,9 +172,10 @@ LayerSpec CropToDocument(const LayerSpec& layer, int32_t width, int32_t height) 
 }
 
 bool WriteLayers(Out& o, const DocumentSpec& doc, std::string& why) {
-    const std::size_t section = o.OpenLength();
+    const std::size_t wide = doc.large ? 8 : 4;
+    const std::size_t section = o.OpenLength(wide);
     if (!doc.layers.empty()) {
-        const std::size_t info = o.OpenLength();
+        const std::size_t info = o.OpenLength(wide);
         o.U16(static_cast<uint16_t>(doc.layers.size()));
         std::vector<std::vector<uint8_t>> channels(doc.layers.size() * 4);
         std::vector<uint8_t> row;
@@ -181,7 +185,7 @@ bool WriteLayers(Out& o, const DocumentSpec& doc, std::string& why) {
             const PixelView& v = layer.pixels;
             for (std::size_t c = 0; c < 4; ++c)
                 EncodeLayerChannel(v, kLayerChannelBytes[c], doc.compression, row,
-                                   channels[l * 4 + c]);
+                                   channels[l * 4 + c], doc.large);
             o.U32(static_cast<uint32_t>(layer.top));
             o.U32(static_cast<uint32_t>(layer.left));
             o.U32(static_cast<uint32_t>(layer.top + v.height));
@@ -193,6 +197,7 @@ bool WriteLayers(Out& o, const DocumentSpec& doc, std::string& why) {
                     return false;
                 }
                 o.U16(static_cast<uint16_t>(kLayerChannelIds[c]));
+                if (doc.large) o.U32(0);  // the high half of the large format's lengths
                 o.U32(static_cast<uint32_t>(channels[l * 4 + c].size()));
             }
             o.Text("8BIMnorm");
@@ -204,13 +209,14 @@ bool WriteLayers(Out& o, const DocumentSpec& doc, std::string& why) {
         }
         for (const auto& data : channels) o.Bytes(data.data(), data.size());
         if ((o.Size() - info) % 2) o.U8(0);
-        if (!o.Close(info)) {
+        if (!o.Close(info, wide)) {
             why = "layers too large";
             return false;
         }
     }
-    o.U32(0);  // global layer mask info
-    if (!o.Close(section)) {
+    if (doc.layers.empty() && doc.large) o.Zeros(8);  // an empty layer info, wide as the rest
+    o.U32(0);                                         // global layer mask info
+    if (!o.Close(section, wide)) {
         why = "layers too large";
         return false;
     }
@@ -288,7 +294,7 @@ bool WriteDocument(const DocumentSpec& doc, std::vector<uint8_t>& out, std::stri
     out.reserve(plane * 3 / 2 + 4096);
     Out o(out);
     o.Text("8BPS");
-    o.U16(1);
+    o.U16(doc.large ? 2 : 1);
     o.Zeros(6);
     o.U16(3);
     o.U32(static_cast<uint32_t>(c.height));
@@ -318,7 +324,7 @@ bool WriteDocument(const DocumentSpec& doc, std::vector<uint8_t>& out, std::stri
     std::vector<uint8_t> row, counts, data;
     data.reserve(plane);
     for (int byteInPixel : kCompositeChannelBytes)
-        EncodePlane(c, byteInPixel, doc.compression, row, counts, data);
+        EncodePlane(c, byteInPixel, doc.compression, row, counts, data, doc.large);
     o.Bytes(counts.data(), counts.size());
     o.Bytes(data.data(), data.size());
     return true;

@@ -47,6 +47,7 @@ struct DocumentSpec {
     std::vector<LayerSpec> layers;
     std::vector<uint8_t> privateResource;  // written only when not empty
     ChannelCompression compression = ChannelCompression::PackBits;
+    bool large = false;  // the large document format (PSB): version 2, wider lengths and counts
 };
 
 // Writes `doc` to `out` (replacing its content). Returns false with a short reason in `why`

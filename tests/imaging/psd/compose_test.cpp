@@ -1,0 +1,199 @@
+// Files whose merged picture is missing, empty or black while layers show something are
+// composed from their layers; nothing composed means no picture. The large document format
+// (PSB) gives the same pixels and layers as the PSD of the same content.
+#include <gtest/gtest.h>
+
+#include "imaging/psd/psd_compose.h"
+#include "imaging/psd/psd_decoder.h"
+#include "imaging/psd/psd_layers.h"
+#include "imaging/psd/psd_writer.h"
+
+namespace orv::psd {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+constexpr int W = 12, H = 8;
+
+Bytes Fill(int w, int h, uint8_t b, uint8_t g, uint8_t r, uint8_t a) {
+    Bytes p(std::size_t(w) * h * 4);
+    for (std::size_t i = 0; i < p.size(); i += 4) {
+        p[i] = b;
+        p[i + 1] = g;
+        p[i + 2] = r;
+        p[i + 3] = a;
+    }
+    return p;
+}
+
+struct Doc {
+    Bytes composite = Fill(W, H, 0, 0, 0, 255);  // black: what writers leave for "none"
+    Bytes base = Fill(W, H, 200, 100, 50, 255);
+    Bytes half = Fill(4, 4, 0, 0, 255, 128);  // red, half covered
+    Bytes hidden = Fill(W, H, 0, 255, 0, 255);
+    DocumentSpec spec;
+    Doc() {
+        spec.composite = {composite.data(), W, H, W * 4};
+        spec.layers = {{"base", 0, 0, {base.data(), W, H, W * 4}},
+                       {"half", 2, 3, {half.data(), 4, 4, 16}, 255},
+                       {"hidden", 0, 0, {hidden.data(), W, H, W * 4}, 255, false}};
+    }
+    Bytes Write() const {
+        Bytes out;
+        std::string why;
+        EXPECT_TRUE(WriteDocument(spec, out, why)) << why;
+        return out;
+    }
+};
+
+// Where a written file's layer section ends: header, colour mode data and resources are
+// skipped by their lengths.
+std::size_t LayersEnd(const Bytes& f, bool large) {
+    auto u32 = [&](std::size_t at) {
+        return std::size_t(f[at]) << 24 | std::size_t(f[at + 1]) << 16 |
+               std::size_t(f[at + 2]) << 8 | f[at + 3];
+    };
+    std::size_t at = 26;
+    at += 4 + u32(at);
+    at += 4 + u32(at);
+    return large ? at + 8 + (u32(at) << 32 | u32(at + 4)) : at + 4 + u32(at);
+}
+
+// The pixel at x, y of a decoded picture as 0xRRGGBB.
+uint32_t At(const Bytes& px, int x, int y) {
+    const uint8_t* p = px.data() + (std::size_t(y) * W + x) * 4;
+    return uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
+}
+
+TEST(ComposeFromLayers, ABlackOrMissingMergedPictureIsComposedFromTheVisibleLayers) {
+    const Doc doc;
+    const Bytes black = doc.Write();
+    const Bytes missing(black.begin(), black.begin() + long(LayersEnd(black, false)));
+    for (const Bytes* file : {&black, &missing}) {
+        Decoder d;
+        Bytes px;
+        ASSERT_TRUE(d.Decode(*file, px));
+        EXPECT_TRUE(d.ComposedFromLayers());
+        EXPECT_FALSE(d.Approximated());
+        EXPECT_EQ(At(px, 0, 0), 0x3264C8u);  // the base; the hidden green layer stays out
+        EXPECT_EQ(At(px, 11, 7), 0x3264C8u);
+        // Half red over the base: (255 * 128 + 50 * 127 + 127) / 255 and so on.
+        EXPECT_EQ(At(px, 2, 3), uint32_t{153} << 16 | uint32_t{50} << 8 | 100);
+        EXPECT_EQ(At(px, 5, 6), At(px, 2, 3));
+        EXPECT_EQ(At(px, 6, 6), 0x3264C8u);
+    }
+    // A merged picture that is really there is what the file shows.
+    Doc stored;
+    stored.composite = Fill(W, H, 9, 8, 7, 255);
+    stored.spec.composite.data = stored.composite.data();
+    Decoder d;
+    Bytes px;
+    ASSERT_TRUE(d.Decode(stored.Write(), px));
+    EXPECT_FALSE(d.ComposedFromLayers());
+    EXPECT_EQ(At(px, 2, 3), 0x070809u);
+}
+
+TEST(ComposeFromLayers, NothingToComposeIsNoPictureAndOtherBlendingIsFlagged) {
+    Doc doc;
+    doc.spec.layers[0].visible = false;
+    doc.spec.layers[1].visible = false;
+    Bytes px;
+    const Bytes allHidden = doc.Write();
+    Bytes cut(allHidden.begin(), allHidden.begin() + long(LayersEnd(allHidden, false)));
+    EXPECT_FALSE(Decoder().Decode(cut, px));
+    // With a black merged picture stored, that picture is what the file shows.
+    Decoder stays;
+    ASSERT_TRUE(stays.Decode(allHidden, px));
+    EXPECT_FALSE(stays.ComposedFromLayers());
+    EXPECT_EQ(At(px, 3, 3), 0u);
+    EXPECT_EQ(px[3], 255);
+    // Without layers, a file that ends before its picture is still refused, and a black one
+    // is just black.
+    Doc flat;
+    flat.spec.layers.clear();
+    const Bytes plain = flat.Write();
+    Decoder d;
+    ASSERT_TRUE(d.Decode(plain, px));
+    EXPECT_FALSE(d.ComposedFromLayers());
+    EXPECT_EQ(At(px, 3, 3), 0u);
+    EXPECT_FALSE(
+        Decoder().Decode(Bytes(plain.begin(), plain.begin() + long(LayersEnd(plain, false))), px));
+
+    // A layer in another blend mode is drawn normally, and that is said.
+    Bytes screen = Doc().Write();
+    const std::string norm = "8BIMnorm";
+    const auto second =
+        std::search(std::search(screen.begin(), screen.end(), norm.begin(), norm.end()) + 1,
+                    screen.end(), norm.begin(), norm.end());
+    ASSERT_NE(second, screen.end());
+    std::copy_n("scrn", 4, second + 4);
+    Decoder blended;
+    ASSERT_TRUE(blended.Decode(screen, px));
+    EXPECT_TRUE(blended.ComposedFromLayers());
+    EXPECT_TRUE(blended.Approximated());
+}
+
+TEST(ComposeFromLayers, HiddenGroupsHideTheirLayers) {
+    LayerPixels end, member, group, top;
+    end.section = LayerSection::GroupEnd;
+    group.section = LayerSection::Group;
+    group.blendMode = kPassThrough;
+    group.visible = false;
+    member.width = member.height = 1;
+    top = member;
+    bool approximated = true;
+    EXPECT_EQ(ShownLayers({end, member, group, top}, approximated),
+              (std::vector<bool>{false, false, false, true}));
+    EXPECT_FALSE(approximated);
+    group.visible = true;
+    group.blendMode = kNormal;  // a group with its own blending
+    EXPECT_EQ(ShownLayers({end, member, group, top}, approximated),
+              (std::vector<bool>{false, true, false, true}));
+    EXPECT_TRUE(approximated);
+}
+
+TEST(LargeDocument, APsbGivesThePixelsAndLayersOfThePsdOfTheSameContent) {
+    Doc doc;
+    doc.composite = Fill(W, H, 1, 2, 3, 255);
+    doc.composite[5 * 4] = 250;
+    doc.spec.composite.data = doc.composite.data();
+    doc.spec.privateResource = {'{', '}'};
+    for (ChannelCompression compression : {ChannelCompression::Raw, ChannelCompression::PackBits}) {
+        doc.spec.compression = compression;
+        doc.spec.large = false;
+        const Bytes psd = doc.Write();
+        doc.spec.large = true;
+        const Bytes psb = doc.Write();
+        ASSERT_NE(psd, psb);
+        Decoder a, b;
+        Bytes pa, pb;
+        ASSERT_TRUE(a.Decode(psd, pa));
+        ASSERT_TRUE(b.Decode(psb, pb)) << int(compression);
+        EXPECT_EQ(pa, pb);
+        EXPECT_EQ(b.privateResource(), doc.spec.privateResource);
+        std::vector<LayerPixels> la, lb;
+        ASSERT_TRUE(ReadLayers(psd, la));
+        ASSERT_TRUE(ReadLayers(psb, lb));
+        ASSERT_EQ(la.size(), 3u);
+        ASSERT_EQ(lb.size(), 3u);
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(la[i].name, lb[i].name);
+            EXPECT_EQ(la[i].bgra, lb[i].bgra);
+            EXPECT_EQ(la[i].left, lb[i].left);
+        }
+        // Composed from its layers when its picture is missing, as the PSD is.
+        Bytes cutA(psd.begin(), psd.begin() + long(LayersEnd(psd, false)));
+        Bytes cutB(psb.begin(), psb.begin() + long(LayersEnd(psb, true)));
+        ASSERT_TRUE(Decoder().Decode(cutA, pa));
+        ASSERT_TRUE(Decoder().Decode(cutB, pb));
+        EXPECT_EQ(pa, pb);
+    }
+    // Beyond the size limit it is too large, not damaged.
+    Decoder limited;
+    limited.SetSizeLimit(int64_t{W} * H - 1, 30000);
+    Bytes px;
+    EXPECT_FALSE(limited.Decode(doc.Write(), px));
+    EXPECT_TRUE(limited.TooLarge());
+}
+
+}  // namespace
+}  // namespace orv::psd
