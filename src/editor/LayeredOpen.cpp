@@ -23,16 +23,16 @@ void SayFlat(Form1& ed, const QString& why) {
 
 }  // namespace
 
-void RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path) {
+bool RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path) {
     const std::vector<uint8_t>& block = reader.PrivateResource();
-    if (block.empty() || reader.Bitmap().isNull()) return;
+    if (block.empty() || reader.Bitmap().isNull()) return false;
     AnnotationSnapshot snapshot;
     QString why;
     if (AnnotationsFromJson(
             QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size())),
             snapshot, why) != AnnotationJsonError::None) {
         SayFlat(ed, why);
-        return;
+        return false;
     }
     QFile file(path);
     const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -45,7 +45,7 @@ void RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path) {
     });
     if (picture == layers.end()) {
         SayFlat(ed, QStringLiteral("its picture layer is missing"));
-        return;
+        return false;
     }
     const QImage base(picture->bgra.data(), w, h, w * 4, QImage::Format_ARGB32);
     {
@@ -54,6 +54,7 @@ void RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path) {
         painter.drawImage(0, 0, base.convertToFormat(QImage::Format_RGB32));
     }
     ed.annotations.Restore(snapshot);
+    return true;
 }
 
 }  // namespace orv

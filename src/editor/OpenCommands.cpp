@@ -37,10 +37,11 @@ QString LowerExtension(const QString& path) {
 }
 
 void ShowOnCanvas(Form1& ed, const QImage& picture) {
+    ed.shownFile.clear();
     ed.Picture2.Cls();
     ed.Picture2.SetPicture(picture);
     ed.history.Clear();
-    ed.unsaved.MarkSaved();
+    ed.unsaved.MarkNewPicture();
 }
 
 void RepaintEditorBars(Form1& ed) {
@@ -69,7 +70,10 @@ void Form1::Command66_Click() {
     int width = -1, height = -1;
     // A file that cannot be opened leaves the canvas showing what it showed.
     const QImage picture = LoadImageAsPicture(open1, width, height, background, false);
-    if (!picture.isNull()) ShowOnCanvas(*this, picture);
+    if (!picture.isNull()) {
+        ShowOnCanvas(*this, picture);
+        shownFile = open1;
+    }
     Waiter().Wait(400);
     Picture2.Top = 800;
     Picture2.Left = 800;
@@ -85,14 +89,14 @@ void Form1::Command22_Click() {
         // only a loaded document (within the size every picture load accepts) is shown.
         if (loaded && FixedTwips(reader.Height(), height) && FixedTwips(reader.Width(), width)) {
             ShowOnCanvas(*this, QImage());
+            shownFile = open1;
             Picture2.Height = height;
             Picture2.Width = width;
             {
                 QPainter painter(&Picture2.Surface());
                 reader.DrawToDC(painter, 0, 0);
             }
-            RestoreLayeredPsd(*this, reader, open1);
-            unsaved.MarkSaved();
+            if (RestoreLayeredPsd(*this, reader, open1)) unsaved.MarkSaved();
         }
     } catch (const std::exception&) {
     }
@@ -112,7 +116,10 @@ void Form1::OpenByExtension() {
         const bool openedAbove = open2 == kPng || open2 == kJpg;
         const QImage picture =
             openedAbove ? LoadPicture(open1) : LoadPictureByContent(open1, Picture2.BackColor);
-        if (!picture.isNull()) ShowOnCanvas(*this, picture);
+        if (!picture.isNull()) {
+            ShowOnCanvas(*this, picture);
+            shownFile = open1;
+        }
     }
 }
 
@@ -125,6 +132,7 @@ void Form1::Command14_Click() {
     Picture2.Left = Picture1.Width + 100;
     open2.clear();
     RepaintEditorBars(*this);
+    openFailed = !attempt.Opened();
     ReportOpenFailure(desktop, path, attempt);
 }
 
