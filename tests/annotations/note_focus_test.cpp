@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 
 #include "WindowedCanvas.h"
 
@@ -27,6 +28,8 @@ TEST_F(NoteFocus, TypingAfterPlacingReplacesThePlaceholderAndEscapeEndsIt) {
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(window->focusWidget(), e);
     EXPECT_EQ(e->textCursor().selectedText(), QStringLiteral("TEXT") + QChar(0x2029));
+    // The box is too small for the placeholder's empty second line: its first line shows.
+    EXPECT_EQ(e->verticalScrollBar()->value(), 0);
 
     for (const QChar c : QStringLiteral("gap")) Type(e, 0, c);
     EXPECT_EQ(ed().bz(n).Text(), QStringLiteral("gap"));

@@ -37,11 +37,17 @@ QWidget* PointerSurface(QWidget* w) {
     return w;
 }
 
+// Selects the whole text with the cursor at its start, so a box too small for its last
+// line keeps showing its first one.
 void SelectAll(QWidget* w) {
-    if (auto* pe = qobject_cast<QPlainTextEdit*>(w))
-        pe->selectAll();
-    else if (auto* le = qobject_cast<QLineEdit*>(w))
-        le->selectAll();
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
+        QTextCursor c(pe->document());
+        c.movePosition(QTextCursor::End);
+        c.movePosition(QTextCursor::Start, QTextCursor::KeepAnchor);
+        pe->setTextCursor(c);
+    } else if (auto* le = qobject_cast<QLineEdit*>(w)) {
+        le->setSelection(static_cast<int>(le->text().size()), -static_cast<int>(le->text().size()));
+    }
 }
 
 void ClearSelection(QWidget* w) {
