@@ -81,7 +81,7 @@
     </message>
     <message>
         <source>Change Background color</source>
-        <translation>更改背景颜色</translation>
+        <translation>更改文本框背景颜色</translation>
     </message>
     <message>
         <source>Change color</source>

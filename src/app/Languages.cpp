@@ -18,7 +18,11 @@ bool UseLanguage(const QLocale& locale) {
     if (qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(qt.get());
-    if (!own->load(locale, QStringLiteral("orvane"), QStringLiteral("_"), QStringLiteral(":/i18n")))
+    // The program's Chinese tooltips are read in Chinese only; every other language reads
+    // them in English, the language of the rest of its texts.
+    const QLocale texts =
+        locale.language() == QLocale::Chinese ? locale : QLocale(QLocale::English);
+    if (!own->load(texts, QStringLiteral("orvane"), QStringLiteral("_"), QStringLiteral(":/i18n")))
         return false;
     QCoreApplication::installTranslator(own.get());
     return true;

@@ -1,7 +1,9 @@
 #pragma once
 // The user's language: the program's translation (built into the program)
-// and Qt's own (its dialogs' buttons), chosen from a locale. Under the C
-// locale, or a language without a translation, the texts stay as written.
+// and Qt's own (its dialogs' buttons), chosen from a locale. Chinese locales
+// take the Chinese translation; every other language the English one, which
+// puts only the program's Chinese texts into English. Under the C locale the
+// texts stay as written.
 
 #include <QLocale>
 

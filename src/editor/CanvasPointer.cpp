@@ -1,6 +1,8 @@
 // Press and release on the canvas: the press starts an annotation in the
 // current tool, the release finishes it and advances the element counters.
 
+#include <utility>
+
 #include "annotations/Geometry.h"
 #include "editor/Form1.h"
 #include "platform/Colour.h"
@@ -39,6 +41,15 @@ void Form1::Picture2_MouseDown(const MouseEvent& e) {
         Timer1.SetEnabled(true);
         getwebrgb(e.X, e.Y);
     } else if (pd == Tool::Note) {
+        // The second press of a double-click lands where the first one just placed a note:
+        // it edits that note instead of stacking another one on it.
+        if (const std::optional<Note> last = annotations.NoteAt(wwww - 1);
+            last && last->Leg.X1 == e.X && last->Leg.Y1 == e.Y && last->Leg.X2 == e.X &&
+            last->Leg.Y2 == e.Y) {
+            EditNewNote(wwww - 1);
+            pressEditsNote_ = true;
+            return;
+        }
         wwww = annotations.FreeLeaderIndex(wwww);
         const Note m = annotations.CreateNote(wwww);
         m.Leg.X1 = m.Leg.X2 = e.X;
@@ -49,8 +60,23 @@ void Form1::Picture2_MouseDown(const MouseEvent& e) {
     }
 }
 
+void Form1::PlaceClickedNote() {
+    const std::optional<Note> m = annotations.NoteAt(wwww);
+    if (!m) return;
+    // A click that never dragged leaves the box where it was loaded, at the picture's
+    // corner, far from the point: it goes beside the point instead, as a drag there would
+    // put it.
+    if (m->Leg.X1 == m->Leg.X2 && m->Leg.Y1 == m->Leg.Y2 && !m->Foot.Visible) {
+        const QPointF at = PlaceNoteBox({m->Leg.X1, m->Leg.Y1}, m->Box.Height);
+        m->Box.Left = static_cast<float>(at.x());
+        m->Box.Top = static_cast<float>(at.y());
+    }
+    EditNewNote(wwww);
+}
+
 void Form1::Picture2_MouseUp(const MouseEvent& e) {
     if (guides.Release()) return;
+    const bool edited = std::exchange(pressEditsNote_, false);
     Timer1.SetEnabled(false);
     if (e.Button == 1 && DropPointMark()) return;
     if (pd == Tool::Distance) {
@@ -66,7 +92,11 @@ void Form1::Picture2_MouseUp(const MouseEvent& e) {
             }
         }
         ++qqqq;
-    } else if (pd == Tool::ColourPick || pd == Tool::Note) {
+    } else if (pd == Tool::Note) {
+        if (edited) return;  // the press edited a note instead of making one
+        if (e.Button == 1) PlaceClickedNote();
+        ++wwww;
+    } else if (pd == Tool::ColourPick) {
         ++wwww;
     }
 }

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "editor/Form1.h"
 #include "imaging/ColourCodes.h"
@@ -65,14 +66,14 @@ void EdgeGuides::SetTolerance(int t) {
 
 void EdgeGuides::Follow(const MouseEvent& e) {
     if (holding_) return;
-    if (DistanceTool(ed_) && (e.Shift & kAltMask) && e.Button == 0)
+    if (DistanceTool(ed_) && ((e.Shift & kAltMask) || latched_) && e.Button == 0)
         Show(e.X, e.Y);
     else if (showing_)
         Hide();
 }
 
 bool EdgeGuides::Press(const MouseEvent& e) {
-    if (e.Button != 1 || !(e.Shift & kAltMask) || !DistanceTool(ed_)) return false;
+    if (e.Button != 1 || !((e.Shift & kAltMask) || latched_) || !DistanceTool(ed_)) return false;
     const EdgeSpans s = SpansAt(e.X, e.Y);
     if (s.valid) Keep(s);
     ed_.Text5 = e.X;
@@ -92,11 +93,20 @@ void EdgeGuides::Key(int key, int shift, bool down) {
     if (key == Qt::Key_Alt) {
         if (down && DistanceTool(ed_) && ed_.Text5 && ed_.Text6)
             Show(*ed_.Text5, *ed_.Text6);
-        else if (!down)
+        else if (!down && !latched_)
             Hide();
         return;
     }
-    if (!down || !(shift & kAltMask) || !DistanceTool(ed_)) return;
+    if (key == Qt::Key_G && (shift & (kCtrlMask | kAltMask)) == 0) {
+        if (!down || !DistanceTool(ed_)) return;
+        latched_ = !latched_;
+        if (latched_ && ed_.Text5 && ed_.Text6)
+            Show(*ed_.Text5, *ed_.Text6);
+        else if (!latched_)
+            Hide();
+        return;
+    }
+    if (!down || !((shift & kAltMask) || latched_) || !DistanceTool(ed_)) return;
     if (key == Qt::Key_BracketLeft)
         SetTolerance(LowerTolerance(tolerance_));
     else if (key == Qt::Key_BracketRight)
@@ -159,6 +169,8 @@ void EdgeGuides::DrawByHand(float x1, float y1, float x2, float y2, bool upright
     // A hand never leaves the press point exactly along the axis: the first
     // move leans towards it, which settles the marker's orientation, and the
     // second lands on the far end.
+    // These presses draw by hand, whatever G turned on: they must not snap again.
+    const bool latched = std::exchange(latched_, false);
     MouseEvent e;
     e.Button = 1;
     e.X = x1;
@@ -173,6 +185,7 @@ void EdgeGuides::DrawByHand(float x1, float y1, float x2, float y2, bool upright
     ed_.Picture2_MouseMove(e);
     ed_.Timer1_Timer();
     ed_.Picture2_MouseUp(e);
+    latched_ = latched;
 }
 
 EdgeSpans EdgeGuides::SpansAt(float x, float y) {

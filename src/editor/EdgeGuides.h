@@ -1,7 +1,8 @@
 #pragma once
-// The distance tool's edge-snapping guides: while Alt is held, the horizontal
-// and vertical span of the region under the pointer are shown as guides with
-// their lengths, and Alt + click keeps both as ordinary distance markers.
+// The distance tool's edge-snapping guides: while Alt is held, or after G turned
+// them on (for desktops whose window manager keeps Alt + click for itself), the
+// horizontal and vertical span of the region under the pointer are shown as
+// guides with their lengths, and a click then keeps both as distance markers.
 
 #include <QImage>
 
@@ -32,8 +33,11 @@ class EdgeGuides {
     /// Release on the canvas: true when it ends a used-up press.
     bool Release();
     /// Key on the editor: Alt shows (down) or hides (up) the guides at the last
-    /// pointer position; `[` and `]` lower and raise the tolerance while Alt is held.
+    /// pointer position; G in the distance tool turns them on until G again;
+    /// `[` and `]` lower and raise the tolerance while they are on.
     void Key(int key, int shift, bool down);
+    /// Turned on by G: the guides show without Alt.
+    bool Latched() const { return latched_; }
 
     bool Showing() const { return showing_; }
     int Tolerance() const { return tolerance_; }
@@ -60,6 +64,7 @@ class EdgeGuides {
     int tolerance_ = kDefaultSpanTolerance;
     bool showing_ = false;
     bool holding_ = false;
+    bool latched_ = false;
     EdgeSpans spans_;
     int crossX_ = 0, crossY_ = 0;  ///< pixel of the last span search
     QImage composed_;

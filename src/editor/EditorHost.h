@@ -21,6 +21,8 @@ class EditorHost {
     virtual void UnloadEditor() = 0;
     /// Opens the clipboard's picture by the tray menu's route (the editor's Ctrl+V).
     virtual void OpenClipboardPicture() {}
+    /// Opens a file by the tray menu's route (the editor's Ctrl+O).
+    virtual void OpenPictureFile() {}
 };
 
 }  // namespace orv

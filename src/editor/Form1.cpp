@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "annotations/Palette.h"
+#include "editor/OpenCommands.h"
 #include "editor/ScreenCopy.h"
 #include "platform/Artwork.h"
 #include "platform/Desktop.h"
@@ -133,6 +134,16 @@ void Form1::LayOutDesign() {
     Label6.Left = 2040;
     Label6.SetCaption(QStringLiteral("Y"));
 
+    savedNote.Name = QStringLiteral("savedNote");
+    savedNote.AutoSize = true;
+    savedNote.BackStyle = 0;
+    savedNote.ForeColor = RGB(140, 220, 150);
+    savedNote.SetFont(FontSpec{QStringLiteral("Arial"), 9.0, true});
+    savedNote.Left = 8100;
+    savedNote.Top = 210;
+    savedNote.Visible = false;
+    Picture6.Add(savedNote);
+
     bcolormenu.Name = QStringLiteral("bcolormenu");
     bcolormenu.Left = 3240;
     bcolormenu.Top = 0;
@@ -237,6 +248,10 @@ void Form1::WireHandlers() {
     Timer3.Tick = [this] { Timer3_Timer(); };
     // The magnifier's tick changes its view and nothing else.
     Timer3.Touches = &fd;
+    savedNoteTimer.Tick = [this] {
+        savedNote.Visible = false;
+        savedNoteTimer.SetEnabled(false);
+    };
 
     aapx.OnLoad = [this](Label& c) {
         const int i = c.Index;
@@ -256,6 +271,7 @@ void Form1::WireHandlers() {
         c.MouseDown = [this, i](const MouseEvent& e) { bz_MouseDown(i, e); };
         c.MouseMove = [this, i](const MouseEvent& e) { bz_MouseMove(i, e); };
         c.MouseUp = [this, i](const MouseEvent& e) { bz_MouseUp(i, e); };
+        c.KeyPress = [this, i](int key) { bz_KeyPress(i, key); };
     };
     bzz.OnLoad = [this](Label& c) {
         const int i = c.Index;
@@ -274,17 +290,21 @@ void Form1::Load() {
     Height = Screen().Height;
     Width = Screen().Width;
     PictureTile(*this, beij);
-    if (host.EditorStartMode() == StartMode::ScreenMeasurement) {
-        Picture1.Visible = false;
-        Picture6.Visible = false;
-        Picture2.Left = 0;
-        Picture2.Top = 0;
-        Picture2.AutoRedraw = true;
-        CopyScreenOnto(Picture2, desktop);
-    }
+    if (host.EditorStartMode() == StartMode::ScreenMeasurement) ShowScreenCopy();
     moshi = 2;
     vars.lensWidth = 100;
     vars.lensHeight = 100;
+}
+
+void Form1::ShowScreenCopy() {
+    Picture1.Visible = false;
+    Picture6.Visible = false;
+    Picture2.Left = 0;
+    Picture2.Top = 0;
+    Picture2.AutoRedraw = true;
+    // Whatever an earlier open showed goes: the copy is the picture now.
+    ShowOnCanvas(*this, QImage());
+    CopyScreenOnto(Picture2, desktop);
 }
 
 void Form1::PictureTile(Form& window, PictureBox& pattern) {

@@ -50,6 +50,9 @@ class Form1 : public Form {
 
     /// Runs the load sequence (size, tiling, screen copy, modes).
     void Load();
+    /// Puts a fresh copy of the screen on the canvas at the window's corner, with the bars
+    /// hidden (the tool strip is the only tool bar then), as a screen measurement shows it.
+    void ShowScreenCopy();
 
     // ---- Tool modes and window buttons -------------------------------------
     void Command2_Click();  ///< move tool
@@ -72,6 +75,9 @@ class Form1 : public Form {
     /// never left its press point and never showed its label (a dot nothing
     /// could reach), keeping its index for the next one. True when removed.
     bool DropPointMark();
+    /// At the release of a note-tool press: a note that was never dragged goes beside the
+    /// press point, and the new note takes the keyboard.
+    void PlaceClickedNote();
     void Timer2_Timer();
 
     // ---- Distance markers ---------------------------------------------------
@@ -93,6 +99,10 @@ class Form1 : public Form {
     void bz_MouseDown(int Index, const MouseEvent& e);
     void bz_MouseMove(int Index, const MouseEvent& e);
     void bz_MouseUp(int Index, const MouseEvent& e);
+    /// Escape in a note ends its editing: the keyboard goes back to the editor's keys.
+    void bz_KeyPress(int Index, int key);
+    /// A note just placed takes the keyboard with its text selected, so typing replaces it.
+    void EditNewNote(int Index);
     void bzz_Click(int Index);
     void bzz_MouseMove(int Index, const MouseEvent& e);
     void Command16_Click();  ///< note background colour
@@ -232,11 +242,22 @@ class Form1 : public Form {
     QString ifsz;              ///< kind of label the text editor serves ("1" distance)
     Colour CommonDialog1 = 0;  ///< colour chosen last in the colour dialog
 
+    // ---- What the open and save commands keep -------------------------------
+    /// The last open dispatch (Command14_Click) opened nothing.
+    bool openFailed = false;
+    /// The file whose picture the canvas shows; empty for the clipboard and the screen.
+    QString shownFile;
+    /// "Saved <file>" in the top bar for a moment after a save.
+    Label savedNote;
+    /// Takes savedNote away again.
+    Timer savedNoteTimer{4000, false};
+
     EdgeGuides guides{*this};       ///< edge-snapping guides of the distance tool
     ContrastNotes contrast{*this};  ///< a pending "Contrast with…" comparison
     Keyboard keyboard{*this};       ///< the editor's keys
 
   private:
+    bool pressEditsNote_ = false;  ///< the canvas press under way edits a note, makes none
     void SelectTool(Image& normal);
     void WireHandlers();
     /// Records a step around every press..release and menu command, and binds the undo keys.

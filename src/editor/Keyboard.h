@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "annotations/AnnotationSnapshot.h"
+#include "platform/Controls.h"
 
 namespace orv {
 
@@ -34,6 +35,12 @@ class Keyboard {
     std::optional<Pick> LastPressed() const;
     /// A left press on the canvas or an element is held and not called off.
     bool Dragging() const { return held_ && !cancelled_; }
+    /// The element that shows the annotation pressed last (its label or note box), which the
+    /// window frames as selected; null when there is none or it is hidden.
+    const Control* MarkedControl() const;
+    /// Tab and Shift+Tab: makes the next (direction 1) or previous (-1) annotation, in the
+    /// order they were made, the pressed one, wrapping round.
+    void Step(int direction);
 
   private:
     void Pressed(std::optional<Pick> pick);

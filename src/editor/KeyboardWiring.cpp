@@ -6,6 +6,9 @@
 // back as it was at the press and drops the rest of that press.
 
 #include <Qt>
+#include <algorithm>
+#include <variant>
+#include <vector>
 
 #include "editor/Form1.h"
 #include "platform/Screen.h"
@@ -71,6 +74,7 @@ void Keyboard::Wire() {
             if (click) click();
         };
     };
+    ed_.Marked = [this] { return MarkedControl(); };
     ed_.Key = [this, inner = std::move(ed_.Key)](int key, int shift, bool down) {
         if (down && Key(key, shift)) return;
         if (inner) inner(key, shift, down);
@@ -99,7 +103,16 @@ bool Keyboard::Key(int key, int shift) {
             ed_.host.OpenClipboardPicture();
             return true;
         }
+        if (key == Qt::Key_O) {
+            ed_.host.OpenPictureFile();
+            return true;
+        }
         return false;
+    }
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+        if (Dragging()) return false;
+        Step(key == Qt::Key_Backtab || (shift & kShiftMask) != 0 ? -1 : 1);
+        return true;
     }
     if (key == Qt::Key_Escape) {
         if (!Dragging()) return false;
@@ -160,6 +173,49 @@ std::optional<Keyboard::Pick> Keyboard::LastPressed() const {
         : last_->kind == Kind::ColourMark ? ed_.annotations.ColourMarkerAt(i).has_value()
                                           : ed_.annotations.NoteAt(i).has_value();
     return there ? last_ : std::nullopt;
+}
+
+const Control* Keyboard::MarkedControl() const {
+    const auto pick = LastPressed();
+    if (!pick) return nullptr;
+    const int i = pick->index;
+    const Control* c = nullptr;
+    switch (pick->kind) {
+        case Kind::Distance:
+            c = ed_.aapx.Find(i);
+            break;
+        case Kind::ColourMark:
+            c = ed_.co.Find(i);
+            break;
+        case Kind::Note:
+            c = ed_.bz.Find(i);
+            // A transparent note away from the pointer shows its label instead.
+            if (c && !c->Visible) c = ed_.bzz.Find(i);
+            break;
+    }
+    return c && c->Visible ? c : nullptr;
+}
+
+void Keyboard::Step(int direction) {
+    std::vector<Pick> all;
+    for (const AnnotationState& s : ed_.annotations.Take().Items) {
+        if (const auto* d = std::get_if<DistanceState>(&s))
+            all.push_back({Kind::Distance, d->Index});
+        else if (const auto* c = std::get_if<ColourState>(&s))
+            all.push_back({Kind::ColourMark, c->Index});
+        else if (const auto* n = std::get_if<NoteState>(&s))
+            all.push_back({Kind::Note, n->Index});
+    }
+    if (all.empty()) return;
+    const auto now = LastPressed();
+    const auto at = now ? std::find(all.begin(), all.end(), *now) : all.end();
+    const auto count = static_cast<std::ptrdiff_t>(all.size());
+    std::ptrdiff_t next = 0;
+    if (at == all.end())
+        next = direction > 0 ? 0 : count - 1;
+    else
+        next = ((at - all.begin()) + direction + count) % count;
+    last_ = all[static_cast<size_t>(next)];
 }
 
 void Keyboard::Nudge(float dx, float dy) {

@@ -28,16 +28,16 @@ void SayFlat(Form1& ed, const QString& why) {
 
 }  // namespace
 
-void RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path) {
+bool RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path) {
     const std::vector<uint8_t>& bytes = reader.PrivateResource();
-    if (bytes.empty() || reader.Bitmap().isNull()) return;
+    if (bytes.empty() || reader.Bitmap().isNull()) return false;
     AnnotationBlock block;
     QString why;
     if (AnnotationBlockFromJson(
             QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())), block,
             why) != AnnotationJsonError::None) {
         SayFlat(ed, why);
-        return;
+        return false;
     }
     const int w = reader.Width(), h = reader.Height();
     // Our own files hold the merged picture, the picture layer and small annotation layers:
@@ -50,7 +50,7 @@ void RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path) {
     const ReadFault fault = ReadRegularFile(path, largest, content);
     if (fault != ReadFault::None) {
         SayFlat(ed, ReadFaultText(fault));
-        return;
+        return false;
     }
     // Every layer is read: the annotation layers are checked against the block, and layers
     // that are no longer live annotations are drawn into the picture.
@@ -67,7 +67,7 @@ void RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path) {
     if (verdict.pictureLayer < 0 ||
         layers[std::size_t(verdict.pictureLayer)].bgra.size() != std::size_t(pixelBytes)) {
         SayFlat(ed, QStringLiteral("its picture layer is missing"));
-        return;
+        return false;
     }
     // The picture as its layer holds it now, with whatever is no longer a live annotation
     // drawn into it.
@@ -84,6 +84,7 @@ void RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path) {
     ed.annotations.Restore(verdict.live);
     const QString note = BlockVerdictNote(verdict);
     if (!note.isEmpty()) Say(ed, note);
+    return true;
 }
 
 }  // namespace orv

@@ -14,6 +14,7 @@ class cpsd;
 /// drawn flat or left out, and a message says so). A file without the block stays as
 /// loaded; a damaged or newer block, or a file without its picture layer, stays flat and a
 /// short message says why.
-void RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path);
+/// True when the annotations came back from the file.
+bool RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path);
 
 }  // namespace orv

@@ -2,6 +2,8 @@
 // and the transparent display label, moving, the right-click menu and its
 // colour, delete and mode commands.
 
+#include <Qt>
+
 #include "annotations/Geometry.h"
 #include "editor/Form1.h"
 #include "platform/Desktop.h"
@@ -94,6 +96,21 @@ void Form1::bz_MouseUp(int, const MouseEvent& e) {
     IgnoreErrors([&] { zba(i).BorderColor = jzys.ForeColor; });
     IgnoreErrors([&] { zbb(i).BorderColor = jzys.ForeColor; });
     IgnoreErrors([&] { bz(i).ForeColor = jzys.ForeColor; });
+}
+
+void Form1::bz_KeyPress(int Index, int key) {
+    if (key != Qt::Key_Escape) return;
+    // The text stays as typed; only the keyboard goes back to the window.
+    if (FocusRequest == bz.Find(Index)) FocusRequest = nullptr;
+    FocusToWindow = true;
+}
+
+void Form1::EditNewNote(int Index) {
+    TextBox* box = bz.Find(Index);
+    if (!box || !box->Visible) return;
+    bzindex = Index;
+    FocusRequest = box;
+    FocusSelectsAll = true;
 }
 
 void Form1::bzz_Click(int Index) {

@@ -40,10 +40,11 @@ QString LowerExtension(const QString& path) {
 }
 
 void ShowOnCanvas(Form1& ed, const QImage& picture) {
+    ed.shownFile.clear();
     ed.Picture2.Cls();
     ed.Picture2.SetPicture(picture);
     ed.history.Clear();
-    ed.unsaved.MarkSaved();
+    ed.unsaved.MarkNewPicture();
 }
 
 void RepaintEditorBars(Form1& ed) {
@@ -72,7 +73,10 @@ void Form1::Command66_Click() {
     int width = -1, height = -1;
     // A file that cannot be opened leaves the canvas showing what it showed.
     const QImage picture = LoadImageAsPicture(open1, width, height, background, false);
-    if (!picture.isNull()) ShowOnCanvas(*this, picture);
+    if (!picture.isNull()) {
+        ShowOnCanvas(*this, picture);
+        shownFile = open1;
+    }
     Waiter().Wait(400);
     Picture2.Top = 800;
     Picture2.Left = 800;
@@ -89,6 +93,7 @@ void Form1::Command22_Click() {
         if (loaded && PixelTwips(reader.Height(), Screen().TwipsPerPixelY, height) &&
             PixelTwips(reader.Width(), Screen().TwipsPerPixelX, width)) {
             ShowOnCanvas(*this, QImage());
+            shownFile = open1;
             Picture2.Height = height;
             Picture2.Width = width;
             {
@@ -98,8 +103,7 @@ void Form1::Command22_Click() {
             if (reader.Approximated())
                 desktop.MessageBox(ComposedPictureNote(), QStringLiteral("Orvane Tessaly"),
                                    MessageIcon::Information);
-            RestoreLayeredPsd(*this, reader, open1);
-            unsaved.MarkSaved();
+            if (RestoreLayeredPsd(*this, reader, open1)) unsaved.MarkSaved();
         }
     } catch (const std::exception&) {
     }
@@ -119,7 +123,10 @@ void Form1::OpenByExtension() {
         const bool openedAbove = open2 == kPng || open2 == kJpg;
         const QImage picture =
             openedAbove ? LoadPicture(open1) : LoadPictureByContent(open1, Picture2.BackColor);
-        if (!picture.isNull()) ShowOnCanvas(*this, picture);
+        if (!picture.isNull()) {
+            ShowOnCanvas(*this, picture);
+            shownFile = open1;
+        }
     }
 }
 
@@ -132,6 +139,7 @@ void Form1::Command14_Click() {
     Picture2.Left = Picture1.Width + 100;
     open2.clear();
     RepaintEditorBars(*this);
+    openFailed = !attempt.Opened();
     ReportOpenFailure(desktop, path, attempt);
 }
 

@@ -9,6 +9,7 @@
 
 #include "editor/Form1.h"
 #include "editor/LayeredCapture.h"
+#include "editor/SaveChoices.h"
 #include "editor/VectorCapture.h"
 #include "imaging/io/PictureSaver.h"
 #include "platform/Desktop.h"
@@ -119,9 +120,13 @@ void Form1::Command5_Click() {
 void Form1::CutdSave() {
     SaveDialogRequest request;
     request.Filters = SaveFilters();
-    request.FilterIndex = 1;
+    const SaveDialogStart start = SaveStartFor(desktop, shownFile, DialogStartFolder());
+    request.FilterIndex = start.FilterIndex;
     request.DefaultExtension = QStringLiteral("PNG");
-    request.InitialFolder = DialogStartFolder();
+    request.InitialFolder = start.Folder;
+    request.SuggestedName = start.Name;
+    // Replacing a file that exists is asked first: undo cannot bring the old one back.
+    request.ConfirmOverwrite = true;
     const QString path = desktop.SaveFileDialog(request);
     if (path.isEmpty()) return;  // cancelled: the capture stays on the clipboard
 
@@ -159,6 +164,11 @@ void Form1::CutdSave() {
         return;
     }
     unsaved.MarkSaved();
+    RememberSave(desktop, path);
+    savedNote.SetCaption(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
+    savedNote.Visible = true;
+    savedNoteTimer.SetEnabled(false);
+    savedNoteTimer.SetEnabled(true);
     // Clear the clipboard only while it still holds the capture: a picture or text the user
     // copied elsewhere meanwhile is theirs.
     if (desktop.ClipboardPicture() == picture) desktop.ClearClipboard();

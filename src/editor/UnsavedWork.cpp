@@ -11,6 +11,10 @@ void UnsavedWork::MarkSaved() {
     saved_ = annotations_.Take();
 }
 
+void UnsavedWork::MarkNewPicture() {
+    saved_ = AnnotationSnapshot{};
+}
+
 bool UnsavedWork::Pending() const {
     const AnnotationSnapshot now = annotations_.Take();
     return !now.Items.empty() && !(now == saved_);
@@ -20,6 +24,8 @@ bool Form1::MayDiscardWork() {
     if (!unsaved.Pending()) return true;
     switch (desktop.AskSaveChanges(QString::fromUtf8(kSaveChangesQuestion), Caption)) {
         case SaveAnswer::Discard:
+            // Thrown away means gone: none of it may turn up on the next picture.
+            annotations.RemoveAll();
             return true;
         case SaveAnswer::Save:
             // The usual save; a cancelled or failed one leaves the work unsaved, and then

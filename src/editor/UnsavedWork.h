@@ -20,6 +20,8 @@ class UnsavedWork {
 
     /// The annotations as they are now are safe: just saved, or just opened.
     void MarkSaved();
+    /// A new picture is on the canvas: annotations carried onto it were never saved with it.
+    void MarkNewPicture();
     /// True when there are annotations and they differ from the ones last saved or opened.
     bool Pending() const;
     /// Grows with every MarkSaved.

@@ -2,19 +2,14 @@
 
 #include <QFileInfo>
 
-#include <chrono>
-
 #include "imaging/io/DecodedPictures.h"
 #include "platform/Desktop.h"
 
 namespace orv {
 
 namespace {
-struct LastReport {
-    QString text;
-    std::chrono::steady_clock::time_point closed;
-};
 int tellOnceDepth = 0;  ///< open TellEachFailureOnce scopes
+QString toldInScope;    ///< the failure last told while a scope was open
 }  // namespace
 
 QString ShownName(const QString& name) {
@@ -30,10 +25,12 @@ QString ShownName(const QString& name) {
 }
 
 TellEachFailureOnce::TellEachFailureOnce() {
-    ++tellOnceDepth;
+    // Only what this scope's own opens tell is folded: a failure told before it began is
+    // told again.
+    if (tellOnceDepth++ == 0) toldInScope.clear();
 }
 TellEachFailureOnce::~TellEachFailureOnce() {
-    --tellOnceDepth;
+    if (--tellOnceDepth == 0) toldInScope.clear();
 }
 
 void ReportOpenFailure(Desktop& desktop, const QString& path, const OpenAttempt& attempt) {
@@ -43,12 +40,11 @@ void ReportOpenFailure(Desktop& desktop, const QString& path, const OpenAttempt&
                                : attempt.Reason();
     const QString name = QFileInfo(path).fileName().isEmpty() ? path : QFileInfo(path).fileName();
     const QString text = QStringLiteral("Cannot open %1: %2.").arg(ShownName(name), reason);
-    static LastReport last;
-    const auto now = std::chrono::steady_clock::now();
-    if (text == last.text && (tellOnceDepth > 0 || now - last.closed < std::chrono::seconds(2)))
-        return;
+    if (tellOnceDepth > 0) {
+        if (text == toldInScope) return;
+        toldInScope = text;
+    }
     desktop.MessageBox(text, QStringLiteral("Orvane Tessaly"), MessageIcon::None);
-    last = {text, std::chrono::steady_clock::now()};
 }
 
 }  // namespace orv

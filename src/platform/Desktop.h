@@ -10,6 +10,7 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -49,6 +50,8 @@ struct SaveDialogRequest {
     int FilterIndex = 1;  ///< 1-based
     QString DefaultExtension;
     QString InitialFolder;
+    QString SuggestedName;          ///< the file name offered first; empty for none
+    bool ConfirmOverwrite = false;  ///< asks before an existing file is replaced
 };
 
 /// The tray icon's notifications: the mouse message of a left and a right button release.
@@ -84,6 +87,13 @@ class Desktop {
     virtual QString OpenFileDialog() = 0;
     /// The save-file dialog; empty on cancel.
     virtual QString SaveFileDialog(const SaveDialogRequest& request) = 0;
+
+    /// A value kept between runs of the program; empty when none was kept.
+    virtual QString Setting(const QString& key) {
+        const auto it = settings_.find(key);
+        return it == settings_.end() ? QString() : it->second;
+    }
+    virtual void SetSetting(const QString& key, const QString& value) { settings_[key] = value; }
 
     // Clipboard.
     virtual QImage ClipboardPicture() = 0;
@@ -134,6 +144,9 @@ class Desktop {
     /// Starts the system move of a window (or of a child picture box when given).
     virtual void StartSystemMove(Form& form, const QString& childName) = 0;
     virtual void ReleaseCapture(Form& form) = 0;
+
+  private:
+    std::map<QString, QString> settings_;  ///< without a lasting store: kept for this run only
 };
 
 }  // namespace orv

@@ -27,9 +27,16 @@ class Form : public Container {
     Control* Capture = nullptr;
     /// Asks the window to take the input focus for a text box.
     TextBox* FocusRequest = nullptr;
+    /// With FocusRequest: the box's whole text is selected too, so typing replaces it.
+    bool FocusSelectsAll = false;
+    /// Asks the window to take the keyboard back from whichever text box holds it.
+    bool FocusToWindow = false;
     /// The text box that holds the keyboard, kept by the window layer; null
     /// when the window itself takes the keys. Only compared, never followed.
     const TextBox* Focused = nullptr;
+    /// The control the window frames as the one selected, if any; asked at every paint. The
+    /// frame is the window's own: it never reaches a picture painted from the controls.
+    std::function<const Control*()> Marked;
     /// A key pressed (down) or released on the window: Qt key code and the
     /// modifier mask of MouseEvent::Shift.
     std::function<void(int key, int shift, bool down)> Key;

@@ -79,6 +79,10 @@ void App::OpenClipboardPicture() {
     TrayHost().jtb_Click();
 }
 
+void App::OpenPictureFile() {
+    TrayHost().wjta_Click();
+}
+
 void App::UnloadStrip() {
     if (!strip_) return;
     strip_->Visible = false;

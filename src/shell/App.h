@@ -44,6 +44,8 @@ class App : public EditorHost {
     void UnloadEditor() override;
     /// Runs the tray menu's "Open From clipboard".
     void OpenClipboardPicture() override;
+    /// Runs the tray menu's "Open From file".
+    void OpenPictureFile() override;
     /// Unloads the tool strip.
     void UnloadStrip();
     /// Frees windows unloaded from inside their own handlers.

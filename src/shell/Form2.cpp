@@ -42,21 +42,29 @@ const Menu& Form2::cddd() {
 void Form2::Form_Load() {
     Visible = false;
     app_.desktop.TrayAdd(kTrayTip, kProgramIcon);
+    // The start-up path is opened twice in a row (the strip's first load opens it too): one
+    // failure, one message.
+    const TellEachFailureOnce once;
     OpenCommandLine(app_.CommandLine);
 }
 
 void Form2::OpenCommandLine(const QString& commandLine) {
     Text3 = StripQuotes(commandLine);
     if (!Text3.isEmpty()) {
-        if (Form1* shown = app_.EditorIfLoaded(); shown && !shown->MayDiscardWork()) return;
-        // Loading the editor may open the path once already (the strip's first load).
-        const TellEachFailureOnce once;
+        Form1* before = app_.EditorIfLoaded();
+        if (before && !before->MayDiscardWork()) return;
         app_.Editor().open1 = Text3;
-        app_.ShowEditor();
+        // An editor loaded for this path shows only once the picture opened: a failure is
+        // told without an empty editor behind it.
+        if (before) app_.ShowEditor();
         Form1& ed = app_.Editor();
         ed.Command14_Click();
         ed.Picture1.Height = Screen().Height;
         ed.Picture6.Width = Screen().Width;
+        if (before || !ed.openFailed)
+            app_.ShowEditor();
+        else
+            app_.UnloadEditor();
     }
 }
 

@@ -43,15 +43,24 @@ void form3::OpenFromFile() {
 
     const OpenAttempt attempt;
     const bool measuring = LeaveScreenMeasurement();
+    const bool firstOpen = app.EditorIfLoaded() == nullptr;
     Form1& ed = app.Editor();
     ed.open1 = file;
     ed.open2 = LowerExtension(file);
-    app.ShowEditor();
+    // A new editor shows once its picture opened; one shown before stays while it opens.
+    if (!firstOpen) app.ShowEditor();
     IgnoreErrors([&] { LayOutEditorBars(); });
     if (measuring) PlaceCanvasBesideBars(ed);
     Visible = false;
     ed.OpenByExtension();
     ed.open2.clear();
+    // The PSD open puts the left bar at the window's corner: the bars go where any open
+    // leaves them.
+    IgnoreErrors([&] { RepaintEditorBars(ed); });
+    if (firstOpen && !attempt.Opened())
+        app.UnloadEditor();
+    else
+        app.ShowEditor();
     ReportOpenFailure(app.desktop, file, attempt);
 }
 
@@ -75,21 +84,30 @@ void form3::OpenFromClipboard() {
 }
 
 void form3::MeasureScreen() {
-    if (Form1* shown = app.EditorIfLoaded(); shown && !shown->MayDiscardWork()) return;
+    Form1* loaded = app.EditorIfLoaded();
+    if (loaded && !loaded->MayDiscardWork()) return;
     const StartMode mode = Text1;
     const bool shown = Visible;
+    const bool editorShown = loaded && loaded->Visible;
     Text1 = StartMode::ScreenMeasurement;
     Visible = false;
+    // The copy is of the screen behind the editor, never of the editor itself.
+    if (editorShown) loaded->SetShown(false);
     // Lets the screen repaint without the strip and the tray menu before it is copied.
     IgnoreErrors([&] { Waiter().Wait(1000); });
     // A desktop that copies the screen only on request may refuse: nothing opens then.
     if (!app.desktop.PrepareScreenCopy()) {
         Text1 = mode;
         Visible = shown;
+        if (editorShown) loaded->SetShown(true);
         return;
     }
+    // A first load copies the screen itself; an editor loaded before copies it now, so the
+    // canvas is the screen of this moment and never an earlier picture.
+    if (loaded) loaded->ShowScreenCopy();
     app.ShowEditor();
     Form1& ed = app.Editor();
+    ShowEditorTool();
     ed.Picture6.Width = Screen().Width;
     ed.Picture1.Height = Screen().Height;
     Visible = true;

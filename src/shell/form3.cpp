@@ -74,10 +74,11 @@ void form3::Form_Load() {
     if (!firstopen.isEmpty() && (!loaded || loaded->MayDiscardWork())) {
         Form1& ed = app.Editor();
         ed.open1 = firstopen;
-        app.ShowEditor();
         ed.Picture1.Height = Screen().Height;
         ed.Picture6.Width = Screen().Width;
         ed.Command14_Click();
+        // Shown only with a picture: a failed open leaves no empty editor behind its message.
+        if (!ed.openFailed || ed.Visible) app.ShowEditor();
         Visible = false;
     }
     Topmost = true;
@@ -89,6 +90,24 @@ void ShowStripToolLook(form3& f, const Image* chosen) {
     ShowToolLook({{&f.Imag5, &f.Imag55}, {&f.Imag6, &f.Imag66}, {&f.Imag7, &f.Imag77}}, chosen);
 }
 }  // namespace
+
+void form3::ShowEditorTool() {
+    const Image* chosen = nullptr;
+    switch (app.Editor().pd) {
+        case Tool::Distance:
+            chosen = &Imag5;
+            break;
+        case Tool::ColourPick:
+            chosen = &Imag6;
+            break;
+        case Tool::Note:
+            chosen = &Imag7;
+            break;
+        case Tool::Move:
+            break;
+    }
+    ShowStripToolLook(*this, chosen);
+}
 
 void form3::Imag5_Click() {
     ShowStripToolLook(*this, &Imag5);

@@ -39,6 +39,8 @@ class form3 : public Form {
     /// Any close request: unloads the editor, then the strip; never cancelled.
     void QueryUnload();
     void Picture1_MouseMove(const MouseEvent& e);
+    /// Shows the editor's tool mode on the strip's icons (none for the move tool).
+    void ShowEditorTool();
 
     /// Lays out the editor's bars after a route filled it, and shows them.
     void LayOutEditorBars();

@@ -39,7 +39,8 @@ click 1122 21 # the save button
 wait_until 10 save_dialog || { keep_shot no-dialog; fail "no save dialog"; }
 xdotool windowactivate --sync "$(save_dialog)" 2>/dev/null || true
 sleep 0.3
-type_text snapped
+key ctrl+a # the offered name, the picture's own, gives way to the typed path
+type_text "$HOME/Desktop/snapped"
 key Return
 wait_until 10 test -s "$saved" || fail "nothing saved as snapped.PNG"
 

@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
 # Paths that must not be opened or shown: a FIFO on the command line gives a message at
 # once (nothing blocks) and the tray menu still works; a GIF and a BMP cut short give a
-# message and an empty canvas, never half a picture.
+# message and no editor, never half a picture.
 source "$(dirname "$0")/lib.sh"
-
-X0=56 Y0=48
-white=255,255,255
 
 mkfifo "$WORK/pipe.png" || fail "cannot make a FIFO"
 start_orvane "$WORK/pipe.png"
@@ -16,9 +13,7 @@ sleep 2.5
 orvane_message >/dev/null && fail "FIFO: a second message box"
 orvane_alive || fail "FIFO: the program ended"
 wait_for_tray_icon || fail "FIFO: no tray icon"
-wait_until 5 editor_window || fail "FIFO: the editor did not open"
-click $((1280 - 4 * 35 + 17)) 21 # the editor's hide button uncovers the tray
-wait_until 5 not editor_window || fail "FIFO: the hide button did not hide the editor"
+editor_window >/dev/null && fail "FIFO: an empty editor opened"
 read -r tx ty < <(tray_icon_centre)
 click "$tx" "$ty" 1
 wait_until 5 open_menu || fail "FIFO: the tray menu did not open"
@@ -37,12 +32,7 @@ for kind in gif bmp; do
     dismiss_message
     sleep 2.5
     orvane_message >/dev/null && fail "cut $kind: a second message box"
-    wait_until 5 editor_window || fail "cut $kind: the editor did not open"
-    s="$WORK/cut-$kind.png"
-    shot "$s"
-    for p in "$((X0 + 1)) $((Y0 + 1))" "$((X0 + 80)) $((Y0 + 60))" "$((X0 + 150)) $((Y0 + 110))"; do
-        expect_pixel "$s" $p $white "cut $kind: no picture at ($p)"
-    done
+    editor_window >/dev/null && { keep_shot cut-$kind; fail "cut $kind: an empty editor opened"; }
     kill "$ORVANE_PID" && wait "$ORVANE_PID" 2>/dev/null
-    pass "a $kind cut short: a message and an empty canvas"
+    pass "a $kind cut short: a message and no editor"
 done

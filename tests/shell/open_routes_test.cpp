@@ -137,15 +137,83 @@ TEST_F(RoutesTest, MeasureScreenRefusedByTheDesktopOpensNothing) {
     EXPECT_EQ(s.Text1, StartMode::ScreenMeasurement);
 }
 
-TEST_F(RoutesTest, MeasureScreenOnALoadedEditorKeepsItsCanvas) {
-    QImage pic(10, 10, QImage::Format_RGB32);
-    pic.fill(Qt::green);
-    ed().Picture2.SetPicture(pic);
-    app->Strip().MeasureScreen();
+// The screen route on an editor that already shows a picture measures the screen of this
+// moment, laid out as a first screen load lays it out, with the strip showing the editor's tool.
+TEST_F(RoutesTest, MeasureScreenOnALoadedEditorCopiesTheScreenAgain) {
+    desktop.openFiles.push_back(files.Solid("shown.png", 10, 10, Qt::green, "png"));
+    app->Strip().OpenFromFile();
+    ASSERT_TRUE(ed().Picture1.Visible);
+    ed().Image5_Click();
+    desktop.screenPicture = QImage(1920, 1080, QImage::Format_RGB32);
+    desktop.screenPicture.fill(QColor(40, 80, 120));
+    bool editorHiddenDuringWait = false;
+    desktop.duringWait = [&] { editorHiddenDuringWait = !ed().Visible; };
+    form3& s = app->Strip();
+    s.MeasureScreen();
+    EXPECT_TRUE(editorHiddenDuringWait);
     EXPECT_EQ(std::count(desktop.calls.begin(), desktop.calls.end(), QStringLiteral("GrabScreen")),
-              0);
-    EXPECT_EQ(ed().Picture2.Picture().size(), QSize(10, 10));
-    EXPECT_TRUE(ed().Picture1.Visible);
+              1);
+    EXPECT_TRUE(ed().Picture2.Picture().isNull());
+    EXPECT_EQ(ed().Picture2.Width, 1920 * 15.0f);
+    EXPECT_EQ(CanvasPixel(5, 5), RGB(40, 80, 120));
+    EXPECT_EQ(CanvasPixel(1900, 1000), RGB(40, 80, 120));
+    EXPECT_EQ(ed().Picture2.Left, 0);
+    EXPECT_EQ(ed().Picture2.Top, 0);
+    EXPECT_FALSE(ed().Picture1.Visible);
+    EXPECT_FALSE(ed().Picture6.Visible);
+    EXPECT_TRUE(ed().Visible);
+    EXPECT_TRUE(s.Visible);
+    // The distance tool chosen in the editor is the one the strip shows as pressed.
+    EXPECT_TRUE(s.Imag55.Visible);
+    EXPECT_FALSE(s.Imag5.Visible);
+    EXPECT_TRUE(s.Imag6.Visible && !s.Imag66.Visible);
+    EXPECT_TRUE(s.Imag7.Visible && !s.Imag77.Visible);
+
+    // Refused by the desktop: the editor comes back as it was, not hidden behind nothing.
+    desktop.refuseScreenCopy = true;
+    s.MeasureScreen();
+    EXPECT_TRUE(ed().Visible);
+    EXPECT_EQ(std::count(desktop.calls.begin(), desktop.calls.end(), QStringLiteral("GrabScreen")),
+              1);
+}
+
+// Ctrl+O in the editor runs the file route; a failed open with no editor before shows none;
+// a PSD through the file route leaves the bars where every open leaves them.
+TEST_F(RoutesTest, CtrlOOpensAFileAndAFailedFirstOpenLeavesNoEditor) {
+    const QString broken = files.Write("broken.png", "not a picture");
+    for (const bool byLine : {false, true}) {
+        SCOPED_TRACE(byLine ? "command line" : "file route");
+        desktop.messages.clear();
+        if (byLine) {
+            app->TrayHost().OpenCommandLine(broken);
+        } else {
+            desktop.openFiles.push_back(broken);
+            app->Strip().OpenFromFile();
+        }
+        EXPECT_EQ(desktop.messages.size(), 1u);
+        EXPECT_EQ(app->EditorIfLoaded(), nullptr);
+        app->CollectGarbage();
+    }
+
+    desktop.openFiles.push_back(files.SolidPsd("layers.psd", 30, 20, QColor(9, 8, 7)));
+    app->Strip().OpenFromFile();
+    ASSERT_NE(app->EditorIfLoaded(), nullptr);
+    Form1& e = ed();
+    EXPECT_TRUE(e.Visible);
+    EXPECT_FLOAT_EQ(e.Picture1.Top, e.Picture6.Height);
+    EXPECT_FLOAT_EQ(e.Picture1.Left, 0);
+
+    // A failed open in an editor already shown leaves it shown, with its picture.
+    desktop.openFiles.push_back(broken);
+    e.Key(Qt::Key_O, kCtrlMask, true);
+    ASSERT_EQ(app->EditorIfLoaded(), &e);
+    EXPECT_TRUE(e.Visible);
+    EXPECT_EQ(CanvasPixel(29, 19), RGB(9, 8, 7));
+
+    desktop.openFiles.push_back(files.Solid("next.png", 12, 6, Qt::red, "png"));
+    e.Key(Qt::Key_O, kCtrlMask, true);
+    EXPECT_EQ(e.Picture2.Width, 12 * 15.0f);
+    EXPECT_EQ(CanvasPixel(11, 5), RGB(255, 0, 0));
 }
 
 }  // namespace

@@ -116,6 +116,22 @@ TEST_F(OpenToldTest, PicturesThatCannotBeOpenedAreNamedWithTheReasonAndTheCanvas
     }
 }
 
+// The start-up opens its path twice in a row and tells a failure once; every later open of
+// the same broken file, a second start's or the file route's, quick or not, tells it again.
+TEST_F(OpenToldTest, OnlyTheStartUpsDoubleOpenIsToldOnce) {
+    const QString broken = files.Write("broken.png", "not a picture");
+    StartWith(broken);
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_TRUE(desktop.messages[0].second.startsWith(QStringLiteral("Cannot open broken.png")));
+    for (int i = 0; i < 2; ++i) app->TrayHost().OpenCommandLine(broken);
+    EXPECT_EQ(desktop.messages.size(), 3u);
+    for (int i = 0; i < 2; ++i) {
+        desktop.openFiles.push_back(broken);
+        app->Strip().OpenFromFile();
+    }
+    EXPECT_EQ(desktop.messages.size(), 5u);
+}
+
 TEST_F(OpenToldTest, TiffWebpAndAPngUnderAnotherNameOpenByContent) {
     QImage half(24, 12, QImage::Format_ARGB32);
     half.fill(QColor(200, 30, 60));

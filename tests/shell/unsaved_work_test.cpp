@@ -153,7 +153,7 @@ TEST_F(UnsavedWorkTest, SavingOrOpeningMakesTheWorkSafeAndUndoBackToItToo) {
     EXPECT_TRUE(desktop.questions.empty());
     EXPECT_EQ(app->EditorIfLoaded(), nullptr);
 
-    // The annotations an open leaves on the canvas count as opened, not as new work.
+    // Work discarded for another picture is gone from it, so closing then has nothing to ask.
     OpenFirst();
     DrawMarker();
     desktop.saveAnswers = {SaveAnswer::Discard};
@@ -161,9 +161,59 @@ TEST_F(UnsavedWorkTest, SavingOrOpeningMakesTheWorkSafeAndUndoBackToItToo) {
     app->Strip().OpenFromFile();
     EXPECT_EQ(desktop.questions.size(), 1u);
     EXPECT_EQ(ed().Picture2.Width, 20 * 15.0f);
+    EXPECT_EQ(Markers(), 0u);
     app->Strip().QueryUnload();
     EXPECT_EQ(desktop.questions.size(), 1u);
     EXPECT_EQ(app->EditorIfLoaded(), nullptr);
+}
+
+// "Discard" removes the annotations before any route puts the next picture up; "Save" keeps
+// them on the next picture, where they were never saved, so leaving it asks again.
+TEST_F(UnsavedWorkTest, DiscardRemovesTheWorkAndSavedWorkCarriedOnIsNewWork) {
+    const struct {
+        const char* name;
+        std::function<void()> run;
+    } routes[] = {
+        {"file route",
+         [this] {
+             desktop.openFiles.push_back(other);
+             app->Strip().OpenFromFile();
+         }},
+        {"screen route", [this] { app->Strip().MeasureScreen(); }},
+        {"command line", [this] { app->TrayHost().OpenCommandLine(other); }},
+        {"dropped file", [this] { ed().OpenDroppedFile(other); }},
+        {"Ctrl+O",
+         [this] {
+             desktop.openFiles.push_back(other);
+             ed().Key(Qt::Key_O, kCtrlMask, true);
+         }},
+    };
+    for (const auto& route : routes) {
+        SCOPED_TRACE(route.name);
+        app = std::make_unique<App>(desktop, QString());
+        desktop.questions.clear();
+        OpenFirst();
+        DrawMarker();
+        desktop.saveAnswers = {SaveAnswer::Discard};
+        route.run();
+        EXPECT_EQ(desktop.questions.size(), 1u);
+        EXPECT_EQ(Markers(), 0u);
+        EXPECT_NE(ed().Picture2.Width, 40 * 15.0f);
+
+        OpenFirst();
+        DrawMarker();
+        desktop.saveAnswers = {SaveAnswer::Save};
+        desktop.saveFiles = {files.Path(QStringLiteral("kept.png"))};
+        route.run();
+        EXPECT_EQ(desktop.questions.size(), 2u);
+        EXPECT_EQ(Markers(), 1u);
+        EXPECT_NE(ed().Picture2.Width, 40 * 15.0f);
+        // Closing now would lose the markers on the new picture: the question comes again.
+        desktop.saveAnswers = {SaveAnswer::Cancel};
+        ed().Image3_Click();
+        EXPECT_EQ(desktop.questions.size(), 3u);
+        EXPECT_NE(app->EditorIfLoaded(), nullptr);
+    }
 }
 
 }  // namespace

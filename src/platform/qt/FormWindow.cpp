@@ -374,6 +374,16 @@ void FormWindow::paintEvent(QPaintEvent* e) {
         q.restore();
         return true;
     });
+    if (!marked_.isEmpty()) {
+        // A thin two-tone dashed frame that shows on any picture.
+        const QRect r = marked_.adjusted(0, 0, -1, -1);
+        p.setClipRegion(e->region());
+        p.setPen(QPen(QColor(255, 255, 255), 1));
+        p.drawRect(r);
+        QPen dash(QColor(0, 120, 215), 1, Qt::DashLine);
+        p.setPen(dash);
+        p.drawRect(r);
+    }
 }
 
 void FormWindow::CollectSnapshots(const Container& box, QPoint origin, bool ps, const Control* root,
@@ -439,6 +449,14 @@ void FormWindow::Sync() {
     if (const Control* zb = ZoomBox())
         for (auto it = now.begin(); it != now.end(); ++it)
             if (it->root == zb) it->rect = WindowRect(it->rect, zb);
+    QRect marked;
+    if (const Control* m = form_.Marked ? form_.Marked() : nullptr; m && now.contains(m))
+        marked = now.value(m).rect.adjusted(-3, -3, 3, 3);
+    if (marked != marked_) {
+        update(marked_);
+        update(marked);
+        marked_ = marked;
+    }
     if (firstSync_ || !isVisible()) {
         update();
         firstSync_ = false;

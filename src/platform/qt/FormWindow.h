@@ -112,6 +112,7 @@ class FormWindow : public QWidget {
     Qt::MouseButtons chorded_;
     QPoint pointer_;  ///< on the screen, in the pointer event being handled
     QHash<const Control*, Snapshot> painted_;
+    QRect marked_;  ///< where the selection frame of the form's marked control is painted
     bool firstSync_ = true;
     QString zoomName_, readoutAfter_;
     CanvasView view_;

@@ -21,6 +21,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUrl>
@@ -231,9 +232,9 @@ QString QtDesktop::SaveFileDialog(const SaveDialogRequest& r) {
     QFileDialog dlg(SyncedDialogParent());
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
-    // Never ask before replacing a file; show each entry by its own description only (the
-    // pattern appended in brackets is what filters the list).
-    dlg.setOption(QFileDialog::DontConfirmOverwrite);
+    // Show each entry by its own description only (the pattern appended in brackets is what
+    // filters the list).
+    if (!r.ConfirmOverwrite) dlg.setOption(QFileDialog::DontConfirmOverwrite);
     dlg.setOption(QFileDialog::HideNameFilterDetails);
     QStringList filters, patterns;
     for (int i = 0; i + 1 < r.Filters.size(); i += 2) {
@@ -261,8 +262,26 @@ QString QtDesktop::SaveFileDialog(const SaveDialogRequest& r) {
     if (!filters.isEmpty()) dlg.selectNameFilter(filters[first]);
     dlg.setDefaultSuffix(filters.isEmpty() ? r.DefaultExtension : suffixFor(first));
     if (!r.InitialFolder.isEmpty()) dlg.setDirectory(r.InitialFolder);
+    if (!r.SuggestedName.isEmpty()) dlg.selectFile(r.SuggestedName);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
     return dlg.selectedFiles().first();
+}
+
+namespace {
+// The program's lasting choices, in the user's configuration folder (orvane/orvane.conf).
+QSettings& Kept() {
+    static QSettings settings(QStringLiteral("orvane"), QStringLiteral("orvane"));
+    return settings;
+}
+}  // namespace
+
+QString QtDesktop::Setting(const QString& key) {
+    return Kept().value(key).toString();
+}
+
+void QtDesktop::SetSetting(const QString& key, const QString& value) {
+    Kept().setValue(key, value);
+    Kept().sync();
 }
 
 QImage QtDesktop::ClipboardPicture() {

@@ -70,6 +70,8 @@ class QtDesktop : public Desktop {
     std::optional<Colour> PickColour(Colour initial) override;
     QString OpenFileDialog() override;
     QString SaveFileDialog(const SaveDialogRequest& request) override;
+    QString Setting(const QString& key) override;
+    void SetSetting(const QString& key, const QString& value) override;
     QImage ClipboardPicture() override;
     void SetClipboardPicture(const QImage& picture) override;
     QString ClipboardText() override;

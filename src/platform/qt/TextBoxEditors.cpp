@@ -6,7 +6,9 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSet>
+#include <QTextCursor>
 #include <cmath>
+#include <utility>
 
 #include "platform/Fonts.h"
 #include "platform/Painter.h"
@@ -33,6 +35,30 @@ QString ForModel(const QString& edited) {
 QWidget* PointerSurface(QWidget* w) {
     if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) return pe->viewport();
     return w;
+}
+
+// Selects the whole text with the cursor at its start, so a box too small for its last
+// line keeps showing its first one.
+void SelectAll(QWidget* w) {
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
+        QTextCursor c(pe->document());
+        c.movePosition(QTextCursor::End);
+        c.movePosition(QTextCursor::Start, QTextCursor::KeepAnchor);
+        pe->setTextCursor(c);
+    } else if (auto* le = qobject_cast<QLineEdit*>(w)) {
+        le->setSelection(static_cast<int>(le->text().size()), -static_cast<int>(le->text().size()));
+    }
+}
+
+void ClearSelection(QWidget* w) {
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
+        QTextCursor c = pe->textCursor();
+        if (!c.hasSelection()) return;
+        c.clearSelection();
+        pe->setTextCursor(c);
+    } else if (auto* le = qobject_cast<QLineEdit*>(w)) {
+        le->deselect();
+    }
 }
 
 void CollectAlive(const Container& in, QSet<const TextBox*>& out) {
@@ -117,12 +143,19 @@ void TextBoxEditors::Sync() {
         order_ = std::move(order);
     }
 
+    if (form_.FocusToWindow) {
+        form_.FocusToWindow = false;
+        if (QWidget* f = window_.focusWidget(); f && f != &window_) window_.setFocus();
+    }
     if (form_.FocusRequest) {
         TextBox* want = form_.FocusRequest;
+        const bool selectAll = std::exchange(form_.FocusSelectsAll, false);
         form_.FocusRequest = nullptr;
         if (alive.contains(want))
-            if (QWidget* w = EditorOf(*want); w && w->isVisible())
+            if (QWidget* w = EditorOf(*want); w && w->isVisible()) {
                 w->setFocus(Qt::MouseFocusReason);
+                if (selectAll) SelectAll(w);
+            }
     }
 }
 
@@ -277,6 +310,10 @@ bool TextBoxEditors::eventFilter(QObject* watched, QEvent* e) {
     }
     if (t == QEvent::FocusOut) {
         form_.Focused = nullptr;
+        // A box the user has left shows its text plain, without the selection it had
+        // (a menu over it does not count as leaving).
+        if (static_cast<QFocusEvent*>(e)->reason() != Qt::PopupFocusReason)
+            ClearSelection(static_cast<QWidget*>(watched));
         if (TextBox* box = BoxOf(watched); box && box->LostFocus) box->LostFocus();
         return false;
     }
