@@ -58,6 +58,17 @@ LayeredPicture LayeredCapture(const Form1& ed, const QImage& capture) {
             AddLayer(doc, canvas, NoteName(n, box->Text()), controls);
         }
     }
+    // The described kinds that have a layer of their own (a redaction is in the picture).
+    ForEachKind([&](auto k) {
+        using K = decltype(k);
+        for (const auto& state : ed.annotations.All<K>()) {
+            const QString name = K::LayerName(state);
+            if (name.isEmpty()) continue;
+            const std::vector<Control*> elements =
+                ElementsOf<K>(ed.annotations.Kinds(), state.Index);
+            AddLayer(doc, canvas, name, {elements.begin(), elements.end()});
+        }
+    });
     return doc;
 }
 

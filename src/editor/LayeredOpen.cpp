@@ -54,6 +54,7 @@ void RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path) {
         painter.drawImage(0, 0, base.convertToFormat(QImage::Format_RGB32));
     }
     ed.annotations.Restore(snapshot);
+    ed.SyncRedactions();
 }
 
 }  // namespace orv
