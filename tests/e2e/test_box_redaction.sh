@@ -28,15 +28,21 @@ has_box() { clipboard | grep -qx 'box 1: 120 × 36px at (50,40)'; }
 wait_until 3 has_box || { keep_shot box; fail "clipboard holds '$(clipboard)'"; }
 pass "a box dragged over a 120 x 36 button reads 120 × 36px"
 
-move_to $((ox + 250)) $((oy + 170))
-xdotool keydown alt
-sleep 0.2
-xdotool mousemove $((ox + 251)) $((oy + 170))
-sleep 0.4
-xdotool click 1
-sleep 0.3
-xdotool keyup alt
-move_to 1000 760
+# openbox takes Alt + button for its own window move: the snapping click is
+# checked without a window manager only (as the edge-guide script is).
+boxes=1
+if [ -z "${E2E_WM:-}" ]; then
+    boxes=2
+    move_to $((ox + 250)) $((oy + 170))
+    xdotool keydown alt
+    sleep 0.2
+    xdotool mousemove $((ox + 251)) $((oy + 170))
+    sleep 0.4
+    xdotool click 1
+    sleep 0.3
+    xdotool keyup alt
+    move_to 1000 760
+fi
 
 key r
 drag $((ox + 48)) $((oy + 220)) $((ox + 143)) $((oy + 267))
@@ -56,11 +62,15 @@ save_as() {
 }
 save_as snapped.png
 png="$HOME/Desktop/snapped.png"
-for y in 150 170 185; do
-    for x in 200 319; do [ "$(pixel "$png" $x $y)" = $red ] || fail "no outline at ($x,$y)"; done
-    for x in 199 320; do [ "$(pixel "$png" $x $y)" != $red ] || fail "outline runs on to ($x,$y)"; done
-done
-pass "Alt + click keeps the box of the button under the pointer, edge to edge"
+if [ $boxes = 2 ]; then
+    for y in 150 170 185; do
+        for x in 200 319; do [ "$(pixel "$png" $x $y)" = $red ] || fail "no outline at ($x,$y)"; done
+        for x in 199 320; do
+            [ "$(pixel "$png" $x $y)" != $red ] || fail "outline runs on to ($x,$y)"
+        done
+    done
+    pass "Alt + click keeps the box of the button under the pointer, edge to edge"
+fi
 [ "$(colours "$png" 60 232)" = 1 ] || fail "the redacted area is not in blocks"
 [ "$(colours "$png" 180 232)" -gt 50 ] || fail "the noise beside it is not there to be hidden"
 
@@ -76,7 +86,7 @@ sleep 2
 move_to 1000 760
 printf 'old' | xclip -selection clipboard
 key ctrl+shift+c
-two_boxes() { [ "$(clipboard | grep -c '^box ')" = 2 ]; }
+two_boxes() { [ "$(clipboard | grep -c '^box ')" = $boxes ]; }
 wait_until 5 two_boxes || { keep_shot reopened; fail "after reopening: '$(clipboard)'"; }
 key r
 drag $((ox + 143)) $((oy + 240)) $((ox + 203)) $((oy + 240))
