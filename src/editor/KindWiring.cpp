@@ -67,6 +67,8 @@ void Form1::WireKinds() {
         };
     };
     Picture2.MouseDown = [this](const MouseEvent& e) {
+        // A picture opened since the last change is redacted before a pick reads it.
+        SyncRedactions();
         Picture2_MouseDown(e);
         KindPress(e);
     };

@@ -240,6 +240,22 @@ TEST_F(RedactionTest, NoSavedFormatClipboardOrLayerHoldsTheCoveredPixels) {
     }
 }
 
+TEST_F(RedactionTest, APictureOpenedUnderARedactionIsHiddenBeforeItIsSavedOrPicked) {
+    Redact(kArea);
+    // Another picture comes in (an open keeps the annotations): the same noise, shifted.
+    QImage next = original.copy();
+    ed().Picture2.SetPicture(next);
+    ed().Command5_Click();  // the dialog cancelled: the capture stays on the clipboard
+    EXPECT_LT(std::abs(PatternLeft(desktop.clipboardPicture.convertToFormat(QImage::Format_RGB32),
+                                   kArea)),
+              0.05);
+    ed().Picture2.SetPicture(next);
+    ed().Image6_Click();
+    ed().Picture2.MouseDown(Left(At(65), At(40)));
+    EXPECT_NE(ed().vars.sampledColor, FromQRgb(original.pixel(65, 40)));
+    EXPECT_EQ(ed().vars.sampledColor, FromQRgb(Shown().pixel(60, 36)));
+}
+
 TEST_F(RedactionTest, ALayeredPsdReopensItLiveButNeverBringsTheOriginalBack) {
     const int n = Redact(kArea);
     const QString path = dir.filePath(QStringLiteral("hidden.psd"));
