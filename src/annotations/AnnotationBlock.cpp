@@ -18,6 +18,8 @@ constexpr int kMaxCheckSide = 300000;
 QString KindOf(const AnnotationState& a) {
     if (std::holds_alternative<DistanceState>(a)) return QStringLiteral("distance");
     if (std::holds_alternative<ColourState>(a)) return QStringLiteral("colour");
+    if (std::holds_alternative<BoxState>(a)) return QStringLiteral("box");
+    if (std::holds_alternative<RedactionState>(a)) return QStringLiteral("redaction");
     return QStringLiteral("note");
 }
 
@@ -158,6 +160,7 @@ BlockVerdict CheckBlock(const AnnotationBlock& block, const std::vector<psd::Lay
     BlockVerdict v;
     v.live.qqqq = block.snapshot.qqqq;
     v.live.wwww = block.snapshot.wwww;
+    v.live.next = block.snapshot.next;
     for (std::size_t i = 0; i < layers.size(); ++i) {
         const psd::LayerPixels& l = layers[i];
         if (l.name == "Picture" && l.left == 0 && l.top == 0 && l.width == docWidth &&
@@ -174,6 +177,12 @@ BlockVerdict CheckBlock(const AnnotationBlock& block, const std::vector<psd::Lay
     if (v.pictureLayer >= 0) claimed[std::size_t(v.pictureLayer)] = true;
     for (std::size_t a = 0; a < block.snapshot.Items.size(); ++a) {
         const LayerCheck& saved = block.saved.annotations[a];
+        if (saved.name.isEmpty()) {
+            // A kind without a layer of its own (a redaction lies in the picture itself):
+            // nothing elsewhere can have changed it apart from the picture.
+            v.live.Items.push_back(block.snapshot.Items[a]);
+            continue;
+        }
         const std::string name = saved.name.toStdString();
         std::size_t found = layers.size();
         for (std::size_t i = 0; i < layers.size() && found == layers.size(); ++i)

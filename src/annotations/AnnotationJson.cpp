@@ -5,9 +5,13 @@
 #include <QJsonObject>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "annotations/Annotations.h"
+#include "annotations/Kinds.h"
 
 namespace orv {
 
@@ -88,7 +92,29 @@ QJsonObject Box(const TextBoxState& b) {
             {"rank", b.Rank}};
 }
 
+[[maybe_unused]] QJsonObject ElementJson(const LineState& s) {
+    return Line(s);
+}
+[[maybe_unused]] QJsonObject ElementJson(const LabelState& s) {
+    return Label(s);
+}
+[[maybe_unused]] QJsonObject ElementJson(const ShapeState& s) {
+    return Shape(s);
+}
+[[maybe_unused]] QJsonObject ElementJson(const TextBoxState& s) {
+    return Box(s);
+}
+
 QJsonObject Item(const AnnotationState& a) {
+    QJsonObject described;
+    if (VisitKind(a, [&](auto k, const auto& st) {
+            using K = decltype(k);
+            described = {{"kind", K::Name}, {"index", st.Index}};
+            ForEachPart<K>([&](const auto& p) {
+                described.insert(QLatin1String(p.name), ElementJson(st.*p.state));
+            });
+        }))
+        return described;
     if (const auto* d = std::get_if<DistanceState>(&a))
         return {{"kind", "distance"},          {"index", d->Index},
                 {"segment", Line(d->Segment)}, {"startTick", Line(d->StartTick)},
@@ -253,9 +279,24 @@ class Reader {
         b.Rank = Int(o, "rank", -kMaxIndex * 8, kMaxIndex * 8);
         return b;
     }
+    void Element(const QJsonObject& o, LineState& s) { s = Line(o); }
+    void Element(const QJsonObject& o, LabelState& s) { s = Label(o); }
+    void Element(const QJsonObject& o, ShapeState& s) { s = Shape(o); }
+    void Element(const QJsonObject& o, TextBoxState& s) { s = Box(o); }
+
     AnnotationState Item(const QJsonObject& o) {
         const QString kind = Text(o, "kind");
         const int index = Int(o, "index", 1, kMaxIndex);
+        std::optional<AnnotationState> described;
+        ForEachKind([&](auto k) {
+            using K = decltype(k);
+            if (kind != QLatin1String(K::Name)) return;
+            typename K::State st;
+            st.Index = index;
+            ForEachPart<K>([&](const auto& p) { Element(Object(o, p.name), st.*p.state); });
+            described = std::move(st);
+        });
+        if (described) return std::move(*described);
         if (kind == QLatin1String("distance"))
             return DistanceState{index, Line(Object(o, "segment")), Line(Object(o, "startTick")),
                                  Line(Object(o, "endTick")), Label(Object(o, "length"))};
@@ -278,11 +319,15 @@ class Reader {
 QByteArray AnnotationsToJson(const AnnotationSnapshot& s) {
     QJsonArray items;
     for (const AnnotationState& a : s.Items) items.append(Item(a));
-    const QJsonObject root{{"format", "orvane-annotations"},
-                           {"version", 1},
-                           {"qqqq", s.qqqq},
-                           {"wwww", s.wwww},
-                           {"annotations", items}};
+    QJsonObject root{{"format", "orvane-annotations"},
+                     {"version", 1},
+                     {"qqqq", s.qqqq},
+                     {"wwww", s.wwww},
+                     {"annotations", items}};
+    // The counters of the later kinds, only where they moved, so files without them stay as
+    // they were.
+    if (s.next.boxes != 1) root.insert(QStringLiteral("boxes"), s.next.boxes);
+    if (s.next.redactions != 1) root.insert(QStringLiteral("redactions"), s.next.redactions);
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 
@@ -320,12 +365,15 @@ AnnotationJsonError AnnotationsFromJson(const QByteArray& json, AnnotationSnapsh
     AnnotationSnapshot s;
     s.qqqq = r.Int(root, "qqqq", 1, kMaxIndex);
     s.wwww = r.Int(root, "wwww", 1, kMaxIndex);
+    if (root.contains(QLatin1String("boxes"))) s.next.boxes = r.Int(root, "boxes", 1, kMaxIndex);
+    if (root.contains(QLatin1String("redactions")))
+        s.next.redactions = r.Int(root, "redactions", 1, kMaxIndex);
     const QJsonValue items = root.value(QLatin1String("annotations"));
     if (!items.isArray() || items.toArray().size() > kMaxItems) {
         why = QStringLiteral("bad or missing \"annotations\"");
         return AnnotationJsonError::Damaged;
     }
-    std::set<int> distances, leaders;
+    std::set<AnnotationKey> keys;
     for (const QJsonValue& v : items.toArray()) {
         if (!v.isObject()) {
             why = QStringLiteral("an annotation is not an object");
@@ -333,10 +381,11 @@ AnnotationJsonError AnnotationsFromJson(const QByteArray& json, AnnotationSnapsh
         }
         s.Items.push_back(r.Item(v.toObject()));
         if (!r.why.isEmpty()) break;
-        // Distance markers share no index; colour markers and notes share their leaders'.
-        const bool distance = std::holds_alternative<DistanceState>(s.Items.back());
-        const int index = std::visit([](const auto& a) { return a.Index; }, s.Items.back());
-        if (!(distance ? distances : leaders).insert(index).second) {
+        // Distance markers share no index; colour markers and notes share their leaders';
+        // every described kind counts its own.
+        const AnnotationKey key = KeyOf(s.Items.back());
+        const int index = key.index;
+        if (!keys.insert(key).second) {
             why = QStringLiteral("annotation index %1 is used twice").arg(index);
             return AnnotationJsonError::Damaged;
         }

@@ -1,5 +1,7 @@
 #include "annotations/AnnotationLayers.h"
 
+#include "annotations/Kinds.h"
+
 namespace orv {
 
 namespace {
@@ -44,6 +46,24 @@ std::vector<AnnotationLayer> AnnotationLayers(const AnnotationArrays& a, int qqq
                               n});
         }
     }
+    return layers;
+}
+
+std::vector<AnnotationLayer> AnnotationLayers(const Annotations& annotations, int qqqq, int wwww) {
+    std::vector<AnnotationLayer> layers = AnnotationLayers(annotations.Arrays(), qqqq, wwww);
+    ForEachKind([&](auto k) {
+        using K = decltype(k);
+        for (const auto& state : annotations.All<K>()) {
+            const QString name = K::LayerName(state);
+            if (name.isEmpty()) continue;
+            const std::vector<Control*> elements = ElementsOf<K>(annotations.Kinds(), state.Index);
+            layers.push_back({QStringLiteral("%1-%2").arg(QLatin1String(K::Name)).arg(state.Index),
+                              name,
+                              {elements.begin(), elements.end()},
+                              KindIndex<typename K::State>::value,
+                              state.Index});
+        }
+    });
     return layers;
 }
 

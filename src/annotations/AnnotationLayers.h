@@ -39,5 +39,8 @@ struct AnnotationLayer {
 /// markers and notes): distance markers first, then colour markers and notes, each in index
 /// order. An index whose elements are all gone has no layer.
 std::vector<AnnotationLayer> AnnotationLayers(const AnnotationArrays& arrays, int qqqq, int wwww);
+/// The same, followed by the layers of the described kinds (boxes; a redaction has none: it
+/// lies in the picture), each in index order: every annotation that has a layer.
+std::vector<AnnotationLayer> AnnotationLayers(const Annotations& annotations, int qqqq, int wwww);
 
 }  // namespace orv

@@ -87,8 +87,32 @@ struct NoteState {
     bool operator==(const NoteState&) const = default;
 };
 
+/// A box measure: its outline and its size label ("120 × 36px").
+struct BoxState {
+    int Index = 0;
+    ShapeState Frame;
+    LabelState Size;
+    bool operator==(const BoxState&) const = default;
+};
+
+/// A redacted area of the picture: the rectangle, BackStyle 0 for pixelated
+/// blocks, 1 for a solid black fill. Never drawn itself: it changes the picture.
+struct RedactionState {
+    int Index = 0;
+    ShapeState Area;
+    bool operator==(const RedactionState&) const = default;
+};
+
 /// One annotation of any kind.
-using AnnotationState = std::variant<DistanceState, ColourState, NoteState>;
+using AnnotationState =
+    std::variant<DistanceState, ColourState, NoteState, BoxState, RedactionState>;
+
+/// The next index of each kind that counts its own (boxes, redactions).
+struct KindCounters {
+    int boxes = 1;
+    int redactions = 1;
+    bool operator==(const KindCounters&) const = default;
+};
 
 /// Every annotation of an editor in creation order, with the counters of the
 /// next distance marker (qqqq) and the next colour marker or note (wwww).
@@ -96,12 +120,13 @@ struct AnnotationSnapshot {
     std::vector<AnnotationState> Items;
     int qqqq = 1;
     int wwww = 1;
+    KindCounters next;
     /// The stacking keys of each item's four elements, in the order of Items
     /// (empty when not taken from an editor): what lets undo put an element back
     /// exactly where it was without restacking the others. Not compared.
     std::vector<std::array<std::uint64_t, 4>> Stacks;
     bool operator==(const AnnotationSnapshot& o) const {
-        return Items == o.Items && qqqq == o.qqqq && wwww == o.wwww;
+        return Items == o.Items && qqqq == o.qqqq && wwww == o.wwww && next == o.next;
     }
 };
 

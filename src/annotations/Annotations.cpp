@@ -86,6 +86,39 @@ void Write(TextBox& b, const TextBoxState& s) {
     b.Visible = s.Visible;
 }
 
+}  // namespace
+
+void ReadElement(const Line& c, LineState& s) {
+    const int rank = s.Rank;
+    s = Read(c, Ranks{{&c, rank}});
+}
+void ReadElement(const Label& c, LabelState& s) {
+    const int rank = s.Rank;
+    s = Read(c, Ranks{{&c, rank}});
+}
+void ReadElement(const Shape& c, ShapeState& s) {
+    const int rank = s.Rank;
+    s = Read(c, Ranks{{&c, rank}});
+}
+void ReadElement(const TextBox& c, TextBoxState& s) {
+    const int rank = s.Rank;
+    s = Read(c, Ranks{{&c, rank}});
+}
+void WriteElement(Line& c, const LineState& s) {
+    Write(c, s);
+}
+void WriteElement(Label& c, const LabelState& s) {
+    Write(c, s);
+}
+void WriteElement(Shape& c, const ShapeState& s) {
+    Write(c, s);
+}
+void WriteElement(TextBox& c, const TextBoxState& s) {
+    Write(c, s);
+}
+
+namespace {
+
 template <class T>
 void UnloadIfThere(ControlArray<T>& array, int n) {
     if (n >= 1 && array.Exists(n)) array.Unload(n);
@@ -100,8 +133,9 @@ std::vector<int> LoadedIndices(const ControlArray<T>& array) {
 
 }  // namespace
 
-Annotations::Annotations(AnnotationArrays arrays, Container& canvas, int& qqqq, int& wwww)
-    : arrays_(arrays), canvas_(canvas), qqqq_(qqqq), wwww_(wwww) {}
+Annotations::Annotations(AnnotationArrays arrays, Container& canvas, int& qqqq, int& wwww,
+                         KindArrays kinds)
+    : arrays_(arrays), kinds_(kinds), canvas_(canvas), qqqq_(qqqq), wwww_(wwww) {}
 
 std::optional<DistanceMarker> Annotations::DistanceMarkerAt(int n) const {
     if (n < 1) return std::nullopt;
@@ -220,6 +254,11 @@ void Annotations::RemoveAll() {
     all(arrays_.Shape1);
     all(arrays_.bz);
     all(arrays_.bzz);
+    ForEachKind([&](auto k) {
+        ForEachPart<decltype(k)>([&](const auto& p) {
+            if (kinds_.*p.array) all(*(kinds_.*p.array));
+        });
+    });
 }
 
 AnnotationSnapshot Annotations::Take() const {
@@ -253,6 +292,38 @@ AnnotationSnapshot Annotations::Take() const {
                                            Read(n->Box, ranks), Read(n->Display, ranks)});
         }
     }
+    // The described kinds, then every item in the order of its first element's key.
+    ForEachKind([&](auto k) {
+        using K = decltype(k);
+        for (typename K::State st : All<K>()) {
+            std::array<std::uint64_t, 4> stack{};
+            std::size_t i = 0;
+            ForEachPart<K>([&](const auto& p) {
+                const Control& c = (*(kinds_.*p.array))(st.Index);
+                (st.*p.state).Rank = ranks.at(&c);
+                stack[i++] = c.StackKey();
+            });
+            s.Stacks.push_back(stack);
+            s.Items.emplace_back(std::move(st));
+        }
+    });
+    if (s.Items.size() > all.size()) {
+        std::vector<std::size_t> byAge(s.Items.size());
+        for (std::size_t i = 0; i < byAge.size(); ++i) byAge[i] = i;
+        std::stable_sort(byAge.begin(), byAge.end(), [&](std::size_t a, std::size_t b) {
+            return s.Stacks[a][0] < s.Stacks[b][0];
+        });
+        AnnotationSnapshot sorted;
+        sorted.Items.reserve(byAge.size());
+        sorted.Stacks.reserve(byAge.size());
+        for (std::size_t i : byAge) {
+            sorted.Items.push_back(std::move(s.Items[i]));
+            sorted.Stacks.push_back(s.Stacks[i]);
+        }
+        s.Items = std::move(sorted.Items);
+        s.Stacks = std::move(sorted.Stacks);
+    }
+    s.next = next_;
     return s;
 }
 
@@ -286,6 +357,16 @@ void Annotations::Restore(const AnnotationSnapshot& s) {
             put(m.Foot, n->Foot);
             put(m.Box, n->Box);
             put(m.Display, n->Display);
+        } else {
+            VisitKind(item, [&](auto k, const auto& st) {
+                using K = decltype(k);
+                if (st.Index < 1 || FreeKindIndex<K>(kinds_, st.Index) != st.Index ||
+                    !(kinds_.*std::get<0>(K::Parts).array))
+                    return;
+                LoadKind<K>(kinds_, st.Index);
+                ForEachPart<K>(
+                    [&](const auto& p) { put((*(kinds_.*p.array))(st.Index), st.*p.state); });
+            });
         }
     }
     std::stable_sort(stack.begin(), stack.end(),
@@ -293,9 +374,15 @@ void Annotations::Restore(const AnnotationSnapshot& s) {
     for (auto& [rank, control] : stack) control->ZOrder();
     qqqq_ = s.qqqq;
     wwww_ = s.wwww;
+    next_ = s.next;
 }
 
 AnnotationKey KeyOf(const AnnotationState& s) {
+    AnnotationKey described;
+    if (VisitKind(s, [&](auto k, const auto& st) {
+            described = AnnotationKey{false, st.Index, decltype(k)::Family};
+        }))
+        return described;
     return std::visit(
         [](const auto& v) {
             return AnnotationKey{!std::is_same_v<std::decay_t<decltype(v)>, DistanceState>,
@@ -310,6 +397,11 @@ void Annotations::Replace(const std::vector<AnnotationChange>& changes) {
     // anything else under the key is unloaded and made again.
     const auto inPlace = [&](const AnnotationChange& c) {
         if (!c.state) return false;
+        bool described = false, loaded = false;
+        described = VisitKind(*c.state, [&](auto k, const auto& st) {
+            loaded = AllLoaded<decltype(k)>(kinds_, st.Index);
+        });
+        if (described) return loaded;
         if (std::holds_alternative<DistanceState>(*c.state))
             return DistanceMarkerAt(c.key.index).has_value();
         if (std::holds_alternative<ColourState>(*c.state))
@@ -321,7 +413,12 @@ void Annotations::Replace(const std::vector<AnnotationChange>& changes) {
     for (const AnnotationChange& c : changes) {
         reused.push_back(c.key.index >= 1 && inPlace(c));
         if (c.key.index < 1 || reused.back()) continue;
-        if (!c.key.leader) {
+        if (c.key.family != 0) {
+            ForEachKind([&](auto k) {
+                if (decltype(k)::Family == c.key.family)
+                    UnloadKind<decltype(k)>(kinds_, c.key.index);
+            });
+        } else if (!c.key.leader) {
             UnloadIfThere(arrays_.Line1, c.key.index);
             UnloadIfThere(arrays_.aaaa, c.key.index);
             UnloadIfThere(arrays_.bbbb, c.key.index);
@@ -362,6 +459,14 @@ void Annotations::Replace(const std::vector<AnnotationChange>& changes) {
             put(m.Foot, n->Foot);
             put(m.Box, n->Box);
             put(m.Display, n->Display);
+        } else {
+            VisitKind(*c.state, [&](auto kind, const auto& st) {
+                using K = decltype(kind);
+                if (!(kinds_.*std::get<0>(K::Parts).array)) return;
+                if (!reused[i]) LoadKind<K>(kinds_, st.Index);
+                ForEachPart<K>(
+                    [&](const auto& p) { put((*(kinds_.*p.array))(st.Index), st.*p.state); });
+            });
         }
     }
 }
@@ -369,6 +474,7 @@ void Annotations::Replace(const std::vector<AnnotationChange>& changes) {
 bool SameApartFromRanks(const AnnotationState& a, const AnnotationState& b) {
     if (a.index() != b.index()) return false;
     const auto unranked = [](AnnotationState s) {
+        if (VisitKind(s, [&](auto k, const auto& st) { s = Unranked<decltype(k)>(st); })) return s;
         std::visit(
             [](auto& v) {
                 using T = std::decay_t<decltype(v)>;
@@ -376,7 +482,7 @@ bool SameApartFromRanks(const AnnotationState& a, const AnnotationState& b) {
                     v.Segment.Rank = v.StartTick.Rank = v.EndTick.Rank = v.Length.Rank = 0;
                 else if constexpr (std::is_same_v<T, ColourState>)
                     v.Leg.Rank = v.Foot.Rank = v.Code.Rank = v.Swatch.Rank = 0;
-                else
+                else if constexpr (std::is_same_v<T, NoteState>)
                     v.Leg.Rank = v.Foot.Rank = v.Box.Rank = v.Display.Rank = 0;
             },
             s);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "annotations/AnnotationSnapshot.h"
+#include "annotations/Kinds.h"
 #include "platform/ControlArray.h"
 #include "platform/Controls.h"
 
@@ -61,6 +62,8 @@ struct Note {
 struct AnnotationKey {
     bool leader = false;
     int index = 0;
+    /// The described kind's Family (BoxKind, RedactionKind); 0 for the first three kinds.
+    std::uint8_t family = 0;
     auto operator<=>(const AnnotationKey&) const = default;
 };
 AnnotationKey KeyOf(const AnnotationState& s);
@@ -83,7 +86,8 @@ class Annotations {
   public:
     /// Views over arrays whose elements live on canvas; qqqq and wwww are the
     /// editor's counters of the next distance marker and the next colour marker or note.
-    Annotations(AnnotationArrays arrays, Container& canvas, int& qqqq, int& wwww);
+    Annotations(AnnotationArrays arrays, Container& canvas, int& qqqq, int& wwww,
+                KindArrays kinds = {});
 
     /// The annotation with index n when all its elements exist (never a template).
     std::optional<DistanceMarker> DistanceMarkerAt(int n) const;
@@ -126,8 +130,37 @@ class Annotations {
 
     const AnnotationArrays& Arrays() const { return arrays_; }
 
+    /// The arrays of the described kinds, and their counters of the next index.
+    KindArrays& Kinds() { return kinds_; }
+    const KindArrays& Kinds() const { return kinds_; }
+    KindCounters& Next() { return next_; }
+    const KindCounters& Next() const { return next_; }
+
+    /// Loads a new annotation of kind K at the kind's first free index from its
+    /// counter, which then points at it; returns the index.
+    template <class K>
+    int Create() {
+        int& n = K::Counter(next_);
+        n = FreeKindIndex<K>(kinds_, n);
+        LoadKind<K>(kinds_, n);
+        return n;
+    }
+    /// Every loaded annotation of kind K, in index order.
+    template <class K>
+    std::vector<typename K::State> All() const {
+        std::vector<typename K::State> out;
+        const auto& first = std::get<0>(K::Parts);
+        if (!(kinds_.*first.array)) return out;
+        (kinds_.*first.array)->ForEach([&](const auto& c) {
+            if (auto s = StateOf<K>(kinds_, c.Index)) out.push_back(std::move(*s));
+        });
+        return out;
+    }
+
   private:
     AnnotationArrays arrays_;
+    KindArrays kinds_;
+    KindCounters next_;
     Container& canvas_;
     int& qqqq_;
     int& wwww_;

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <vector>
 
+#include "annotations/Kinds.h"
 #include "imaging/ColourCodes.h"
 
 namespace orv {
@@ -20,7 +21,9 @@ struct Pixel {
 
 // One annotation in picture pixels, whatever its kind.
 struct Measured {
-    enum class Kind { Distance, Colour, Note } kind = Kind::Distance;
+    enum class Kind { Distance, Colour, Note, Described } kind = Kind::Distance;
+    QString line;      // a described kind's own line (empty: it measures nothing)
+    QJsonObject json;  // and its JSON item
     int number = 0;
     Pixel from, to;     // distance ends; from is also where a leader starts
     double length = 0;  // distance, pixels counting both end pixels
@@ -46,6 +49,14 @@ std::vector<Measured> Measure(const AnnotationSnapshot& snapshot, PixelScale s) 
     out.reserve(snapshot.Items.size());
     for (const AnnotationState& a : snapshot.Items) {
         Measured m;
+        if (VisitKind(a, [&](auto k, const auto& st) {
+                m.kind = Measured::Kind::Described;
+                m.line = decltype(k)::MeasurementLine(st, s);
+                m.json = decltype(k)::MeasurementJson(st, s);
+            })) {
+            if (!m.line.isEmpty()) out.push_back(std::move(m));
+            continue;
+        }
         if (const auto* d = std::get_if<DistanceState>(&a)) {
             const LineState& l = d->Segment;
             m.kind = Measured::Kind::Distance;
@@ -136,6 +147,9 @@ QString MeasurementsText(const AnnotationSnapshot& snapshot, PixelScale scale) {
             case Measured::Kind::Note:
                 lines << QStringLiteral("note %1: %2").arg(m.number).arg(Quoted(m.text));
                 break;
+            case Measured::Kind::Described:
+                lines << m.line;
+                break;
         }
     }
     return lines.join(QLatin1Char('\n'));
@@ -174,6 +188,9 @@ QByteArray MeasurementsJson(const AnnotationSnapshot& snapshot, PixelScale scale
                     {"text", m.text},
                     {"at", PointJson(m.from)},
                 });
+                break;
+            case Measured::Kind::Described:
+                items.append(m.json);
                 break;
         }
     }

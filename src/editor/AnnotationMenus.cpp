@@ -59,6 +59,7 @@ bool Form1::RunAnnotationCommand(const QString& item) {
         {"Delete", &Form1::Command19_Click},  {"backtm", &Form1::Command15_Click},
         {"backno", &Form1::Command17_Click},  {"contrast", &Form1::contrast_Click},
     };
+    if (RunKindCommand(item)) return true;
     const auto it = commands.find(item);
     if (it == commands.end()) return false;
     (this->*(it->second))();

@@ -27,6 +27,7 @@ void Form1::WireMeasurements() {
     Picture2.MouseDown = [this, inner = std::move(Picture2.MouseDown)](const MouseEvent& e) {
         if (inner) inner(e);
         if (e.Button != 2) return;
+        if (RedactionMenuAt(e)) return;  // a redaction's own menu instead
         if (desktop.PopupMenu(canvasmenu()) == QLatin1String("copymeasure"))
             CopyMeasurements_Click();
     };

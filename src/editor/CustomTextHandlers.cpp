@@ -63,6 +63,11 @@ void Form1::szz_Click() {
             if (shuzhi.Text().trimmed().isEmpty()) return;
             label->SetCaption(shuzhi.Text());
         }
+    } else if (ifsz == kBoxLabel) {
+        if (Label* label = boxindex >= 1 ? boxSize.Find(boxindex) : nullptr) {
+            if (shuzhi.Text().trimmed().isEmpty()) return;
+            label->SetCaption(shuzhi.Text());
+        }
     }
     shuzhi.Visible = false;
     szz.Visible = false;

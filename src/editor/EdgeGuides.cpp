@@ -20,8 +20,10 @@ namespace {
 constexpr Colour kGuideColour = RGB(0, 160, 255);
 constexpr float kTextGap = 60;  // twips between a guide and its length text
 
+// The tools the guides serve: the distance tool keeps their spans as markers,
+// the box tool as the box they bound.
 bool DistanceTool(const Form1& ed) {
-    return ed.pd == Tool::Distance;
+    return ed.pd == Tool::Distance || ed.pd == Tool::Box;
 }
 
 }  // namespace
@@ -75,7 +77,10 @@ void EdgeGuides::Follow(const MouseEvent& e) {
 bool EdgeGuides::Press(const MouseEvent& e) {
     if (e.Button != 1 || !((e.Shift & kAltMask) || latched_) || !DistanceTool(ed_)) return false;
     const EdgeSpans s = SpansAt(e.X, e.Y);
-    if (s.valid) Keep(s);
+    if (s.valid && ed_.pd == Tool::Box)
+        ed_.KeepSnappedBox(s);
+    else if (s.valid)
+        Keep(s);
     ed_.Text5 = e.X;
     ed_.Text6 = e.Y;
     holding_ = true;

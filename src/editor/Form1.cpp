@@ -5,6 +5,7 @@
 
 #include "annotations/Palette.h"
 #include "editor/OpenCommands.h"
+#include "editor/RedactedPicture.h"
 #include "editor/ScreenCopy.h"
 #include "platform/Artwork.h"
 #include "platform/Desktop.h"
@@ -36,9 +37,14 @@ Form1::Form1(EditorHost& h, EditorVariables& v)
       Shape1(Picture2, QStringLiteral("Shape1")),
       bz(Picture2, QStringLiteral("bz")),
       bzz(Picture2, QStringLiteral("bzz")),
-      annotations({Line1, aaaa, bbbb, aapx, zba, zbb, co, Shape1, bz, bzz}, Picture2, qqqq, wwww) {
+      boxFrame(Picture2, QStringLiteral("boxFrame")),
+      boxSize(Picture2, QStringLiteral("boxSize")),
+      redaction(Picture2, QStringLiteral("redaction")),
+      annotations({Line1, aaaa, bbbb, aapx, zba, zbb, co, Shape1, bz, bzz}, Picture2, qqqq, wwww,
+                  KindArrays{&boxFrame, &boxSize, &redaction}) {
     Caption = QStringLiteral("Orvane Tessaly");
     LayOutDesign();
+    LayOutKinds();
     WireHandlers();
 }
 
@@ -278,10 +284,12 @@ void Form1::WireHandlers() {
         c.Click = [this, i] { bzz_Click(i); };
         c.MouseMove = [this, i](const MouseEvent& e) { bzz_MouseMove(i, e); };
     };
+    WireKinds();
     WireMeasurements();
     keyboard.Wire();
     WireUndo();
     WireQuietTimers();
+    WireRedactionSync();
 }
 
 void Form1::Load() {
@@ -332,9 +340,13 @@ void Form1::PictureTile(Form& window, PictureBox& pattern) {
 }
 
 void Form1::SelectTool(Image& normal) {
-    ShowToolLook(
-        {{&Image5, &Image55}, {&Image6, &Image66}, {&Image7, &Image77}, {&Image8, &Image88}},
-        &normal);
+    ShowToolLook({{&Image5, &Image55},
+                  {&Image6, &Image66},
+                  {&Image7, &Image77},
+                  {&Image8, &Image88},
+                  {&ImageBox, &ImageBoxOn},
+                  {&ImageRedact, &ImageRedactOn}},
+                 &normal);
 }
 
 void Form1::Command2_Click() {

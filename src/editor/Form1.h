@@ -29,9 +29,10 @@ class Desktop;
 class cpsd;
 class clsWaitableTimer;
 struct Menu;
+class RedactedPicture;
 
 /// The tool mode `pd`: what a left press on the canvas does.
-enum class Tool { Distance = 0, ColourPick = 1, Move = 2, Note = 3 };
+enum class Tool { Distance = 0, ColourPick = 1, Move = 2, Note = 3, Box = 4, Redact = 5 };
 
 /// Form-level variables of the editor: they keep their values when the editor
 /// is unloaded and loaded again.
@@ -129,6 +130,32 @@ class Form1 : public Form {
     void shuzhi_Change();           ///< widen the label editor to its text
     void shuzhi_KeyPress(int key);  ///< Enter applies, Escape closes
 
+    // ---- Box measures ------------------------------------------------------
+    void ImageBox_Click();  ///< box measure tool
+    /// Keeps the box of the flat region the guides found (a snapping click).
+    void KeepSnappedBox(const EdgeSpans& spans);
+    void boxSize_MouseDown(int Index, const MouseEvent& e);
+    void boxSize_MouseMove(int Index, const MouseEvent& e);
+    void boxSize_MouseUp(int Index, const MouseEvent& e);
+    static const Menu& boxmenu();  ///< box-measure menu
+    void boxLine_Click();          ///< box outline colour
+    void boxBack_Click();          ///< box label background colour
+    void boxClear_Click();         ///< box label transparent background
+    void boxText_Click();          ///< custom text for the box label
+    void boxDelete_Click();        ///< delete the box
+    void boxCopy_Click();          ///< copy the box's size as text
+
+    // ---- Redactions ---------------------------------------------------------
+    void ImageRedact_Click();         ///< redaction tool
+    static const Menu& redactmenu();  ///< redaction menu
+    void redactPixelate_Click();      ///< hide the area in blocks
+    void redactBlack_Click();         ///< hide the area in solid black
+    void redactDelete_Click();        ///< delete the redaction
+    /// Brings the picture in line with the redactions (after any change to them).
+    void SyncRedactions();
+    /// The redaction under canvas point (x, y) twips, the newest first; 0 for none.
+    int RedactionAt(float x, float y) const;
+
     // ---- Measurements as text ----------------------------------------------
     /// The canvas menu, opened by a right press on the canvas.
     static const Menu& canvasmenu();
@@ -187,6 +214,7 @@ class Form1 : public Form {
     PictureBox beij;      ///< hidden holder of the background pattern
     PictureBox Picture3;  ///< hidden holder of the captured picture
     Image Image5, Image55, Image6, Image66, Image7, Image77, Image8, Image88;  ///< tools
+    Image ImageBox, ImageBoxOn, ImageRedact, ImageRedactOn;  ///< box and redaction tools
     Image Image9, Image1, Image2, Image3;  ///< window buttons: save, hide, (unused), close
     Label Label5, Label6;                  ///< pointer read-outs "X:" and "Y:"
     PictureBox bcolormenu;                 ///< the palette strip
@@ -204,6 +232,9 @@ class Form1 : public Form {
     ControlArray<Shape> Shape1;            ///< colour swatches
     ControlArray<TextBox> bz;              ///< note text boxes
     ControlArray<Label> bzz;               ///< note display labels (transparent mode)
+    ControlArray<Shape> boxFrame;          ///< box measure outlines
+    ControlArray<Label> boxSize;           ///< box measure size labels
+    ControlArray<Shape> redaction;         ///< redacted areas (never drawn themselves)
 
     /// The annotations as things: views over the arrays above.
     Annotations annotations;
@@ -233,6 +264,8 @@ class Form1 : public Form {
     int aapxindex = 0;                        ///< distance marker last pressed
     int coindex = 0;                          ///< colour marker last pressed
     int bzindex = 0;                          ///< note last pressed or hovered
+    int boxindex = 0;                         ///< box last pressed
+    int redactindex = 0;                      ///< redaction last pressed
     struct {
         QString Text, ToolTipText;
     } cotext1;  ///< the right-clicked colour marker's caption and tooltip
@@ -255,6 +288,8 @@ class Form1 : public Form {
     EdgeGuides guides{*this};       ///< edge-snapping guides of the distance tool
     ContrastNotes contrast{*this};  ///< a pending "Contrast with…" comparison
     Keyboard keyboard{*this};       ///< the editor's keys
+    /// The picture under the redactions, and what the canvas shows with them applied.
+    std::unique_ptr<RedactedPicture> redacted;
 
   private:
     bool pressEditsNote_ = false;  ///< the canvas press under way edits a note, makes none
@@ -268,11 +303,44 @@ class Form1 : public Form {
     /// stops any tick that finds the editor hidden.
     void WireQuietTimers();
     void LayOutDesign();
+    /// Lays out the box and redaction tools and routes the canvas to them in their modes.
+    void LayOutKinds();
+    void WireKinds();
+    /// Brings the picture in line with the redactions after every key and release.
+    void WireRedactionSync();
+    /// A right press on a redaction in the redaction tool opens its menu: true when it did.
+    bool RedactionMenuAt(const MouseEvent& e);
+    /// Runs a box or redaction menu command; false for any other item.
+    bool RunKindCommand(const QString& item);
+    /// Canvas press, move and release in the box and redaction tools.
+    void KindPress(const MouseEvent& e);
+    void KindMove(const MouseEvent& e);
+    void KindRelease(const MouseEvent& e);
+    void RedactionPress(const MouseEvent& e);
+    void RedactionMove(const MouseEvent& e);
+    void RedactionRelease();
+    /// What a press in the redaction tool holds: the redaction and which of its
+    /// edges follow the pointer (all four: it moves), or a new one being drawn.
+    struct RedactionGrip {
+        int index = 0;
+        bool left = false, top = false, right = false, bottom = false;
+        bool drawing = false;
+        float x = 0, y = 0;                    ///< press point, twips
+        float l0 = 0, t0 = 0, r0 = 0, b0 = 0;  ///< area at the press, twips
+    } grip_;
+    /// The box being drawn: its index and its anchor pixel (0: none).
+    struct {
+        int index = 0;
+        int x = 0, y = 0;
+    } boxDraw_;
 
     /// The editor's message-pumping wait (the open commands), created on first use.
     clsWaitableTimer& Waiter();
     std::shared_ptr<clsWaitableTimer> waiter_;
 };
+
+/// ifsz while the label editor serves a box's size label.
+inline const QString kBoxLabel = QStringLiteral("box");
 
 /// The canvas colours and sizes of the design.
 constexpr Colour kLabelBack = RGB(255, 255, 192);

@@ -141,6 +141,12 @@ bool Keyboard::Key(int key, int shift) {
     }
     if (shift != 0) return false;
     switch (key) {
+        case Qt::Key_B:
+            ed_.ImageBox_Click();
+            return true;
+        case Qt::Key_R:
+            ed_.ImageRedact_Click();
+            return true;
         case Qt::Key_D:
         case Qt::Key_1:
             ed_.Image5_Click();

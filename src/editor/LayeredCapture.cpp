@@ -59,8 +59,7 @@ LayeredPicture LayeredCapture(const Form1& ed, const QImage& capture) {
     // Which annotation each layer over the picture holds: its kind and index.
     std::vector<std::pair<std::size_t, int>> owners;
     doc.layers.push_back({QStringLiteral("Picture"), {0, 0}, PaintPictureBoxBase(canvas), true});
-    for (const AnnotationLayer& layer :
-         AnnotationLayers(ed.annotations.Arrays(), ed.qqqq, ed.wwww)) {
+    for (const AnnotationLayer& layer : AnnotationLayers(ed.annotations, ed.qqqq, ed.wwww)) {
         AddLayer(doc, canvas, layer.name, layer.controls);
         owners.emplace_back(layer.kind, layer.index);
     }

@@ -84,6 +84,7 @@ bool RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path) {
     ed.annotations.Restore(verdict.live);
     const QString note = BlockVerdictNote(verdict);
     if (!note.isEmpty()) Say(ed, note);
+    ed.SyncRedactions();
     return true;
 }
 

@@ -100,6 +100,8 @@ class BusyPointer {
 // Captures the canvas, puts the capture on the clipboard and in Picture3, then asks where to
 // save it.
 void Form1::Command5_Click() {
+    // The redactions are in the picture before anything reads it, whatever came in since.
+    SyncRedactions();
     QImage capture;
     try {
         capture = CaptureCanvas(Picture2);

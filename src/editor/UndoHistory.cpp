@@ -9,6 +9,15 @@ namespace orv {
 namespace {
 
 std::size_t TextBytes(const AnnotationState& s) {
+    std::size_t described = 0;
+    if (VisitKind(s, [&](auto k, const auto& st) {
+            ForEachPart<decltype(k)>([&](const auto& p) {
+                if constexpr (requires { (st.*p.state).Caption; })
+                    described += ((st.*p.state).Caption.size() + (st.*p.state).ToolTipText.size()) *
+                                 sizeof(QChar);
+            });
+        }))
+        return described;
     return std::visit(
         [](const auto& v) -> std::size_t {
             using T = std::decay_t<decltype(v)>;
@@ -16,10 +25,12 @@ std::size_t TextBytes(const AnnotationState& s) {
                 return (v.Length.Caption.size() + v.Length.ToolTipText.size()) * sizeof(QChar);
             else if constexpr (std::is_same_v<T, ColourState>)
                 return (v.Code.Caption.size() + v.Code.ToolTipText.size()) * sizeof(QChar);
-            else
+            else if constexpr (std::is_same_v<T, NoteState>)
                 return (v.Box.Text.size() + v.Display.Caption.size() +
                         v.Display.ToolTipText.size()) *
                        sizeof(QChar);
+            else
+                return 0;
         },
         s);
 }
@@ -39,6 +50,7 @@ KeyedAnnotations KeyedAnnotations::Of(const AnnotationSnapshot& s) {
     KeyedAnnotations out;
     out.qqqq = s.qqqq;
     out.wwww = s.wwww;
+    out.next = s.next;
     for (size_t k = 0; k < s.Items.size(); ++k)
         out.items.emplace(
             KeyOf(s.Items[k]),
@@ -52,6 +64,8 @@ UndoStep Difference(const KeyedAnnotations& a, const KeyedAnnotations& b) {
     step.wwwwBefore = a.wwww;
     step.qqqqAfter = b.qqqq;
     step.wwwwAfter = b.wwww;
+    step.nextBefore = a.next;
+    step.nextAfter = b.next;
     using Entry = KeyedAnnotations::Entry;
     const auto gone = [&](const AnnotationKey& key, const Entry& e) {
         step.items.push_back({key, e.state, std::nullopt, e.stack, {}});
@@ -96,7 +110,7 @@ void UndoHistory::Commit(int typingNote) {
     }
     UndoStep step = Difference(*base_, now);
     if (step.items.empty() && step.qqqqBefore == step.qqqqAfter &&
-        step.wwwwBefore == step.wwwwAfter)
+        step.wwwwBefore == step.wwwwAfter && step.nextBefore == step.nextAfter)
         return;
     base_ = std::move(now);
     redo_.clear();
@@ -120,6 +134,7 @@ void UndoHistory::Commit(int typingNote) {
                 }
         last.qqqqAfter = step.qqqqAfter;
         last.wwwwAfter = step.wwwwAfter;
+        last.nextAfter = step.nextAfter;
         return;
     }
     step.typingNote = typingNote;
@@ -157,6 +172,8 @@ void UndoHistory::Apply(const UndoStep& step, bool forward) {
     base_->qqqq = forward ? step.qqqqAfter : step.qqqqBefore;
     base_->wwww = forward ? step.wwwwAfter : step.wwwwBefore;
     annotations_.SetCounters(base_->qqqq, base_->wwww);
+    base_->next = forward ? step.nextAfter : step.nextBefore;
+    annotations_.Next() = base_->next;
     typingOpen_ = false;
 }
 

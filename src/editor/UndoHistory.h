@@ -26,6 +26,7 @@ struct UndoStep {
     };
     std::vector<Item> items;
     int qqqqBefore = 1, wwwwBefore = 1, qqqqAfter = 1, wwwwAfter = 1;
+    KindCounters nextBefore, nextAfter;  ///< the described kinds' counters
     int typingNote = 0;  ///< the note a typing step belongs to, 0 for any other step
     /// Bytes the step holds, text included.
     std::size_t Bytes() const;
@@ -40,6 +41,7 @@ struct KeyedAnnotations {
     };
     std::map<AnnotationKey, Entry> items;
     int qqqq = 1, wwww = 1;
+    KindCounters next;
     static KeyedAnnotations Of(const AnnotationSnapshot& s);
 };
 

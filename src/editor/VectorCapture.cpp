@@ -33,7 +33,7 @@ VectorDocument VectorCapture(const PictureBox& canvas, const Annotations& annota
         }
         return highest;
     };
-    std::vector<AnnotationLayer> layers = AnnotationLayers(annotations.Arrays(), qqqq, wwww);
+    std::vector<AnnotationLayer> layers = AnnotationLayers(annotations, qqqq, wwww);
     std::stable_sort(layers.begin(), layers.end(),
                      [&](const auto& a, const auto& b) { return top(a) < top(b); });
     for (AnnotationLayer& layer : layers) {

@@ -104,6 +104,8 @@ void form3::ShowEditorTool() {
             chosen = &Imag7;
             break;
         case Tool::Move:
+        case Tool::Box:  // tools the strip has no picture of: none shows chosen
+        case Tool::Redact:
             break;
     }
     ShowStripToolLook(*this, chosen);
