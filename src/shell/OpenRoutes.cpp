@@ -57,10 +57,14 @@ void form3::OpenFromFile() {
     // The PSD open puts the left bar at the window's corner: the bars go where any open
     // leaves them.
     IgnoreErrors([&] { RepaintEditorBars(ed); });
-    if (firstOpen && !attempt.Opened())
-        app.UnloadEditor();
-    else
-        app.ShowEditor();
+    // A new editor shows now, or goes when nothing opened; one shown before was shown above,
+    // and a hide the user clicked during the open's pause stays.
+    if (firstOpen) {
+        if (attempt.Opened())
+            app.ShowEditor();
+        else
+            app.UnloadEditor();
+    }
     ReportOpenFailure(app.desktop, file, attempt);
 }
 

@@ -55,7 +55,8 @@ save_as() {
     wait_until 10 save_dialog || { keep_shot no-dialog; fail "no save dialog"; }
     xdotool windowactivate --sync "$(save_dialog)" 2>/dev/null || true
     sleep 0.3
-    type_text "$1"
+    key ctrl+a # over the offered name, in the folder of our choice
+    type_text "$HOME/Desktop/$1"
     key Return
     wait_until 10 test -s "$HOME/Desktop/$1" || fail "nothing saved as $1"
     sleep 0.5
