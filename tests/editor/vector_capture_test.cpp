@@ -343,6 +343,40 @@ TEST_F(VectorSaveTest, GroupsStackAsTheScreenDoes) {
     EXPECT_EQ(svg.groups[1].id, QStringLiteral("distance-%1").arg(d));
 }
 
+// A box is a group named like its PSD layer; a redaction has no group, and the embedded
+// picture holds its blocks, not what lay under it.
+TEST_F(VectorSaveTest, BoxesAreGroupsAndRedactionsAreInTheEmbeddedPicture) {
+    ed().annotations.RemoveAll();
+    const QImage before = ed().Picture2.Picture().convertToFormat(QImage::Format_RGB32);
+    const auto press = [&](int x, int y, int kind) {
+        const MouseEvent e{1, 0, (x + 0.5f) * 15, (y + 0.5f) * 15};
+        if (kind == 0) ed().Picture2.MouseDown(e);
+        if (kind == 1) ed().Picture2.MouseMove(e);
+        if (kind == 2) ed().Picture2.MouseUp(e);
+    };
+    const auto drag = [&](int key, QPoint a, QPoint b) {
+        ed().Key(key, 0, true);
+        press(a.x(), a.y(), 0);
+        press(b.x(), b.y(), 1);
+        press(b.x(), b.y(), 2);
+    };
+    const int box = ed().annotations.Next().boxes;
+    drag(Qt::Key_B, {20, 30}, {139, 65});
+    drag(Qt::Key_R, {200, 100}, {259, 159});
+    const SvgContent svg = ReadSvg(Save(QStringLiteral("kinds.svg")));
+    ASSERT_TRUE(svg.error.isEmpty()) << svg.error.toStdString();
+    ASSERT_EQ(svg.groups.size(), 1u);
+    EXPECT_EQ(svg.groups[0].id, QStringLiteral("box-%1").arg(box));
+    EXPECT_EQ(svg.groups[0].title, QStringLiteral("Box %1 — 120 × 36px").arg(box));
+    EXPECT_TRUE(svg.groups[0].texts.join(QString()).contains(QStringLiteral("120 × 36px")));
+    // Every pixel of the redacted square differs from the original somewhere in its block.
+    int same = 0;
+    for (int y = 100; y < 160; ++y)
+        for (int x = 200; x < 260; ++x) same += svg.picture.pixel(x, y) == before.pixel(x, y);
+    EXPECT_LT(same, 60 * 60 / 4);
+    EXPECT_EQ(svg.picture.pixel(10, 10), before.pixel(10, 10));  // elsewhere untouched
+}
+
 // Inkscape finds one group per annotation, by the id its layer is known by.
 TEST_F(VectorSaveTest, InkscapeListsOneGroupPerAnnotation) {
     Save(QStringLiteral("markup.svg"));
