@@ -122,15 +122,25 @@ bool cpsd::LoadPsdFileUnguarded(const QString& fileName) {
                                : kDamaged);
         return false;
     }
-    // The new picture replaces the old one: release it before allocating.
-    FreePsd();
+    // The old picture stays until the new one is whole: a file that proves damaged, or that
+    // cannot be read to its end (cut, or on a mount that went away), leaves it in place. Only
+    // when there is no memory for both is the old one released first.
+    QImage previous = std::exchange(bitmap_, QImage());
+    const BitmapInfoHeader previousHeader = bitmapHeader_;
+    const auto keepPrevious = [&] {
+        bitmap_ = std::move(previous);
+        bitmapHeader_ = previousHeader;
+    };
     if (!BuildDibSection()) {
-        NotePictureRefused(QStringLiteral("there is not enough memory for the picture"));
-        return false;
+        previous = QImage();
+        if (!BuildDibSection()) {
+            NotePictureRefused(QStringLiteral("there is not enough memory for the picture"));
+            return false;
+        }
     }
     // Packed data is checked to its end while it is converted.
     if (!decoder_.Convert(bitmap_.bits())) {
-        FreePsd();
+        keepPrevious();
         NotePictureRefused(decoder_.TriedComposing()
                                ? QStringLiteral("the file holds no merged picture and its layers "
                                                 "cannot be composed")

@@ -308,7 +308,7 @@ bool Decoder::Convert(uint8_t* out) {
     if (composeOnly_)
         converted = ComposeFromLayers(out);
     else if (rawInSource_)
-        ConvertRawRows(out);
+        converted = ConvertRawRows(out);
     else if (source_ != nullptr)
         converted = ConvertPacked(out);
     else
@@ -358,7 +358,7 @@ bool Decoder::ComposeFromLayers(uint8_t* out) {
     return composed_;
 }
 
-void Decoder::ConvertRawRows(uint8_t* out) {
+bool Decoder::ConvertRawRows(uint8_t* out) {
     const auto height = static_cast<std::size_t>(header_.height);
     const std::size_t rowBytes = planeSize_ / height;
     const uint16_t planes = PlanesUsed();
@@ -370,14 +370,17 @@ void Decoder::ConvertRawRows(uint8_t* out) {
         const std::size_t rows = std::min(bandRows, height - y);
         for (std::size_t p = 0; p < planes; ++p) {
             uint8_t* dst = band.data() + p * rows * rowBytes;
+            // A read that fails (a file cut or a mount gone while it is read) ends the load:
+            // a picture with a band missing is no picture.
             if (!source_->ReadAt(rawAt_ + p * uint64_t{planeSize_} + y * uint64_t{rowBytes}, dst,
                                  rows * rowBytes))
-                std::fill(dst, dst + rows * rowBytes, uint8_t{0});
+                return false;
         }
         const PlaneSet set{band.data(), rows * rowBytes, bytesPerSample_,
                            static_cast<std::size_t>(header_.width), rows};
         ConvertPlanes(set, out + y * outRow);
     }
+    return true;
 }
 
 void Decoder::ConvertPlanes(const PlaneSet& set, uint8_t* out) const {

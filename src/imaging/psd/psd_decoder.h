@@ -163,8 +163,8 @@ class Decoder {
     bool ConvertCountedRows(uint8_t* out);
     template <typename Unpack>
     bool UnpackRows(uint8_t* out, Unpack unpack);
-    void ConvertPackedRows(uint8_t* out);
-    void ConvertRawRows(uint8_t* out);
+    bool ConvertPackedRows(uint8_t* out);
+    bool ConvertRawRows(uint8_t* out);
     uint16_t PlanesUsed() const;
     void BuildPalette();
     bool ReadLayerSectionLength(ByteReader& in);

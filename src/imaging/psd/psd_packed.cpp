@@ -136,8 +136,7 @@ bool Decoder::ConvertPacked(uint8_t* out) {
         // The counts did not agree with the stream: walk it, which refuses a damaged one.
         if (!IndexPacked()) return false;
     }
-    ConvertPackedRows(out);
-    return true;
+    return ConvertPackedRows(out);
 }
 
 // Fills one row of each plane the conversion reads through `unpack(plane, y, the plane's
@@ -194,10 +193,10 @@ bool Decoder::ConvertCountedRows(uint8_t* out) {
 }
 
 // Converts row by row from the row starts the walk noted.
-void Decoder::ConvertPackedRows(uint8_t* out) {
+bool Decoder::ConvertPackedRows(uint8_t* out) {
     const auto height = static_cast<std::size_t>(header_.height);
-    UnpackRows(out, [&](std::size_t p, std::size_t y, PlaneWindow& w, uint8_t* row, std::size_t n,
-                        unsigned keep) {
+    return UnpackRows(out, [&](std::size_t p, std::size_t y, PlaneWindow& w, uint8_t* row,
+                               std::size_t n, unsigned keep) {
         // The row's runs lie between its start and the end of the run that begins the next
         // row (or the stream's end).
         const std::size_t i = p * height + y;
@@ -210,8 +209,9 @@ void Decoder::ConvertPackedRows(uint8_t* out) {
                 packedSize_ - from.header, std::max<uint64_t>(to - from.header, kReadPiece)));
             if (w.bytes.size() < length) w.bytes.resize(length);
             w.base = from.header;
-            w.length =
-                source_->ReadAt(packedAt_ + from.header, w.bytes.data(), length) ? length : 0;
+            // A read that fails ends the load, rather than leaving the row as it was.
+            if (!source_->ReadAt(packedAt_ + from.header, w.bytes.data(), length)) return false;
+            w.length = length;
         }
         if (from.header - w.base < w.length)
             UnpackSome({w.bytes.data(), w.length}, w.base, from, row, 0, n, keep);

@@ -39,6 +39,29 @@ class MeteredSource final : public ByteSource {
     const Bytes& bytes_;
 };
 
+// A file whose reads fail from a given byte on, as a file cut while it is read or one on a
+// mount that goes away does; the size it reports stays the whole file's.
+class FailingSource final : public ByteSource {
+  public:
+    FailingSource(const Bytes& bytes, uint64_t failFrom) : bytes_(bytes), failFrom_(failFrom) {}
+    uint64_t size() const override { return bytes_.size(); }
+    const uint8_t* Fetch(uint64_t offset, std::size_t n) override {
+        if (offset > bytes_.size() || n > bytes_.size() - offset || offset + n > failFrom_)
+            return nullptr;
+        return bytes_.data() + offset;
+    }
+    bool ReadAt(uint64_t offset, uint8_t* out, std::size_t n) override {
+        const uint8_t* p = Fetch(offset, n);
+        if (!p) return false;
+        std::memcpy(out, p, n);
+        return true;
+    }
+
+  private:
+    const Bytes& bytes_;
+    uint64_t failFrom_;
+};
+
 // Samples with runs and noise, so that PackBits mixes literals and repeats of every length.
 Bytes Noise(std::size_t n, unsigned seed) {
     std::mt19937 rng(seed);
@@ -84,6 +107,34 @@ TEST(PsdStreaming, PackedDataIsReadInBoundedPiecesAndMatchesRaw) {
         // No read holds more than a piece, and rows whose byte counts are right are read once.
         EXPECT_LE(packedSource.largest, std::size_t{1} << 20);
         EXPECT_LT(packedSource.read, packed.size() + (std::size_t{1} << 20));
+    }
+}
+
+// A read that fails half-way through the image data fails the conversion, raw or packed:
+// never a picture with zero bands or rows left from before reported as loaded.
+TEST(PsdStreaming, AReadFailingHalfWayThroughThePixelsFailsTheConversion) {
+    PsdFile f;
+    f.width = 900;
+    f.height = 700;
+    f.channels = 3;
+    for (unsigned c = 0; c < 3; ++c) {
+        const Bytes p = Noise(std::size_t(f.width) * f.height, c + 7);
+        f.planes.insert(f.planes.end(), p.begin(), p.end());
+    }
+    for (const uint16_t compression : {0, 1}) {
+        SCOPED_TRACE(compression);
+        f.compression = compression;
+        const Bytes file = Build(f);
+        Decoder whole;
+        FailingSource never(file, file.size());
+        ASSERT_EQ(Pixels(whole, never).size(), std::size_t(f.width) * f.height * 4);
+        for (const double at : {0.5, 0.9}) {
+            Decoder d;
+            FailingSource failing(file, uint64_t(double(file.size()) * at));
+            ASSERT_TRUE(d.Parse(failing)) << at;
+            Bytes px(static_cast<std::size_t>(d.SizeImage()));
+            EXPECT_FALSE(d.Convert(px.data())) << at;
+        }
     }
 }
 
