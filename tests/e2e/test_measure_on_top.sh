@@ -54,6 +54,27 @@ look measure
 expect_pixel "$s" 640 400 $blue "the copied screen"
 pass "Open Form Screen: the strip is fully on top at the top-right corner"
 
+# "Show" raises the editor: the strip stays above it. The full-screen editor covers the tray,
+# so the icon is clicked through its own window, as a panel that stays on top would.
+icon=""
+for id in $(xdotool search --class orvane 2>/dev/null); do
+    read -r _ _ w h < <(window_geometry "$id" 2>/dev/null)
+    [ "${w:-0}" -ge 8 ] && [ "$w" -le 64 ] && [ "$h" -ge 8 ] && [ "$h" -le 64 ] &&
+        xwininfo -id "$id" | grep -q IsViewable && { icon=$id; break; }
+done
+[ -n "$icon" ] || fail "no tray icon window"
+move_to 640 400
+xdotool click --window "$icon" 1
+wait_until 5 open_menu || { keep_shot no-menu; fail "the tray menu did not open over the measurement"; }
+key Down Down Down Down Return # "Show"
+wait_until 5 not open_menu || fail "the tray menu stayed"
+sleep 1
+look shown
+[ "$(count_colour "$s" 376x34+904+0 3366CC)" = 0 ] || {
+    keep_shot strip-under-editor; fail "after Show the editor covers the strip"
+}
+pass "Show during a screen measurement keeps the strip above the editor"
+
 click $((904 + 8 + 17)) 17 # the strip's distance tool
 drag 300 500 450 500
 look measured
