@@ -377,20 +377,6 @@ void Annotations::Restore(const AnnotationSnapshot& s) {
     next_ = s.next;
 }
 
-AnnotationKey KeyOf(const AnnotationState& s) {
-    AnnotationKey described;
-    if (VisitKind(s, [&](auto k, const auto& st) {
-            described = AnnotationKey{false, st.Index, decltype(k)::Family};
-        }))
-        return described;
-    return std::visit(
-        [](const auto& v) {
-            return AnnotationKey{!std::is_same_v<std::decay_t<decltype(v)>, DistanceState>,
-                                 v.Index};
-        },
-        s);
-}
-
 void Annotations::Replace(const std::vector<AnnotationChange>& changes) {
     // An annotation of the same kind already in place is written over, so its
     // controls stay the same objects (a drag under way keeps hold of them);
