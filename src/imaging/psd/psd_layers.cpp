@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <functional>
+#include <optional>
 
 namespace orv::psd {
 
@@ -247,21 +248,33 @@ bool ReadRecords(Cursor& info, uint64_t width, uint64_t height, bool large,
     return claimed <= width * height * kMaxLayerAreas;
 }
 
+// The layer info of a section, left at the layers' channel data, with every layer record in
+// `records`; nullopt for a damaged section. A section without layers gives no records.
+std::optional<Cursor> ReadLayerInfo(std::span<const uint8_t> bytes, bool large, uint64_t width,
+                                    uint64_t height, std::vector<Record>& records) {
+    records.clear();
+    Cursor section(bytes);
+    // A section too short for its layer info length holds no layers (only a mask's info).
+    if (section.left() < (large ? 8u : 4u)) return section;
+    Cursor info = section.Sub(section.Length(large));
+    if (!info.ok()) return std::nullopt;
+    if (info.left() == 0) return info;
+    const auto count = static_cast<int16_t>(info.U(2));
+    records.resize(static_cast<std::size_t>(count < 0 ? -count : count));
+    if (!ReadRecords(info, width, height, large, records)) return std::nullopt;
+    return info;
+}
+
 }  // namespace
 
 bool VisitLayerSection(std::span<const uint8_t> bytes, bool large, uint64_t width, uint64_t height,
                        const std::function<void(std::vector<LayerPixels>&, std::size_t)>& visit,
                        const std::function<bool(const LayerPixels&)>& wanted) {
-    Cursor section(bytes);
-    // A section too short for its layer info length holds no layers (only a mask's info).
-    if (section.left() < (large ? 8u : 4u)) return true;
-    Cursor info = section.Sub(section.Length(large));
-    if (!info.ok()) return false;
-    if (info.left() == 0) return true;
-    const auto count = static_cast<int16_t>(info.U(2));
-    const int n = count < 0 ? -count : count;
-    std::vector<Record> records(static_cast<std::size_t>(n));
-    if (!ReadRecords(info, width, height, large, records)) return false;
+    std::vector<Record> records;
+    std::optional<Cursor> at = ReadLayerInfo(bytes, large, width, height, records);
+    if (!at) return false;
+    if (records.empty()) return true;
+    Cursor& info = *at;
     std::vector<LayerPixels> layers;
     for (Record& r : records) layers.push_back(r.layer);
     for (std::size_t i = 0; i < records.size(); ++i) {
@@ -283,16 +296,11 @@ bool VisitLayerSection(std::span<const uint8_t> bytes, bool large, uint64_t widt
 bool VisitLayerRows(std::span<const uint8_t> bytes, bool large, uint64_t width, uint64_t height,
                     const std::function<void(const std::vector<LayerPixels>&)>& begin,
                     const std::function<void(std::size_t, int32_t, const uint8_t* const*)>& row) {
-    Cursor section(bytes);
-    // A section too short for its layer info length holds no layers (only a mask's info).
-    if (section.left() < (large ? 8u : 4u)) return true;
-    Cursor info = section.Sub(section.Length(large));
-    if (!info.ok()) return false;
-    if (info.left() == 0) return true;
-    const auto count = static_cast<int16_t>(info.U(2));
-    const int n = count < 0 ? -count : count;
-    std::vector<Record> records(static_cast<std::size_t>(n));
-    if (!ReadRecords(info, width, height, large, records)) return false;
+    std::vector<Record> records;
+    std::optional<Cursor> at = ReadLayerInfo(bytes, large, width, height, records);
+    if (!at) return false;
+    if (records.empty()) return true;
+    Cursor& info = *at;
     std::vector<LayerPixels> layers;
     for (const Record& r : records) layers.push_back(r.layer);
     begin(layers);
