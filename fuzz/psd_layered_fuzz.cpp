@@ -55,7 +55,7 @@ void RoundTrip(const uint8_t* data, std::size_t size) {
         return p;
     };
     std::vector<std::vector<uint8_t>> buffers{Pixels(w, h, 0)};
-    orv::psd::DocumentSpec layout;
+    orv::psd::DocumentLayout layout;
     layout.compression = compression;
     layout.large = data[4] & 2;           // the large document format
     const bool cutPicture = data[4] & 4;  // the file ends after its layers

@@ -47,7 +47,7 @@ bool MakeFiles(const std::string& stored, const std::string& layersOnly) {
     const auto base = Pattern(W, H, 1, 255);
     const auto a = Pattern(W / 2, H / 2, 2, 128);
     const auto b = Pattern(W / 2, H / 2, 3, 200);
-    orv::psd::DocumentSpec doc;
+    orv::psd::DocumentLayout doc;
     doc.composite = {base.data(), W, H, std::size_t(W) * 4};
     doc.layers = {{"Picture", 0, 0, {base.data(), W, H, std::size_t(W) * 4}},
                   {"Overlay A", 500, 400, {a.data(), W / 2, H / 2, std::size_t(W / 2) * 4}},

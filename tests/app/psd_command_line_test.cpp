@@ -35,10 +35,10 @@ class PsdProgram : public ::testing::Test {
                 process.readAllStandardOutput(), process.readAllStandardError()};
     }
     QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-    QString Write(const char* name, const psd::DocumentSpec& spec) {
+    QString Write(const char* name, const psd::DocumentLayout& layout) {
         std::vector<uint8_t> bytes;
         std::string why;
-        EXPECT_TRUE(psd::WriteDocument(spec, bytes, why)) << why;
+        EXPECT_TRUE(psd::WriteDocument(layout, bytes, why)) << why;
         QFile f(Path(name));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
@@ -56,12 +56,12 @@ TEST_F(PsdProgram, ConvertComposesMissingPicturesAndReadsTheLargeFormat) {
         for (int x = 0; x < 40; ++x) picture.setPixel(x, y, qRgba(x * 6, y * 10, 90, 255));
     QImage black(40, 24, QImage::Format_ARGB32);
     black.fill(qRgba(0, 0, 0, 255));
-    psd::DocumentSpec spec;
-    spec.composite = View(black);
-    spec.layers = {{"Picture", 0, 0, View(picture)}};
+    psd::DocumentLayout layout;
+    layout.composite = View(black);
+    layout.layers = {{"Picture", 0, 0, View(picture)}};
     for (bool large : {false, true}) {
-        spec.large = large;
-        const QString in = Write(large ? "layers.psb" : "layers.psd", spec);
+        layout.large = large;
+        const QString in = Write(large ? "layers.psb" : "layers.psd", layout);
         const QString out = Path(large ? "from-psb.png" : "from-psd.png");
         const Outcome r = Start({"--convert", in, out});
         EXPECT_EQ(r.status, 0) << r.err.toStdString();
@@ -70,9 +70,9 @@ TEST_F(PsdProgram, ConvertComposesMissingPicturesAndReadsTheLargeFormat) {
             << large;
     }
     // No merged picture and nothing to compose: a failure, and no black picture written.
-    spec.large = false;
-    spec.layers[0].visible = false;
-    QFile hidden(Write("hidden.psd", spec));
+    layout.large = false;
+    layout.layers[0].visible = false;
+    QFile hidden(Write("hidden.psd", layout));
     ASSERT_TRUE(hidden.open(QIODevice::ReadWrite));
     const QByteArray bytes = hidden.readAll();
     const auto u32 = [&](qsizetype at) {
@@ -126,11 +126,11 @@ TEST_F(PsdProgram, ExportLeavesOutAnnotationsWhoseLayersAreGone) {
         saved.annotations.push_back(CheckOfLayer(QStringLiteral("Note %1").arg(i), i * 10, 5,
                                                  mark.constBits(), 4, 4, 16, 40, 24));
     const QByteArray block = AnnotationBlockToJson(snapshot, saved);
-    psd::DocumentSpec spec;
-    spec.composite = View(picture);
-    spec.layers = {{"Picture", 0, 0, View(picture)}, {"Note 1", 10, 5, View(mark)}};
-    spec.privateResource.assign(block.begin(), block.end());
-    const Outcome r = Start({"--export-annotations", Write("one-gone.psd", spec)});
+    psd::DocumentLayout layout;
+    layout.composite = View(picture);
+    layout.layers = {{"Picture", 0, 0, View(picture)}, {"Note 1", 10, 5, View(mark)}};
+    layout.privateResource.assign(block.begin(), block.end());
+    const Outcome r = Start({"--export-annotations", Write("one-gone.psd", layout)});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("note number 1"));
     EXPECT_FALSE(r.out.contains("note number 2"));

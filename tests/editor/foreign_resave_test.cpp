@@ -133,16 +133,16 @@ TEST_F(ForeignResaveTest, DeletedAndChangedLayersDoNotComeBackLive) {
     added.bgra.assign(16, 255);
     layers.push_back(added);
 
-    psd::DocumentSpec spec;
+    psd::DocumentLayout layout;
     std::vector<uint8_t> composite(160 * 100 * 4, 0);
-    spec.composite = {composite.data(), 160, 100, 160 * 4};
+    layout.composite = {composite.data(), 160, 100, 160 * 4};
     for (const psd::LayerPixels& l : layers)
-        spec.layers.push_back(
+        layout.layers.push_back(
             {l.name, l.left, l.top, {l.bgra.data(), l.width, l.height, std::size_t(l.width) * 4}});
-    spec.privateResource = decoder.privateResource();
+    layout.privateResource = decoder.privateResource();
     std::vector<uint8_t> bytes;
     std::string why;
-    ASSERT_TRUE(psd::WriteDocument(spec, bytes, why));
+    ASSERT_TRUE(psd::WriteDocument(layout, bytes, why));
     const QString path = dir.filePath(QStringLiteral("edited.psd"));
     QFile out(path);
     ASSERT_TRUE(out.open(QIODevice::WriteOnly));

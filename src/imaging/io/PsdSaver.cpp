@@ -39,7 +39,7 @@ bool WriteLayeredPsd(const LayeredPicture& doc, QIODevice& device, QString& why)
     const QImage merged = WriterLayout(doc.merged);
     std::vector<QImage> layerImages;
     layerImages.reserve(doc.layers.size());
-    psd::DocumentSpec layout;
+    psd::DocumentLayout layout;
     layout.composite = View(merged);
     for (const PsdLayer& layer : doc.layers) {
         // An opaque picture layer keeps alpha 255 everywhere: RGB32 has 0xFF in that byte.

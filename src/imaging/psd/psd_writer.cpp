@@ -171,7 +171,7 @@ LayerSpec CropToDocument(const LayerSpec& layer, int32_t width, int32_t height) 
     return c;
 }
 
-bool WriteLayers(Out& o, const DocumentSpec& doc, std::string& why) {
+bool WriteLayers(Out& o, const DocumentLayout& doc, std::string& why) {
     const std::size_t wide = doc.large ? 8 : 4;
     const std::size_t section = o.OpenLength(wide);
     if (!doc.layers.empty()) {
@@ -269,7 +269,7 @@ std::string AsciiLayerName(const std::string& utf8) {
     return out;
 }
 
-bool WriteDocument(const DocumentSpec& doc, std::vector<uint8_t>& out, std::string& why) {
+bool WriteDocument(const DocumentLayout& doc, std::vector<uint8_t>& out, std::string& why) {
     out.clear();
     const PixelView& c = doc.composite;
     if (c.width <= 0 || c.height <= 0 || c.width > kLargestSide || c.height > kLargestSide ||

@@ -42,7 +42,7 @@ struct LayerSpec {
 
 enum class ChannelCompression : uint16_t { Raw = 0, PackBits = 1 };
 
-struct DocumentSpec {
+struct DocumentLayout {
     PixelView composite;  // the merged picture; its size is the document's
     std::vector<LayerSpec> layers;
     std::vector<uint8_t> privateResource;  // written only when not empty
@@ -53,7 +53,7 @@ struct DocumentSpec {
 // Writes `doc` to `out` (replacing its content). Returns false with a short reason in `why`
 // when the document cannot be written: an empty or oversized composite, a layer whose pixels
 // are missing, or sections that pass the format's 32-bit lengths.
-bool WriteDocument(const DocumentSpec& doc, std::vector<uint8_t>& out, std::string& why);
+bool WriteDocument(const DocumentLayout& doc, std::vector<uint8_t>& out, std::string& why);
 
 // PackBits encoding of n bytes appended to `out`; returns the number of bytes appended (at most
 // n + (n + 127) / 128).

@@ -30,17 +30,17 @@ struct Doc {
     Bytes base = Fill(W, H, 200, 100, 50, 255);
     Bytes half = Fill(4, 4, 0, 0, 255, 128);  // red, half covered
     Bytes hidden = Fill(W, H, 0, 255, 0, 255);
-    DocumentSpec spec;
+    DocumentLayout layout;
     Doc() {
-        spec.composite = {composite.data(), W, H, W * 4};
-        spec.layers = {{"base", 0, 0, {base.data(), W, H, W * 4}},
-                       {"half", 2, 3, {half.data(), 4, 4, 16}, 255},
-                       {"hidden", 0, 0, {hidden.data(), W, H, W * 4}, 255, false}};
+        layout.composite = {composite.data(), W, H, W * 4};
+        layout.layers = {{"base", 0, 0, {base.data(), W, H, W * 4}},
+                         {"half", 2, 3, {half.data(), 4, 4, 16}, 255},
+                         {"hidden", 0, 0, {hidden.data(), W, H, W * 4}, 255, false}};
     }
     Bytes Write() const {
         Bytes out;
         std::string why;
-        EXPECT_TRUE(WriteDocument(spec, out, why)) << why;
+        EXPECT_TRUE(WriteDocument(layout, out, why)) << why;
         return out;
     }
 };
@@ -84,7 +84,7 @@ TEST(ComposeFromLayers, ABlackOrMissingMergedPictureIsComposedFromTheVisibleLaye
     // A merged picture that is really there is what the file shows.
     Doc stored;
     stored.composite = Fill(W, H, 9, 8, 7, 255);
-    stored.spec.composite.data = stored.composite.data();
+    stored.layout.composite.data = stored.composite.data();
     Decoder d;
     Bytes px;
     ASSERT_TRUE(d.Decode(stored.Write(), px));
@@ -94,8 +94,8 @@ TEST(ComposeFromLayers, ABlackOrMissingMergedPictureIsComposedFromTheVisibleLaye
 
 TEST(ComposeFromLayers, NothingToComposeIsNoPictureAndOtherBlendingIsFlagged) {
     Doc doc;
-    doc.spec.layers[0].visible = false;
-    doc.spec.layers[1].visible = false;
+    doc.layout.layers[0].visible = false;
+    doc.layout.layers[1].visible = false;
     Bytes px;
     const Bytes allHidden = doc.Write();
     Bytes cut(allHidden.begin(), allHidden.begin() + long(LayersEnd(allHidden, false)));
@@ -109,7 +109,7 @@ TEST(ComposeFromLayers, NothingToComposeIsNoPictureAndOtherBlendingIsFlagged) {
     // Without layers, a file that ends before its picture is still refused, and a black one
     // is just black.
     Doc flat;
-    flat.spec.layers.clear();
+    flat.layout.layers.clear();
     const Bytes plain = flat.Write();
     Decoder d;
     ASSERT_TRUE(d.Decode(plain, px));
@@ -155,13 +155,13 @@ TEST(LargeDocument, APsbGivesThePixelsAndLayersOfThePsdOfTheSameContent) {
     Doc doc;
     doc.composite = Fill(W, H, 1, 2, 3, 255);
     doc.composite[5 * 4] = 250;
-    doc.spec.composite.data = doc.composite.data();
-    doc.spec.privateResource = {'{', '}'};
+    doc.layout.composite.data = doc.composite.data();
+    doc.layout.privateResource = {'{', '}'};
     for (ChannelCompression compression : {ChannelCompression::Raw, ChannelCompression::PackBits}) {
-        doc.spec.compression = compression;
-        doc.spec.large = false;
+        doc.layout.compression = compression;
+        doc.layout.large = false;
         const Bytes psd = doc.Write();
-        doc.spec.large = true;
+        doc.layout.large = true;
         const Bytes psb = doc.Write();
         ASSERT_NE(psd, psb);
         Decoder a, b;
@@ -169,7 +169,7 @@ TEST(LargeDocument, APsbGivesThePixelsAndLayersOfThePsdOfTheSameContent) {
         ASSERT_TRUE(a.Decode(psd, pa));
         ASSERT_TRUE(b.Decode(psb, pb)) << int(compression);
         EXPECT_EQ(pa, pb);
-        EXPECT_EQ(b.privateResource(), doc.spec.privateResource);
+        EXPECT_EQ(b.privateResource(), doc.layout.privateResource);
         std::vector<LayerPixels> la, lb;
         ASSERT_TRUE(ReadLayers(psd, la));
         ASSERT_TRUE(ReadLayers(psb, lb));

@@ -18,7 +18,7 @@ using Bytes = std::vector<uint8_t>;
 // A document of w × h pixels with `count` layers that each cover all of it, every one the same
 // flat colour (so PackBits keeps the file small), the first named "Picture".
 Bytes ManyFullLayers(int w, int h, int count, const Bytes& flat) {
-    DocumentSpec doc;
+    DocumentLayout doc;
     doc.composite = {flat.data(), w, h, std::size_t(w) * 4};
     for (int i = 0; i < count; ++i)
         doc.layers.push_back(

@@ -78,7 +78,7 @@ struct Doc {
     Bytes merged = Pixels(37, 21, 1, false);
     Bytes picture = Pixels(37, 21, 1, false);
     Bytes mark = Pixels(9, 4, 2, true);
-    DocumentSpec layout;
+    DocumentLayout layout;
 
     Doc() {
         layout.composite = View(merged, 37, 21);
@@ -86,7 +86,7 @@ struct Doc {
         layout.layers.push_back(
             {"Distance 1 \xE2\x80\x94 311px", 20, 5, View(mark, 9, 4), 255, true});
         layout.layers.push_back({"Note 3 \xE5\xB3\xB0\xE5\x80\xBC \xF0\x9F\x93\x8C", 30, 17,
-                               View(mark, 9, 4), 128, false});
+                                 View(mark, 9, 4), 128, false});
         layout.layers.push_back({"Empty", 3, 4, {}, 255, true});
         layout.privateResource = {'{', '"', 'v', '"', ':', '1', '}'};
     }
@@ -136,8 +136,8 @@ TEST(LayeredWriter, CompositeLayersAndResourceComeBackFromOurReaders) {
 TEST(LayeredWriter, LayersAreCutToTheDocument) {
     Doc d;
     d.layout.layers = {{"left top", -3, -1, View(d.mark, 9, 4), 255, true},
-                     {"right bottom", 33, 19, View(d.mark, 9, 4), 255, true},
-                     {"outside", 40, 2, View(d.mark, 9, 4), 255, true}};
+                       {"right bottom", 33, 19, View(d.mark, 9, 4), 255, true},
+                       {"outside", 40, 2, View(d.mark, 9, 4), 255, true}};
     Bytes file;
     std::string why;
     ASSERT_TRUE(WriteDocument(d.layout, file, why)) << why;
@@ -168,21 +168,21 @@ TEST(LayeredWriter, RefusesWhatTheFormatCannotHold) {
     const Bytes px = Pixels(4, 4, 3, false);
     std::string why;
     Bytes out = {1, 2, 3};
-    DocumentSpec empty;
+    DocumentLayout empty;
     EXPECT_FALSE(WriteDocument(empty, out, why));
     EXPECT_TRUE(out.empty());
     EXPECT_FALSE(why.empty());
 
-    DocumentSpec wide;
+    DocumentLayout wide;
     wide.composite = {px.data(), 30001, 1, 30001 * 4};
     EXPECT_FALSE(WriteDocument(wide, out, why));
 
-    DocumentSpec missing;
+    DocumentLayout missing;
     missing.composite = View(px, 4, 4);
     missing.layers.push_back({"Gone", 0, 0, {nullptr, 3, 3, 12}, 255, true});
     EXPECT_FALSE(WriteDocument(missing, out, why));
 
-    DocumentSpec narrowStride;
+    DocumentLayout narrowStride;
     narrowStride.composite = {px.data(), 4, 4, 8};
     EXPECT_FALSE(WriteDocument(narrowStride, out, why));
 }
