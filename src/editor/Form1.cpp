@@ -304,6 +304,16 @@ void Form1::Load() {
     vars.lensHeight = 100;
 }
 
+void Form1::FollowScreen() {
+    Top = Screen().Top;
+    Left = Screen().Left;
+    Height = Screen().Height;
+    Width = Screen().Width;
+    PictureTile(*this, beij);
+    RepaintEditorBars(*this);
+    Image9.Left = Screen().Width - 5 * Image9.Width;
+}
+
 void Form1::ShowScreenCopy() {
     Picture1.Visible = false;
     Picture6.Visible = false;

@@ -54,6 +54,9 @@ class Form1 : public Form {
     /// Puts a fresh copy of the screen on the canvas at the window's corner, with the bars
     /// hidden (the tool strip is the only tool bar then), as a screen measurement shows it.
     void ShowScreenCopy();
+    /// Lays the window and its bars out again for Screen() after a change of resolution
+    /// or monitor while the editor was hidden; the picture and its markup stay.
+    void FollowScreen();
 
     // ---- Tool modes and window buttons -------------------------------------
     void Command2_Click();  ///< move tool

@@ -18,6 +18,10 @@ class Desktop;
 /// is laid out for it, so a change of resolution, scale or monitor since the
 /// last time is followed.
 void ReadScreen(Desktop& desktop);
+/// Reads the screen again for a window laid out before: its place and size follow the
+/// screen of this moment, while the twips per pixel stay those it was laid out in (its
+/// controls and the picture are measured in them). Says whether anything changed.
+bool ReadScreenKeepingScale(Desktop& desktop);
 
 /// The one screen of the program (like the toolkit's global Screen object).
 ScreenInfo& Screen();

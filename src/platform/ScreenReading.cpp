@@ -15,4 +15,17 @@ void ReadScreen(Desktop& desktop) {
     info.DevicePixelRatio = s.DevicePixelRatio > 0 ? s.DevicePixelRatio : 1.0;
 }
 
+bool ReadScreenKeepingScale(Desktop& desktop) {
+    ScreenInfo& info = Screen();
+    const ScreenInfo before = info;
+    const ScreenReading s = desktop.PointerScreen();
+    if (s.Rect.isEmpty()) return false;
+    info.Width = static_cast<float>(s.Rect.width()) * before.TwipsPerPixelX;
+    info.Height = static_cast<float>(s.Rect.height()) * before.TwipsPerPixelY;
+    info.Left = static_cast<float>(s.Rect.x()) * before.TwipsPerPixelX;
+    info.Top = static_cast<float>(s.Rect.y()) * before.TwipsPerPixelY;
+    return info.Width != before.Width || info.Height != before.Height || info.Left != before.Left ||
+           info.Top != before.Top;
+}
+
 }  // namespace orv

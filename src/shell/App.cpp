@@ -61,7 +61,11 @@ form3& App::Strip() {
 }
 
 void App::ShowEditor() {
-    Editor().SetShown(true);
+    Form1& ed = Editor();
+    // A hidden editor was laid out for the screen it last showed on: the resolution or
+    // the monitor under the pointer may have changed since.
+    if (!ed.Visible && ReadScreenKeepingScale(desktop)) ed.FollowScreen();
+    ed.SetShown(true);
 }
 
 void App::UnloadEditor() {

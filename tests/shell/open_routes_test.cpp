@@ -177,6 +177,48 @@ TEST_F(RoutesTest, MeasureScreenOnALoadedEditorCopiesTheScreenAgain) {
               1);
 }
 
+// A hidden editor was laid out for the screen it last showed on. The next open, the next
+// screen measurement and "Show" lay it out for the screen under the pointer now, in the
+// twips per pixel its picture and markup were measured in.
+TEST_F(RoutesTest, AScreenChangedWhileTheEditorWasHiddenIsFollowedByTheNextShow) {
+    desktop.openFiles.push_back(files.Solid("first.png", 10, 10, Qt::green, "png"));
+    app->Strip().OpenFromFile();
+    Form1& e = ed();
+    const float button = e.Image3.Width;
+    e.SetShown(false);
+
+    desktop.screen = QSize(2560, 1440);
+    desktop.screenOrigin = QPoint(1920, 0);
+    desktop.openFiles.push_back(files.Solid("second.png", 10, 10, Qt::red, "png"));
+    app->Strip().OpenFromFile();
+    ASSERT_TRUE(e.Visible);
+    EXPECT_FLOAT_EQ(e.Left, 1920 * 15.0f);
+    EXPECT_FLOAT_EQ(e.Width, 2560 * 15.0f);
+    EXPECT_FLOAT_EQ(e.Height, 1440 * 15.0f);
+    EXPECT_EQ(e.Surface.size(), QSize(2560, 1440));
+    EXPECT_FLOAT_EQ(e.Picture6.Width, 2560 * 15.0f);
+    EXPECT_FLOAT_EQ(e.Picture1.Height, 1440 * 15.0f);
+    EXPECT_FLOAT_EQ(e.Image3.Left, 2560 * 15.0f - 2 * button);
+    EXPECT_FLOAT_EQ(e.Image9.Left, 2560 * 15.0f - 5 * button);
+
+    // A screen measurement with the editor hidden docks the strip on the new screen.
+    e.SetShown(false);
+    desktop.screen = QSize(1280, 800);
+    desktop.screenOrigin = QPoint(0, 0);
+    desktop.dpi = 144;
+    form3& s = app->Strip();
+    s.MeasureScreen();
+    EXPECT_FLOAT_EQ(e.Width, 1280 * 15.0f);
+    EXPECT_FLOAT_EQ(Screen().TwipsPerPixelX, 15.0f);
+    EXPECT_FLOAT_EQ(s.Left + s.Width, 1280 * 15.0f);
+    EXPECT_FLOAT_EQ(s.Top, 0);
+
+    // Shown, the editor keeps its layout until it is hidden again.
+    desktop.screen = QSize(1920, 1080);
+    app->ShowEditor();
+    EXPECT_FLOAT_EQ(e.Width, 1280 * 15.0f);
+}
+
 // Ctrl+O in the editor runs the file route; a failed open with no editor before shows none;
 // a PSD through the file route leaves the bars where every open leaves them.
 TEST_F(RoutesTest, CtrlOOpensAFileAndAFailedFirstOpenLeavesNoEditor) {
