@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "AppFixture.h"
+#include "platform/ShownPlace.h"
 
 namespace orv::test {
 namespace {
@@ -83,6 +84,32 @@ TEST(MagnifierWithoutScreen, MagnifiesTheEditorsOwnCanvas) {
         const int sx = 3 - 7 + vx / 4;  // canvas pixel
         const QRgb want = sx < 0 ? qRgb(0, 0, 0) : ScreenAt(sx, 40 - 7 + 10 / 4);
         ASSERT_EQ(view.pixel(vx, 10), want) << vx;
+    }
+}
+
+// Zoomed, the canvas shows each picture pixel as a block of screen pixels: the view magnifies
+// the pixels the pointer is over on the screen, not those at the unzoomed place.
+TEST(MagnifierWithoutScreen, FollowsTheCanvasZoom) {
+    Screen() = ScreenInfo{15.0f, 15.0f, 1920 * 15.0f, 1080 * 15.0f};
+    NoScreenDesktop desk;
+    App app(desk, QString());
+    Form1& ed = app.Editor();
+    ed.Picture2.SetPicture(CodedScreen(120, 90));
+    constexpr int zoom = 4, shownX = 200, shownY = 100;  // the canvas's shown corner, pixels
+    const Control* canvas = &ed.Picture2;
+    ShownPlaceHook() = [&](const Control& c) -> std::optional<ShownRect> {
+        if (&c != canvas) return std::nullopt;
+        return ShownRect{shownX * 15.0f, shownY * 15.0f, 480 * 15.0f, 360 * 15.0f, zoom};
+    };
+    desk.cursor = QPoint(shownX + 41, shownY + 82);  // over picture pixel (10, 20)
+    ed.Timer3_Timer();
+    ShownPlaceHook() = nullptr;
+    const QImage view = ed.fd.Surface();
+    for (int v = 0; v < 66; ++v) {
+        const int screen = v / 4 - 7;  // screen pixels from the pointer
+        const int px = (41 + screen) / zoom, py = (82 + screen) / zoom;
+        ASSERT_EQ(view.pixel(v, 30), ScreenAt(px, (82 - 7 + 30 / 4) / zoom)) << v;
+        ASSERT_EQ(view.pixel(30, v), ScreenAt((41 - 7 + 30 / 4) / zoom, py)) << v;
     }
 }
 
