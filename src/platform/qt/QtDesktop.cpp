@@ -51,6 +51,15 @@ bool OnWayland() {
     return QGuiApplication::platformName() == QStringLiteral("wayland");
 }
 
+/// In a Wayland session, natively or through XWayland: there the compositor places
+/// X11 windows itself (in the middle) and a click on an inactive one only activates it,
+/// so the tool strip docks inside the editor either way.
+bool InWaylandSessionNow() {
+    return InWaylandSession(QGuiApplication::platformName(),
+                            qEnvironmentVariable("WAYLAND_DISPLAY"),
+                            qEnvironmentVariable("XDG_SESSION_TYPE"));
+}
+
 /// A one-pixel see-through window of fixed size (which tiling compositors float
 /// rather than tile), shown and ready to hold a pop-up.
 std::unique_ptr<QWidget> ShowMenuAnchor() {
@@ -69,7 +78,7 @@ std::unique_ptr<QWidget> ShowMenuAnchor() {
 }
 }  // namespace
 
-QtDesktop::QtDesktop() : dockTopmost_(OnWayland()) {}
+QtDesktop::QtDesktop() : dockTopmost_(InWaylandSessionNow()) {}
 QtDesktop::~QtDesktop() = default;
 
 void QtDesktop::Install() {
@@ -353,9 +362,7 @@ ScreenReading QtDesktop::PointerScreen() {
 }
 
 bool QtDesktop::CanGrabScreen() {
-    return !InWaylandSession(QGuiApplication::platformName(),
-                             qEnvironmentVariable("WAYLAND_DISPLAY"),
-                             qEnvironmentVariable("XDG_SESSION_TYPE"));
+    return !InWaylandSessionNow();
 }
 
 bool QtDesktop::PrepareScreenCopy() {
