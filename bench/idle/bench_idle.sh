@@ -56,3 +56,46 @@ kill -0 "$pid" 2>/dev/null || { echo "orvane ended during the measurement"; exit
 hz=$(getconf CLK_TCK)
 printf 'CPU over %s s idle, editor loaded and hidden: orvane %d ticks, idle tray host (trayer) %d ticks (1 tick = %s ms; goal: orvane 0)\n' \
     "$SECONDS_IDLE" "$((o1 - o0))" "$((p1 - p0))" "$((1000 / hz))"
+
+# The editor shown, restored from a journal with N annotations, the pointer resting over
+# the canvas: its CPU over the same seconds must not grow with N (the magnifier's tick is
+# the only work left), so 10,000 annotations are measured beside one.
+kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+pid=
+message_box() { # a small orvane window: the restore question
+    local id
+    for id in $(xdotool search --onlyvisible --class orvane 2>/dev/null); do
+        xwininfo -id "$id" | grep -Eq 'Width: ([1-7][0-9]{2})$' && { echo "$id"; return 0; }
+    done
+    return 1
+}
+shown_ticks() { # N: prints the ticks over SECONDS_IDLE with the editor showing N annotations
+    "@JOURNAL_MAKER@" "$1" >/dev/null || { echo "the journal was not written" >&2; return 1; }
+    "$ORVANE" >"$work/orvane-$1.log" 2>&1 &
+    pid=$!
+    wait_for 60 message_box >/dev/null || { echo "no restore question" >&2; return 1; }
+    local box try
+    for try in 1 2 3; do # Return restores; pressed again only while the box stays
+        box=$(message_box) || break
+        xdotool windowfocus --sync "$box" 2>/dev/null
+        sleep 0.3
+        xdotool key Return
+        wait_for 5 eval '! message_box >/dev/null' && break
+    done
+    wait_for 60 editor_shown || { echo "the editor did not show" >&2; return 1; }
+    xdotool mousemove 700 500
+    sleep 3
+    local a b
+    a=$(cpu_ticks "$pid")
+    sleep "$SECONDS_IDLE"
+    b=$(cpu_ticks "$pid")
+    kill -0 "$pid" 2>/dev/null || { echo "orvane ended during the measurement" >&2; return 1; }
+    kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+    pid=
+    rm -rf "$HOME/.local/state/orvane"/journal-*
+    echo $((b - a))
+}
+one=$(shown_ticks 1) || exit 1
+many=$(shown_ticks 10000) || exit 1
+printf 'CPU over %s s idle, editor shown, pointer on the canvas: 10,000 annotations %d ticks, 1 annotation %d ticks (goal: the same, the magnifier tick only)\n' \
+    "$SECONDS_IDLE" "$many" "$one"
