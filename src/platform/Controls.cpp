@@ -85,26 +85,34 @@ void Container::Add(Control& c) {
     c.parent_ = this;
     c.stack_ = NextStackKey();
     children_.push_back(&c);
+    orderValid_ = false;
 }
 
 void Container::Remove(Control& c) {
     auto it = std::find(children_.begin(), children_.end(), &c);
     if (it != children_.end()) children_.erase(it);
     c.parent_ = nullptr;
+    orderValid_ = false;
 }
 
 void Container::BringToFront(Control& c) {
-    if (c.parent_ == this) c.stack_ = NextStackKey();
+    if (c.parent_ != this) return;
+    c.stack_ = NextStackKey();
+    orderValid_ = false;
 }
 
 void Container::SetStackKey(Control& c, uint64_t key) {
-    if (c.parent_ == this && key != 0) c.stack_ = key;
+    if (c.parent_ != this || key == 0) return;
+    c.stack_ = key;
+    orderValid_ = false;
 }
 
 std::vector<Control*> Container::PaintOrder() const {
     // Windowless first, then windowed; each layer by stacking key. The layer is
     // asked once per control, not in every comparison.
-    std::vector<Control*> out = children_;
+    if (orderValid_) return order_;
+    std::vector<Control*>& out = order_;
+    out = children_;
     const auto windowed = std::stable_partition(out.begin(), out.end(),
                                                 [](const Control* c) { return !c->Windowed(); });
     const auto byKey = [](const Control* a, const Control* b) {
@@ -112,6 +120,7 @@ std::vector<Control*> Container::PaintOrder() const {
     };
     std::stable_sort(out.begin(), windowed, byKey);
     std::stable_sort(windowed, out.end(), byKey);
+    orderValid_ = true;
     return out;
 }
 

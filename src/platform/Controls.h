@@ -187,6 +187,10 @@ class Container {
 
   private:
     std::vector<Control*> children_;
+    /// PaintOrder as last worked out; every paint asks for it (the magnifier's tick among
+    /// them), so it is sorted again only after a child or its stacking changed.
+    mutable std::vector<Control*> order_;
+    mutable bool orderValid_ = false;
 };
 
 /// A picture box (windowed): holds a picture, a persistent drawing surface and
