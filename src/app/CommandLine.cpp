@@ -17,8 +17,8 @@
 #include "imaging/io/VectorWriter.h"
 #include "imaging/psd/cpsd.h"
 #include "imaging/psd/psd_decoder.h"
-#include "platform/RegularFile.h"
 #include "imaging/psd/psd_layers.h"
+#include "platform/RegularFile.h"
 
 #ifndef ORVANE_VERSION
 #define ORVANE_VERSION "unknown"
@@ -75,7 +75,9 @@ QImage LoadAnyPicture(const QString& path, QString& reason, QString& note) {
         const OpenAttempt attempt;
         if (reader.LoadPsdFile(path) && IsAcceptablePictureSize(reader.Width(), reader.Height())) {
             if (reader.Approximated()) note = ComposedPictureNote();
-            return reader.Bitmap().copy();
+            // Shared, not copied: the picture's memory outlives the reader, and a conversion
+            // holds one copy of it.
+            return reader.Bitmap();
         }
         reason = attempt.Reason();
         return QImage();
