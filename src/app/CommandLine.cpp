@@ -214,13 +214,14 @@ int ExportAnnotations(const QString& psdPath, QByteArray& json, QString& why) {
                        why);
         return kExitNoAnnotations;
     }
-    // Only what the layers still show unchanged is an annotation of the file now.
+    // Only what the layers still show unchanged is an annotation of the file now. The layers
+    // the block names are read one at a time; no other layer is decoded.
     std::vector<psd::LayerPixels> layers;
-    psd::ReadLayers(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                                             std::size_t(bytes.size())),
-                    layers);
-    const BlockVerdict verdict =
-        CheckBlock(annotations, layers, decoder.header().width, decoder.header().height);
+    BlockVerdict verdict;
+    CheckBlockInFile(annotations,
+                     std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                              std::size_t(bytes.size())),
+                     decoder.header().width, decoder.header().height, verdict, layers);
     const QJsonDocument doc = QJsonDocument::fromJson(AnnotationsToJson(verdict.live));
     json = doc.toJson(QJsonDocument::Indented);
     why = BlockVerdictNote(verdict);

@@ -370,17 +370,21 @@ bool ReadLayers(std::span<const uint8_t> file, std::vector<LayerPixels>& layers)
     return ReadLayers(file, layers, {});
 }
 
-bool ReadLayers(std::span<const uint8_t> file, std::vector<LayerPixels>& layers,
-                const std::function<bool(const LayerPixels&)>& wanted) {
-    layers.clear();
+namespace {
+
+// Where a document's layer section lies, found from its header; false for anything but a
+// well-formed 8-bit RGB document.
+bool FindLayerSection(std::span<const uint8_t> file, std::span<const uint8_t>& found, bool& large,
+                      uint64_t& width, uint64_t& height) {
     Cursor in(file);
     const uint8_t* signature = in.Take(4);
     const uint32_t version = in.U(2);
     in.Skip(6);
     in.U(2);
-    const uint64_t height = in.U(4), width = in.U(4);
+    height = in.U(4);
+    width = in.U(4);
     const uint32_t depth = in.U(2), mode = in.U(2);
-    const bool large = version == 2;
+    large = version == 2;
     const uint64_t maxSide = large ? 300000 : 30000;
     if (!in.ok() || std::memcmp(signature, "8BPS", 4) != 0 || (version != 1 && !large) ||
         depth != 8 || mode != 3 || width == 0 || height == 0 || width > maxSide || height > maxSide)
@@ -390,7 +394,34 @@ bool ReadLayers(std::span<const uint8_t> file, std::vector<LayerPixels>& layers,
     const uint64_t length = in.Length(large);
     const uint8_t* section = length <= in.left() ? in.Take(std::size_t(length)) : nullptr;
     if (!section) return false;
-    return ReadLayerSection({section, std::size_t(length)}, large, width, height, layers, wanted);
+    found = {section, std::size_t(length)};
+    return true;
+}
+
+}  // namespace
+
+bool ReadLayers(std::span<const uint8_t> file, std::vector<LayerPixels>& layers,
+                const std::function<bool(const LayerPixels&)>& wanted) {
+    layers.clear();
+    std::span<const uint8_t> section;
+    bool large = false;
+    uint64_t width = 0, height = 0;
+    if (!FindLayerSection(file, section, large, width, height)) return false;
+    return ReadLayerSection(section, large, width, height, layers, wanted);
+}
+
+bool VisitLayers(std::span<const uint8_t> file,
+                 const std::function<void(std::vector<LayerPixels>&, std::size_t)>& visit,
+                 const std::function<bool(std::size_t, const LayerPixels&)>& wanted) {
+    std::span<const uint8_t> section;
+    bool large = false;
+    uint64_t width = 0, height = 0;
+    if (!FindLayerSection(file, section, large, width, height)) return false;
+    // The section asks about each layer once, bottom first.
+    std::size_t next = 0;
+    const auto ask = [&](const LayerPixels& layer) { return wanted(next++, layer); };
+    return VisitLayerSection(section, large, width, height, visit,
+                             wanted ? std::function<bool(const LayerPixels&)>(ask) : nullptr);
 }
 
 }  // namespace orv::psd
