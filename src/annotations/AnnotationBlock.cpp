@@ -1,7 +1,7 @@
 #include "annotations/AnnotationBlock.h"
 
 #include <functional>
-#include <set>
+#include <map>
 #include <string>
 
 #include <QCryptographicHash>
@@ -229,10 +229,12 @@ BlockVerdict CheckBlock(const AnnotationBlock& block, const std::vector<psd::Lay
 bool CheckBlockInFile(const AnnotationBlock& block, std::span<const uint8_t> file, int docWidth,
                       int docHeight, BlockVerdict& verdict, std::vector<psd::LayerPixels>& layers,
                       std::vector<uint8_t>* picture) {
-    std::set<std::string> named;
+    // How many annotations name each layer: the matching takes the first layers of a name, so
+    // no later layer of that name is ever looked at.
+    std::map<std::string, std::size_t> named;
     if (block.hasSaved)
         for (const LayerCheck& c : block.saved.annotations)
-            if (!c.name.isEmpty()) named.insert(c.name.toStdString());
+            if (!c.name.isEmpty()) ++named[c.name.toStdString()];
     std::vector<LayerCheck> checks;
     std::vector<bool> checked;
     bool pictureFound = false;
@@ -240,18 +242,23 @@ bool CheckBlockInFile(const AnnotationBlock& block, std::span<const uint8_t> fil
     const auto wanted = [&](std::size_t i, const psd::LayerPixels& l) {
         checks.resize(i + 1);
         checked.resize(i + 1, false);
-        // The first full-size "Picture" layer is the picture, as CheckBlock finds it.
-        const bool isPicture = picture && !pictureFound && IsPictureLayer(l, docWidth, docHeight);
-        if (isPicture) {
+        // The first full-size "Picture" layer is the picture, as CheckBlock finds it; no
+        // annotation can take it.
+        if (!pictureFound && IsPictureLayer(l, docWidth, docHeight)) {
             pictureFound = true;
             pictureAt = int(i);
+            return picture != nullptr;
         }
-        checked[i] = l.visible && l.opacity == 255 && named.count(l.name) > 0;
-        return isPicture || checked[i];
+        const auto name = named.find(l.name);
+        if (name != named.end() && name->second > 0) {
+            --name->second;
+            checked[i] = l.visible && l.opacity == 255;
+        }
+        return bool(checked[i]);
     };
     const auto visit = [&](std::vector<psd::LayerPixels>& all, std::size_t i) {
         if (i < checked.size() && checked[i]) checks[i] = CheckOfLayer(all[i], docWidth, docHeight);
-        if (int(i) == pictureAt) *picture = std::move(all[i].bgra);
+        if (picture && int(i) == pictureAt) *picture = std::move(all[i].bgra);
     };
     layers.clear();
     std::vector<psd::LayerPixels> records;
@@ -260,7 +267,7 @@ bool CheckBlockInFile(const AnnotationBlock& block, std::span<const uint8_t> fil
         [&](std::vector<psd::LayerPixels>& all, std::size_t i) {
             visit(all, i);
             if (i + 1 == all.size()) {
-                all[i].bgra = {};
+                std::vector<uint8_t>().swap(all[i].bgra);
                 records = all;
             }
         },

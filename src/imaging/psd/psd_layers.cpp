@@ -288,7 +288,8 @@ bool VisitLayerSection(std::span<const uint8_t> bytes, bool large, uint64_t widt
         if (!ReadChannels(info, large, records[i])) return false;
         layers[i].bgra = std::move(records[i].layer.bgra);
         visit(layers, i);
-        layers[i].bgra = {};
+        // Freed, not only emptied: `= {}` would keep the capacity, and with it every layer.
+        std::vector<uint8_t>().swap(layers[i].bgra);
     }
     return true;
 }
