@@ -56,7 +56,7 @@ bool RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path) {
     }
     // The layers are read one at a time: first the picture layer and the layers the block
     // names, each checked and let go; then each layer that is no longer a live annotation, or
-    // that another program added, drawn into the picture and let go.
+    // that another program added, drawn into the picture a row at a time.
     const std::span<const uint8_t> file(reinterpret_cast<const uint8_t*>(content.constData()),
                                         std::size_t(content.size()));
     std::vector<psd::LayerPixels> layers;
@@ -69,14 +69,13 @@ bool RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path) {
             for (std::size_t i = 3; i < base.size(); i += 4) base[i] = 255;
             std::vector<bool> flat(layers.size(), false);
             for (const int i : verdict.flatLayers) flat[std::size_t(i)] = true;
+            // Drawn a row at a time as each is unpacked: no such layer is ever held whole.
             drawn = verdict.flatLayers.empty() ||
-                    psd::VisitLayers(
-                        file,
-                        [&](std::vector<psd::LayerPixels>& all, std::size_t i) {
-                            if (flat[i]) psd::BlendNormal(all[i], base.data(), w, h);
-                        },
-                        [&](std::size_t i, const psd::LayerPixels&) {
-                            return i < flat.size() && flat[i];
+                    psd::VisitDocumentRows(
+                        file, [](const std::vector<psd::LayerPixels>&) {},
+                        [&](std::size_t i, int32_t y, const uint8_t* const* rows) {
+                            if (i < flat.size() && flat[i])
+                                psd::BlendNormalRow(layers[i], y, rows, base.data(), w, h);
                         });
         }
     } catch (const std::bad_alloc&) {

@@ -196,7 +196,8 @@ TEST_F(ForeignResaveTest, TwoHundredFullSizeLayersAddedElsewhereReopenInBoundedM
     const std::size_t area = std::size_t(1920) * 1080 * 4;
     std::vector<uint8_t> clear(area, 0), white = clear;
     std::fill_n(white.begin() + (91 * 1920 + 151) * 4, 4, uint8_t(255));
-    std::vector<uint8_t> composite(area, 0);
+    // The merged picture as our save left it: the picture (the markup is drawn live).
+    const std::vector<uint8_t> composite = layers[0].bgra;
     for (const bool sameName : {false, true}) {
         SCOPED_TRACE(sameName ? "named as the note's layer" : "foreign");
         psd::DocumentLayout layout;

@@ -425,4 +425,15 @@ bool VisitLayers(std::span<const uint8_t> file,
                              wanted ? std::function<bool(const LayerPixels&)>(ask) : nullptr);
 }
 
+bool VisitDocumentRows(
+    std::span<const uint8_t> file,
+    const std::function<void(const std::vector<LayerPixels>&)>& begin,
+    const std::function<void(std::size_t, int32_t, const uint8_t* const*)>& row) {
+    std::span<const uint8_t> section;
+    bool large = false;
+    uint64_t width = 0, height = 0;
+    if (!FindLayerSection(file, section, large, width, height)) return false;
+    return VisitLayerRows(section, large, width, height, begin, row);
+}
+
 }  // namespace orv::psd
