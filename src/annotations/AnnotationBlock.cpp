@@ -1,5 +1,9 @@
 #include "annotations/AnnotationBlock.h"
 
+#include <functional>
+#include <map>
+#include <string>
+
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -155,16 +159,25 @@ AnnotationJsonError AnnotationBlockFromJson(const QByteArray& json, AnnotationBl
     return AnnotationJsonError::None;
 }
 
-BlockVerdict CheckBlock(const AnnotationBlock& block, const std::vector<psd::LayerPixels>& layers,
-                        int docWidth, int docHeight) {
+namespace {
+
+bool IsPictureLayer(const psd::LayerPixels& l, int docWidth, int docHeight) {
+    return l.name == "Picture" && l.left == 0 && l.top == 0 && l.width == docWidth &&
+           l.height == docHeight;
+}
+
+// CheckBlock with the check of layer i from `checkOf`, asked only for visible, opaque layers
+// the block names.
+BlockVerdict Verdict(const AnnotationBlock& block, const std::vector<psd::LayerPixels>& layers,
+                     int docWidth, int docHeight,
+                     const std::function<LayerCheck(std::size_t)>& checkOf) {
     BlockVerdict v;
     v.live.qqqq = block.snapshot.qqqq;
     v.live.wwww = block.snapshot.wwww;
     v.live.next = block.snapshot.next;
     for (std::size_t i = 0; i < layers.size(); ++i) {
         const psd::LayerPixels& l = layers[i];
-        if (l.name == "Picture" && l.left == 0 && l.top == 0 && l.width == docWidth &&
-            l.height == docHeight) {
+        if (IsPictureLayer(l, docWidth, docHeight)) {
             v.pictureLayer = int(i);
             break;
         }
@@ -193,7 +206,7 @@ BlockVerdict CheckBlock(const AnnotationBlock& block, const std::vector<psd::Lay
             continue;
         }
         const psd::LayerPixels& l = layers[found];
-        if (l.opacity == 255 && CheckOfLayer(l, docWidth, docHeight) == saved) {
+        if (l.opacity == 255 && checkOf(found) == saved) {
             claimed[found] = true;
             v.live.Items.push_back(block.snapshot.Items[a]);
         } else {
@@ -203,6 +216,67 @@ BlockVerdict CheckBlock(const AnnotationBlock& block, const std::vector<psd::Lay
     for (std::size_t i = 0; i < layers.size(); ++i)
         if (!claimed[i] && layers[i].visible) v.flatLayers.push_back(int(i));
     return v;
+}
+
+}  // namespace
+
+BlockVerdict CheckBlock(const AnnotationBlock& block, const std::vector<psd::LayerPixels>& layers,
+                        int docWidth, int docHeight) {
+    return Verdict(block, layers, docWidth, docHeight,
+                   [&](std::size_t i) { return CheckOfLayer(layers[i], docWidth, docHeight); });
+}
+
+bool CheckBlockInFile(const AnnotationBlock& block, std::span<const uint8_t> file, int docWidth,
+                      int docHeight, BlockVerdict& verdict, std::vector<psd::LayerPixels>& layers,
+                      std::vector<uint8_t>* picture) {
+    // How many annotations name each layer: the matching takes the first layers of a name, so
+    // no later layer of that name is ever looked at.
+    std::map<std::string, std::size_t> named;
+    if (block.hasSaved)
+        for (const LayerCheck& c : block.saved.annotations)
+            if (!c.name.isEmpty()) ++named[c.name.toStdString()];
+    std::vector<LayerCheck> checks;
+    std::vector<bool> checked;
+    bool pictureFound = false;
+    int pictureAt = -1;
+    const auto wanted = [&](std::size_t i, const psd::LayerPixels& l) {
+        checks.resize(i + 1);
+        checked.resize(i + 1, false);
+        // The first full-size "Picture" layer is the picture, as CheckBlock finds it; no
+        // annotation can take it.
+        if (!pictureFound && IsPictureLayer(l, docWidth, docHeight)) {
+            pictureFound = true;
+            pictureAt = int(i);
+            return picture != nullptr;
+        }
+        const auto name = named.find(l.name);
+        if (name != named.end() && name->second > 0) {
+            --name->second;
+            checked[i] = l.visible && l.opacity == 255;
+        }
+        return bool(checked[i]);
+    };
+    const auto visit = [&](std::vector<psd::LayerPixels>& all, std::size_t i) {
+        if (i < checked.size() && checked[i]) checks[i] = CheckOfLayer(all[i], docWidth, docHeight);
+        if (picture && int(i) == pictureAt) *picture = std::move(all[i].bgra);
+    };
+    layers.clear();
+    std::vector<psd::LayerPixels> records;
+    const bool read = psd::VisitLayers(
+        file,
+        [&](std::vector<psd::LayerPixels>& all, std::size_t i) {
+            visit(all, i);
+            if (i + 1 == all.size()) {
+                std::vector<uint8_t>().swap(all[i].bgra);
+                records = all;
+            }
+        },
+        wanted);
+    if (read) layers = std::move(records);
+    if (!read && picture) picture->clear();
+    verdict = Verdict(block, layers, docWidth, docHeight,
+                      [&](std::size_t i) { return i < checks.size() ? checks[i] : LayerCheck{}; });
+    return read;
 }
 
 QString BlockVerdictNote(const BlockVerdict& v) {

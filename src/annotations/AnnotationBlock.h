@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "annotations/AnnotationJson.h"
@@ -78,6 +79,15 @@ struct BlockVerdict {
 /// (version 1) trusts every annotation, as it always did.
 BlockVerdict CheckBlock(const AnnotationBlock& block, const std::vector<psd::LayerPixels>& layers,
                         int docWidth, int docHeight);
+
+/// CheckBlock on the layers of the whole PSD `file`, read one layer at a time so that no more
+/// than one layer's pixels are held: only the layers the block names are decoded, each one's
+/// check worked out and its pixels let go before the next. `layers` gets every layer's record
+/// without pixels, and `picture` (when given) the pixels of the picture layer. False when the
+/// layers cannot be read; the verdict is then the one for a file without layers.
+bool CheckBlockInFile(const AnnotationBlock& block, std::span<const uint8_t> file, int docWidth,
+                      int docHeight, BlockVerdict& verdict, std::vector<psd::LayerPixels>& layers,
+                      std::vector<uint8_t>* picture = nullptr);
 
 /// One line for the user about annotations left flat or dropped; empty when there were none.
 QString BlockVerdictNote(const BlockVerdict& verdict);

@@ -17,8 +17,8 @@
 #include "imaging/io/VectorWriter.h"
 #include "imaging/psd/cpsd.h"
 #include "imaging/psd/psd_decoder.h"
-#include "platform/RegularFile.h"
 #include "imaging/psd/psd_layers.h"
+#include "platform/RegularFile.h"
 
 #ifndef ORVANE_VERSION
 #define ORVANE_VERSION "unknown"
@@ -75,7 +75,9 @@ QImage LoadAnyPicture(const QString& path, QString& reason, QString& note) {
         const OpenAttempt attempt;
         if (reader.LoadPsdFile(path) && IsAcceptablePictureSize(reader.Width(), reader.Height())) {
             if (reader.Approximated()) note = ComposedPictureNote();
-            return reader.Bitmap().copy();
+            // Shared, not copied: the picture's memory outlives the reader, and a conversion
+            // holds one copy of it.
+            return reader.Bitmap();
         }
         reason = attempt.Reason();
         return QImage();
@@ -212,13 +214,14 @@ int ExportAnnotations(const QString& psdPath, QByteArray& json, QString& why) {
                        why);
         return kExitNoAnnotations;
     }
-    // Only what the layers still show unchanged is an annotation of the file now.
+    // Only what the layers still show unchanged is an annotation of the file now. The layers
+    // the block names are read one at a time; no other layer is decoded.
     std::vector<psd::LayerPixels> layers;
-    psd::ReadLayers(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                                             std::size_t(bytes.size())),
-                    layers);
-    const BlockVerdict verdict =
-        CheckBlock(annotations, layers, decoder.header().width, decoder.header().height);
+    BlockVerdict verdict;
+    CheckBlockInFile(annotations,
+                     std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                              std::size_t(bytes.size())),
+                     decoder.header().width, decoder.header().height, verdict, layers);
     const QJsonDocument doc = QJsonDocument::fromJson(AnnotationsToJson(verdict.live));
     json = doc.toJson(QJsonDocument::Indented);
     why = BlockVerdictNote(verdict);

@@ -3,6 +3,8 @@
 #include <QPainter>
 
 #include <new>
+#include <span>
+#include <vector>
 
 #include "annotations/AnnotationBlock.h"
 #include "editor/Form1.h"
@@ -52,30 +54,39 @@ bool RestoreLayeredPsd(Form1& ed, const cpsd& reader, const QString& path) {
         SayFlat(ed, ReadFaultText(fault));
         return false;
     }
-    // Every layer is read: the annotation layers are checked against the block, and layers
-    // that are no longer live annotations are drawn into the picture.
+    // The layers are read one at a time: first the picture layer and the layers the block
+    // names, each checked and let go; then each layer that is no longer a live annotation, or
+    // that another program added, drawn into the picture a row at a time.
+    const std::span<const uint8_t> file(reinterpret_cast<const uint8_t*>(content.constData()),
+                                        std::size_t(content.size()));
     std::vector<psd::LayerPixels> layers;
+    std::vector<uint8_t> base;
+    BlockVerdict verdict;
+    bool drawn = false;
     try {
-        psd::ReadLayers(
-            {reinterpret_cast<const uint8_t*>(content.constData()), std::size_t(content.size())},
-            layers);
+        if (CheckBlockInFile(block, file, w, h, verdict, layers, &base) &&
+            verdict.pictureLayer >= 0 && base.size() == std::size_t(pixelBytes)) {
+            for (std::size_t i = 3; i < base.size(); i += 4) base[i] = 255;
+            std::vector<bool> flat(layers.size(), false);
+            for (const int i : verdict.flatLayers) flat[std::size_t(i)] = true;
+            // Drawn a row at a time as each is unpacked: no such layer is ever held whole.
+            drawn = verdict.flatLayers.empty() ||
+                    psd::VisitDocumentRows(
+                        file, [](const std::vector<psd::LayerPixels>&) {},
+                        [&](std::size_t i, int32_t y, const uint8_t* const* rows) {
+                            if (i < flat.size() && flat[i])
+                                psd::BlendNormalRow(layers[i], y, rows, base.data(), w, h);
+                        });
+        }
     } catch (const std::bad_alloc&) {
-        layers.clear();
+        drawn = false;
     }
     content = QByteArray();
-    const BlockVerdict verdict = CheckBlock(block, layers, w, h);
-    if (verdict.pictureLayer < 0 ||
-        layers[std::size_t(verdict.pictureLayer)].bgra.size() != std::size_t(pixelBytes)) {
+    if (!drawn) {
         SayFlat(ed, QStringLiteral("its picture layer is missing"));
         return false;
     }
-    // The picture as its layer holds it now, with whatever is no longer a live annotation
-    // drawn into it.
-    psd::LayerPixels base = std::move(layers[std::size_t(verdict.pictureLayer)]);
-    for (std::size_t i = 3; i < base.bgra.size(); i += 4) base.bgra[i] = 255;
-    for (const int i : verdict.flatLayers)
-        psd::BlendNormal(layers[std::size_t(i)], base.bgra.data(), w, h);
-    const QImage picture(base.bgra.data(), w, h, w * 4, QImage::Format_RGB32);
+    const QImage picture(base.data(), w, h, w * 4, QImage::Format_RGB32);
     {
         QPainter painter(&ed.Picture2.Surface());
         painter.setCompositionMode(QPainter::CompositionMode_Source);

@@ -88,13 +88,17 @@ MarkupCanvas::Outcome MarkupCanvas::LoadLayeredPsd(const QString& path, QString&
         return Outcome::Unreadable;
     QFile file(path);
     const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    std::vector<psd::LayerPixels> layers;
-    psd::ReadLayers(
-        {reinterpret_cast<const uint8_t*>(bytes.constData()), std::size_t(bytes.size())}, layers);
     const int w = reader.Width(), h = reader.Height();
-    const auto picture = std::find_if(layers.begin(), layers.end(), [&](const auto& l) {
+    const auto isPicture = [&](const psd::LayerPixels& l) {
         return l.name == "Picture" && l.left == 0 && l.top == 0 && l.width == w && l.height == h;
-    });
+    };
+    // Only the (first) picture layer is decoded: the annotations come from the block.
+    std::vector<psd::LayerPixels> layers;
+    bool taken = false;
+    psd::ReadLayers(
+        {reinterpret_cast<const uint8_t*>(bytes.constData()), std::size_t(bytes.size())}, layers,
+        [&](const psd::LayerPixels& l) { return !taken && (taken = isPicture(l)); });
+    const auto picture = std::find_if(layers.begin(), layers.end(), isPicture);
     if (picture == layers.end()) {
         why = QStringLiteral("its picture layer is missing");
         return Outcome::Unreadable;

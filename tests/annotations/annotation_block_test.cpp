@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "imaging/psd/psd_layers.h"
+#include "imaging/psd/psd_writer.h"
 
 namespace orv {
 namespace {
@@ -131,6 +132,69 @@ TEST(AnnotationBlock, OnlyAnnotationsWhoseLayersAreUnchangedComeBackLive) {
     EXPECT_EQ(v.dropped, 1);
     EXPECT_EQ(v.leftFlat, 1);
     EXPECT_EQ(v.flatLayers, (std::vector<int>{3}));
+}
+
+// The layers written into a 40 x 30 PSD, as another program would save them.
+std::vector<uint8_t> FileOf(const std::vector<psd::LayerPixels>& layers) {
+    const std::vector<uint8_t> composite(40 * 30 * 4, 90);
+    psd::DocumentLayout doc;
+    doc.composite = {composite.data(), 40, 30, 40 * 4};
+    for (const psd::LayerPixels& l : layers)
+        doc.layers.push_back({l.name,
+                              l.left,
+                              l.top,
+                              {l.bgra.data(), l.width, l.height, std::size_t(l.width) * 4},
+                              l.opacity,
+                              l.visible});
+    std::vector<uint8_t> out;
+    std::string why;
+    EXPECT_TRUE(psd::WriteDocument(doc, out, why)) << why;
+    return out;
+}
+
+// Reading the file a layer at a time gives the verdict that matching all its layers held at
+// once gives, and the picture layer's pixels, for edits that touch every rule: a deleted,
+// a painted-on, a hidden and a faded layer, layers added with an annotation's name before and
+// after its own, a second "Picture".
+TEST(AnnotationBlock, ReadingTheFileALayerAtATimeGivesTheSameVerdict) {
+    const Saved s = SaveThreeNotes();
+    std::vector<std::vector<psd::LayerPixels>> edits(5, s.layers);
+    edits[1].erase(edits[1].begin() + 2);
+    edits[1][2].bgra[(5 * 10 + 5) * 4 + 3] = 255;
+    edits[1].push_back(Square("Arrow", 0, 20, 10, 10, 0, 0));
+    edits[2][1].visible = false;
+    edits[2][3].opacity = 128;
+    edits[3].insert(edits[3].begin() + 1, Square("Note 2", 0, 0, 40, 30, 7, 7));
+    edits[3].push_back(Square("Note 1", 0, 0, 10, 10, 1, 1));
+    edits[4].push_back(Picture(40, 30));
+    edits[4].back().bgra[0] = 1;
+    for (std::size_t e = 0; e < edits.size(); ++e) {
+        SCOPED_TRACE(e);
+        const std::vector<uint8_t> file = FileOf(edits[e]);
+        std::vector<psd::LayerPixels> all;
+        ASSERT_TRUE(psd::ReadLayers(file, all));
+        const BlockVerdict held = CheckBlock(s.block, all, 40, 30);
+        BlockVerdict visited;
+        std::vector<psd::LayerPixels> records;
+        std::vector<uint8_t> picture;
+        ASSERT_TRUE(CheckBlockInFile(s.block, file, 40, 30, visited, records, &picture));
+        EXPECT_EQ(visited.live, held.live);
+        EXPECT_EQ(visited.pictureLayer, held.pictureLayer);
+        EXPECT_EQ(visited.flatLayers, held.flatLayers);
+        EXPECT_EQ(visited.leftFlat, held.leftFlat);
+        EXPECT_EQ(visited.dropped, held.dropped);
+        ASSERT_EQ(records.size(), all.size());
+        for (const psd::LayerPixels& r : records) EXPECT_TRUE(r.bgra.empty());
+        ASSERT_GE(held.pictureLayer, 0);
+        EXPECT_EQ(picture, all[std::size_t(held.pictureLayer)].bgra);
+    }
+    // A file whose layers cannot be read gives no picture layer.
+    BlockVerdict none;
+    std::vector<psd::LayerPixels> records;
+    std::vector<uint8_t> cut = FileOf(s.layers);
+    cut.resize(cut.size() / 2);
+    EXPECT_FALSE(CheckBlockInFile(s.block, cut, 40, 30, none, records));
+    EXPECT_EQ(none.pictureLayer, -1);
 }
 
 TEST(AnnotationBlock, AVersionOneBlockIsTrustedAsAWholeAndABadSavedPartIsDamage) {

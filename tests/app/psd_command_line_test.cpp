@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "ChildProcess.h"
 #include "annotations/AnnotationBlock.h"
 #include "app/CommandLine.h"
 #include "imaging/psd/psd_layers.h"
@@ -135,6 +139,57 @@ TEST_F(PsdProgram, ExportLeavesOutAnnotationsWhoseLayersAreGone) {
     EXPECT_TRUE(r.out.contains("note number 1"));
     EXPECT_FALSE(r.out.contains("note number 2"));
     EXPECT_TRUE(r.err.contains("left out")) << r.err.toStdString();
+}
+
+// Our file at 1920 x 1080 with 200 full-size layers added that all carry the name of the
+// note's layer: a few MB that would unpack to 1.6 GB. The export, a process of its own, decodes
+// only the first layer of that name, and keeps the note live.
+TEST_F(PsdProgram, ExportWithTwoHundredFullSizeLayersOfOneNameStaysSmall) {
+    const int w = 1920, h = 1080;
+    QImage picture(w, h, QImage::Format_ARGB32);
+    picture.fill(qRgba(30, 60, 90, 255));
+    QImage mark(4, 4, QImage::Format_ARGB32);
+    mark.fill(qRgba(255, 0, 0, 255));
+    QImage clear(w, h, QImage::Format_ARGB32);
+    clear.fill(0);
+    AnnotationSnapshot snapshot;
+    NoteState n;
+    n.Index = 1;
+    n.Box.Text = QStringLiteral("the only note");
+    snapshot.Items.push_back(n);
+    snapshot.wwww = 2;
+    SavedLayers saved;
+    saved.picture = CheckOfLayer(QStringLiteral("Picture"), 0, 0, picture.constBits(), w, h,
+                                 std::size_t(picture.bytesPerLine()), w, h);
+    saved.annotations.push_back(
+        CheckOfLayer(QStringLiteral("Note 1"), 10, 5, mark.constBits(), 4, 4, 16, w, h));
+    const QByteArray block = AnnotationBlockToJson(snapshot, saved);
+    psd::DocumentLayout layout;
+    layout.composite = View(picture);
+    layout.layers = {{"Picture", 0, 0, View(picture)}, {"Note 1", 10, 5, View(mark)}};
+    for (int i = 0; i < 200; ++i) layout.layers.push_back({"Note 1", 0, 0, View(clear)});
+    layout.privateResource.assign(block.begin(), block.end());
+    const std::string path = QFile::encodeName(Write("many.psd", layout)).toStdString();
+    ASSERT_LT(QFile(QString::fromStdString(path)).size(), 32 << 20);
+    const std::string out = QFile::encodeName(Path("out.json")).toStdString();
+    const test::ChildEnd end = test::RunInChild(
+        [&] {
+            const int file = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (file < 0) return 126;
+            ::dup2(file, STDOUT_FILENO);
+            ::unsetenv("DISPLAY");
+            ::execl(ORVANE_BINARY, ORVANE_BINARY, "--export-annotations", path.c_str(),
+                    static_cast<char*>(nullptr));
+            return 127;
+        },
+        60);
+    ASSERT_TRUE(end.ended) << "the export did not end";
+    EXPECT_EQ(end.status, 0);
+    QFile json(QString::fromStdString(out));
+    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(json.readAll().contains("the only note"));
+    // The picture is 8 MB; the 200 layers together would be 1.6 GB.
+    EXPECT_LT(end.peakKb, 200 * 1024 + 8 * 1024) << end.peakKb << " KB at the peak";
 }
 
 }  // namespace

@@ -6,13 +6,28 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <unistd.h>
+
+#include <cstdio>
+
 #include "CanvasFixture.h"
+#include "ChildProcess.h"
 #include "imaging/psd/psd_decoder.h"
 #include "imaging/psd/psd_layers.h"
 #include "imaging/psd/psd_writer.h"
 
 namespace orv::test {
 namespace {
+
+// The resident memory of this process now, in KB.
+long ResidentKb() {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
 
 class ForeignResaveTest : public CanvasTest {
   protected:
@@ -158,6 +173,79 @@ TEST_F(ForeignResaveTest, DeletedAndChangedLayersDoNotComeBackLive) {
     EXPECT_EQ(ed().Picture2.Point(15, 0), RGB(30, 250, 90));  // the retouch, in the top row
     EXPECT_EQ(ed().Picture2.Point(151 * 15, 91 * 15), RGB(255, 255, 255));  // the added layer
     EXPECT_EQ(ed().Picture2.Point(900, 450), RGB(30, 60, 90));
+}
+
+// Our file at 1920 x 1080 with 200 layers of its own size added elsewhere, a few MB that claim
+// 1.6 GB of pixels: either 200 foreign layers (one of them showing a white pixel), or 200 that
+// all carry the name of the note's layer. Reopened in a child process: the annotations whose layers
+// are unchanged come back live, the added pixel is drawn into the picture, and no more than one
+// added layer is held at a time.
+TEST_F(ForeignResaveTest, TwoHundredFullSizeLayersAddedElsewhereReopenInBoundedMemory) {
+    Picture(1920, 1080, QColor(30, 60, 90));
+    Draw(&Form1::Command3_Click, 300, 450, 1500, 450);
+    const int n = Draw(&Form1::Command6_Click, 450, 1200, 750, 900);
+    ed().bz(n).SetText(QStringLiteral("spacing"));
+    const AnnotationSnapshot markup = ed().annotations.Take();
+    const QByteArray ours = Read(Save(QStringLiteral("ours.psd")));
+    psd::Decoder decoder;
+    ASSERT_TRUE(decoder.Parse(Span(ours)));
+    std::vector<psd::LayerPixels> layers;
+    ASSERT_TRUE(psd::ReadLayers(Span(ours), layers));
+    ASSERT_EQ(layers.size(), 3u);  // the picture, the distance, the note
+    const std::string noteLayer = layers[2].name;
+    const std::size_t area = std::size_t(1920) * 1080 * 4;
+    std::vector<uint8_t> clear(area, 0), white = clear;
+    std::fill_n(white.begin() + (91 * 1920 + 151) * 4, 4, uint8_t(255));
+    // The merged picture as our save left it: the picture (the markup is drawn live).
+    const std::vector<uint8_t> composite = layers[0].bgra;
+    for (const bool sameName : {false, true}) {
+        SCOPED_TRACE(sameName ? "named as the note's layer" : "foreign");
+        psd::DocumentLayout layout;
+        layout.composite = {composite.data(), 1920, 1080, 1920 * 4};
+        for (const psd::LayerPixels& l : layers)
+            layout.layers.push_back({l.name,
+                                     l.left,
+                                     l.top,
+                                     {l.bgra.data(), l.width, l.height, std::size_t(l.width) * 4}});
+        for (int i = 0; i < 200; ++i) {
+            const std::vector<uint8_t>& pixels = !sameName && i == 199 ? white : clear;
+            layout.layers.push_back({sameName ? noteLayer : "Layer " + std::to_string(i),
+                                     0,
+                                     0,
+                                     {pixels.data(), 1920, 1080, 1920 * 4}});
+        }
+        layout.privateResource = decoder.privateResource();
+        std::vector<uint8_t> bytes;
+        std::string why;
+        ASSERT_TRUE(psd::WriteDocument(layout, bytes, why)) << why;
+        EXPECT_LT(bytes.size(), std::size_t(32) << 20);
+        const QString path = dir.filePath(QStringLiteral("many.psd"));
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+        out.close();
+
+        // What this process holds now, which the child starts with.
+        const long before = ResidentKb();
+        const ChildEnd opened = RunInChild(
+            [&] {
+                Open(path);
+                // The note's layer is now above 200 others of its name: the first, unchanged,
+                // brings it back live; the foreign layers are drawn in, the white one on top.
+                if (ed().annotations.Take() != markup) return 1;
+                if (!sameName && ed().Picture2.Point(151 * 15, 91 * 15) != RGB(255, 255, 255))
+                    return 2;
+                if (ed().Picture2.Point(152 * 15, 91 * 15) != RGB(30, 60, 90)) return 3;
+                return 0;
+            },
+            60);
+        ASSERT_TRUE(opened.ended) << "the reopen did not end";
+        EXPECT_EQ(opened.status, 0);
+        // The picture is 8 MB; 200 layers of that size held together would be 1.6 GB.
+        EXPECT_LT(opened.peakKb - before, 200 * 1024) << opened.peakKb << " KB at the peak";
+        RecordProperty(sameName ? "added_kb_named" : "added_kb_foreign",
+                       std::to_string(opened.peakKb - before));
+    }
 }
 
 // Krita itself, when installed: it opens our file and saves it back.

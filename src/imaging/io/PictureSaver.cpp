@@ -61,8 +61,7 @@ bool Encode(const QImage& picture, QIODevice& device, const EncodeSettings& sett
             // Qt writes an RGB32 picture as a 24-bit bitmap.
             return WriteWithQt(picture, device, "bmp", -1, -1, why);
         case EncoderId::Tiff:
-            // Qt's TIFF writer: compression 0 is none, 1 is LZW; RGB32 gives 3 samples.
-            return WriteWithQt(picture, device, "tiff", -1, settings.tiffLzw ? 1 : 0, why);
+            return detail::WriteTiff(picture, device, settings.tiffLzw);
         case EncoderId::Psd:
             return WriteLayeredPsd(FlatLayeredPicture(picture), device, why);
         case EncoderId::Svg:

@@ -7,8 +7,15 @@
 
 namespace orv::detail {
 
-// PNG, 8-bit RGB (colour type 2), UP filter on every row, one IDAT compressed with libdeflate.
+// PNG, 8-bit RGB (colour type 2), UP filter on every row. Up to a 4K picture the image data is
+// one IDAT compressed with libdeflate; a larger one is compressed with zlib a band of rows at a
+// time, in IDATs of at most 1 MiB, so that the writer holds only bounded buffers beside it.
 bool WritePng(const QImage& picture, QIODevice& device, int level = 6);
+
+// TIFF, 8-bit RGB in strips of about 4 MiB, uncompressed or LZW, at the picture's
+// resolution in dots per inch: the tags and values Qt's writer gives an opaque picture, written
+// a strip at a time, so that the writer holds only one strip's samples beside the picture.
+bool WriteTiff(const QImage& picture, QIODevice& device, bool lzw);
 
 // GIF with an 8-bit palette: the exact colours when the picture has 256 or fewer, otherwise the
 // adaptive palette of QuantizedPalette. Written with giflib.

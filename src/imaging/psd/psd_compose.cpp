@@ -42,6 +42,34 @@ void BlendNormal(const LayerPixels& layer, uint8_t* out, int32_t width, int32_t 
     }
 }
 
+void BlendNormalRow(const LayerPixels& layer, int32_t y, const uint8_t* const* rows, uint8_t* out,
+                    int32_t width, int32_t height) {
+    const int64_t docY = int64_t{layer.top} + y;
+    const int64_t x0 = std::max<int64_t>(layer.left, 0);
+    const int64_t x1 = std::min<int64_t>(int64_t{layer.left} + layer.width, width);
+    if (docY < 0 || docY >= height || x0 >= x1) return;
+    const std::size_t from = std::size_t(x0 - layer.left), to = std::size_t(x1 - layer.left);
+    const uint8_t* alpha = rows[3];
+    // A row with nothing painted (most of a layer added over part of the picture) changes
+    // nothing.
+    if (layer.opacity == 0 ||
+        std::all_of(alpha + from, alpha + to, [](uint8_t a) { return a == 0; }))
+        return;
+    const unsigned opacity = layer.opacity;
+    uint8_t* dst = out + (std::size_t(docY) * std::size_t(width) + std::size_t(x0)) * 4;
+    for (std::size_t at = from; at < to; ++at, dst += 4) {
+        const unsigned a = (alpha[at] * opacity + 127) / 255;
+        if (a == 255) {
+            dst[0] = rows[0][at];
+            dst[1] = rows[1][at];
+            dst[2] = rows[2][at];
+        } else if (a != 0) {
+            for (int c = 0; c < 3; ++c)
+                dst[c] = static_cast<uint8_t>((rows[c][at] * a + dst[c] * (255 - a) + 127) / 255);
+        }
+    }
+}
+
 std::vector<bool> ShownLayers(const std::vector<LayerPixels>& layers, bool& approximated) {
     approximated = false;
     // Walked from the top, a group's own record comes before its members and its end marker

@@ -14,6 +14,11 @@ namespace orv::psd {
 // outside the picture is cut off.
 void BlendNormal(const LayerPixels& layer, uint8_t* out, int32_t width, int32_t height);
 
+// BlendNormal for row y of `layer` alone, given as four rows of its blue, green, red and alpha
+// bytes (as VisitLayerRows hands them), with the same result for its pixels.
+void BlendNormalRow(const LayerPixels& layer, int32_t y, const uint8_t* const* rows, uint8_t* out,
+                    int32_t width, int32_t height);
+
 // Which layers a composition shows: visible ones outside hidden groups (group records and
 // their end markers show nothing themselves). `approximated` tells whether a shown layer uses
 // what normal blending only approximates (another blend mode, clipping, a mask, effects, a

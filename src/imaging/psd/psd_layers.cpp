@@ -288,7 +288,8 @@ bool VisitLayerSection(std::span<const uint8_t> bytes, bool large, uint64_t widt
         if (!ReadChannels(info, large, records[i])) return false;
         layers[i].bgra = std::move(records[i].layer.bgra);
         visit(layers, i);
-        layers[i].bgra = {};
+        // Freed, not only emptied: `= {}` would keep the capacity, and with it every layer.
+        std::vector<uint8_t>().swap(layers[i].bgra);
     }
     return true;
 }
@@ -370,17 +371,21 @@ bool ReadLayers(std::span<const uint8_t> file, std::vector<LayerPixels>& layers)
     return ReadLayers(file, layers, {});
 }
 
-bool ReadLayers(std::span<const uint8_t> file, std::vector<LayerPixels>& layers,
-                const std::function<bool(const LayerPixels&)>& wanted) {
-    layers.clear();
+namespace {
+
+// Where a document's layer section lies, found from its header; false for anything but a
+// well-formed 8-bit RGB document.
+bool FindLayerSection(std::span<const uint8_t> file, std::span<const uint8_t>& found, bool& large,
+                      uint64_t& width, uint64_t& height) {
     Cursor in(file);
     const uint8_t* signature = in.Take(4);
     const uint32_t version = in.U(2);
     in.Skip(6);
     in.U(2);
-    const uint64_t height = in.U(4), width = in.U(4);
+    height = in.U(4);
+    width = in.U(4);
     const uint32_t depth = in.U(2), mode = in.U(2);
-    const bool large = version == 2;
+    large = version == 2;
     const uint64_t maxSide = large ? 300000 : 30000;
     if (!in.ok() || std::memcmp(signature, "8BPS", 4) != 0 || (version != 1 && !large) ||
         depth != 8 || mode != 3 || width == 0 || height == 0 || width > maxSide || height > maxSide)
@@ -390,7 +395,45 @@ bool ReadLayers(std::span<const uint8_t> file, std::vector<LayerPixels>& layers,
     const uint64_t length = in.Length(large);
     const uint8_t* section = length <= in.left() ? in.Take(std::size_t(length)) : nullptr;
     if (!section) return false;
-    return ReadLayerSection({section, std::size_t(length)}, large, width, height, layers, wanted);
+    found = {section, std::size_t(length)};
+    return true;
+}
+
+}  // namespace
+
+bool ReadLayers(std::span<const uint8_t> file, std::vector<LayerPixels>& layers,
+                const std::function<bool(const LayerPixels&)>& wanted) {
+    layers.clear();
+    std::span<const uint8_t> section;
+    bool large = false;
+    uint64_t width = 0, height = 0;
+    if (!FindLayerSection(file, section, large, width, height)) return false;
+    return ReadLayerSection(section, large, width, height, layers, wanted);
+}
+
+bool VisitLayers(std::span<const uint8_t> file,
+                 const std::function<void(std::vector<LayerPixels>&, std::size_t)>& visit,
+                 const std::function<bool(std::size_t, const LayerPixels&)>& wanted) {
+    std::span<const uint8_t> section;
+    bool large = false;
+    uint64_t width = 0, height = 0;
+    if (!FindLayerSection(file, section, large, width, height)) return false;
+    // The section asks about each layer once, bottom first.
+    std::size_t next = 0;
+    const auto ask = [&](const LayerPixels& layer) { return wanted(next++, layer); };
+    return VisitLayerSection(section, large, width, height, visit,
+                             wanted ? std::function<bool(const LayerPixels&)>(ask) : nullptr);
+}
+
+bool VisitDocumentRows(
+    std::span<const uint8_t> file,
+    const std::function<void(const std::vector<LayerPixels>&)>& begin,
+    const std::function<void(std::size_t, int32_t, const uint8_t* const*)>& row) {
+    std::span<const uint8_t> section;
+    bool large = false;
+    uint64_t width = 0, height = 0;
+    if (!FindLayerSection(file, section, large, width, height)) return false;
+    return VisitLayerRows(section, large, width, height, begin, row);
 }
 
 }  // namespace orv::psd

@@ -65,6 +65,18 @@ bool VisitLayerSection(std::span<const uint8_t> section, bool large, uint64_t wi
                        const std::function<void(std::vector<LayerPixels>&, std::size_t)>& visit,
                        const std::function<bool(const LayerPixels&)>& wanted = {});
 
+// VisitLayerSection over a whole document, its layer section found as ReadLayers finds it;
+// `wanted` also sees the index of each layer (bottom first). False as ReadLayers.
+bool VisitLayers(std::span<const uint8_t> file,
+                 const std::function<void(std::vector<LayerPixels>&, std::size_t)>& visit,
+                 const std::function<bool(std::size_t, const LayerPixels&)>& wanted);
+
+// VisitLayerRows (below) over a whole document, its layer section found as ReadLayers finds it.
+// False as ReadLayers.
+bool VisitDocumentRows(std::span<const uint8_t> file,
+                       const std::function<void(const std::vector<LayerPixels>&)>& begin,
+                       const std::function<void(std::size_t, int32_t, const uint8_t* const*)>& row);
+
 // Reads the same section a row at a time, holding no layer whole: `begin` gets every record
 // (without pixels) first, then `row` gets each row y of each layer i, bottom first, as four
 // rows of its blue, green, red and alpha bytes (255 alpha, 0 colour where the layer lacks the

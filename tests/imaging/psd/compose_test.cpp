@@ -151,6 +151,47 @@ TEST(ComposeFromLayers, HiddenGroupsHideTheirLayers) {
     EXPECT_TRUE(approximated);
 }
 
+// Drawing a layer a row at a time as the file's rows come gives the pixels drawing it whole
+// gives: every alpha from none to full, at full and partial opacity, a layer reaching past
+// every edge, one wholly outside, and rows with nothing painted.
+TEST(ComposeFromLayers, ALayerDrawnRowByRowIsTheLayerDrawnWhole) {
+    Bytes shaded = Fill(15, 11, 0, 0, 0, 0);
+    for (std::size_t i = 0; i < shaded.size(); i += 4) {
+        const std::size_t p = i / 4;
+        if (p / 15 == 4) continue;  // a row with nothing painted
+        shaded[i] = uint8_t(p * 7);
+        shaded[i + 1] = uint8_t(p * 13);
+        shaded[i + 2] = uint8_t(255 - p);
+        shaded[i + 3] = uint8_t(p * 37 % 256);
+    }
+    const Bytes base = Fill(W, H, 200, 100, 50, 255);
+    for (const uint8_t opacity : {uint8_t(255), uint8_t(140), uint8_t(0)}) {
+        for (const auto& [left, top] : {std::pair{-2, -3}, std::pair{0, 0}, std::pair{20, 1}}) {
+            SCOPED_TRACE(::testing::Message() << int(opacity) << " at " << left << "," << top);
+            DocumentLayout layout;
+            layout.composite = {base.data(), W, H, W * 4};
+            layout.layers = {{"base", 0, 0, {base.data(), W, H, W * 4}},
+                             {"shaded", left, top, {shaded.data(), 15, 11, 60}, opacity}};
+            Bytes file;
+            std::string why;
+            ASSERT_TRUE(WriteDocument(layout, file, why)) << why;
+            std::vector<LayerPixels> layers;
+            ASSERT_TRUE(ReadLayers(file, layers));
+            Bytes whole = base, rows = base;
+            BlendNormal(layers[1], whole.data(), W, H);
+            ASSERT_TRUE(VisitDocumentRows(
+                file, [](const std::vector<LayerPixels>&) {},
+                [&](std::size_t i, int32_t y, const uint8_t* const* row) {
+                    if (i == 1) BlendNormalRow(layers[1], y, row, rows.data(), W, H);
+                }));
+            EXPECT_EQ(rows, whole);
+            if (opacity == 255 && left == 0) {
+                EXPECT_NE(whole, base);
+            }
+        }
+    }
+}
+
 TEST(LargeDocument, APsbGivesThePixelsAndLayersOfThePsdOfTheSameContent) {
     Doc doc;
     doc.composite = Fill(W, H, 1, 2, 3, 255);
