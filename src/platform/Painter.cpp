@@ -130,19 +130,36 @@ void PaintImage(QPainter& p, const Image& img, bool ps) {
     if (!art.isNull()) p.drawImage(r.topLeft(), art);
 }
 
-// Each pixel of src as a k x k block: exact, so a repaint of part of a zoomed
-// canvas gives the very pixels a full repaint gives.
-QImage Blocks(const QImage& src, int k) {
-    const QImage in = src.depth() == 32 ? src : src.convertToFormat(QImage::Format_ARGB32);
-    QImage out(in.width() * k, in.height() * k, in.format());
-    for (int y = 0; y < in.height(); ++y) {
-        const auto* from = reinterpret_cast<const uint32_t*>(in.constScanLine(y));
-        auto* first = reinterpret_cast<uint32_t*>(out.scanLine(y * k));
-        for (int x = 0; x < in.width(); ++x) std::fill_n(first + x * k, k, from[x]);
-        for (int r = 1; r < k; ++r)
-            std::copy_n(first, out.width(), reinterpret_cast<uint32_t*>(out.scanLine(y * k + r)));
+// Draws the pixels src of img, each as a k x k block, with the first block's
+// top-left corner at the device position at: exact, so a repaint of part of a
+// zoomed canvas gives the very pixels a full repaint gives. The blocks go out
+// a band of rows at a time through one small buffer that stays in the cache,
+// so the cost is that of writing the shown blocks once.
+void DrawBlocks(QPainter& p, const QImage& img, const QRect& src, int k, QPointF at) {
+    const bool direct = img.depth() == 32;
+    const QImage in = direct ? img : img.copy(src).convertToFormat(QImage::Format_ARGB32);
+    const QRect from = direct ? src : QRect(QPoint(0, 0), src.size());
+    const int width = from.width() * k;
+    // About a megabyte of blocks per band, at least one row of the picture.
+    const int rows = std::clamp((1 << 18) / std::max(1, width * k), 1, from.height());
+    thread_local QImage band;
+    if (band.format() != in.format() || band.width() < width || band.height() < rows * k)
+        band =
+            QImage(std::max(width, band.width()), std::max(rows * k, band.height()), in.format());
+    if (band.isNull()) return;
+    for (int y0 = 0; y0 < from.height(); y0 += rows) {
+        const int n = std::min(rows, from.height() - y0);
+        for (int y = 0; y < n; ++y) {
+            const auto* line =
+                reinterpret_cast<const uint32_t*>(in.constScanLine(from.top() + y0 + y)) +
+                from.left();
+            auto* first = reinterpret_cast<uint32_t*>(band.scanLine(y * k));
+            for (int x = 0; x < from.width(); ++x) std::fill_n(first + x * k, k, line[x]);
+            for (int r = 1; r < k; ++r)
+                std::copy_n(first, width, reinterpret_cast<uint32_t*>(band.scanLine(y * k + r)));
+        }
+        p.drawImage(at + QPointF(0, double(y0) * k), band, QRect(0, 0, width, n * k));
     }
-    return out;
 }
 
 // Draws only the part of a picture that lies in the area being repainted: a
@@ -163,7 +180,7 @@ void DrawVisible(QPainter& p, const QImage& img) {
         const QPointF at = t.map(QPointF(src.topLeft()));
         p.save();
         p.resetTransform();
-        p.drawImage(at, Blocks(img.copy(src), static_cast<int>(k)));
+        DrawBlocks(p, img, src, static_cast<int>(k), at);
         p.restore();
         return;
     }
@@ -214,7 +231,12 @@ void PaintPictureBoxContent(QPainter& p, const PictureBox& box) {
                   static_cast<int>(std::ceil(Px(box.Height, false, true))));
     p.save();
     p.setClipRect(r, Qt::IntersectClip);
-    p.fillRect(r, ToQColor(box.BackColor));
+    // The background shows only where an opaque picture leaves the box uncovered.
+    const QImage& picture = box.Picture();
+    const QRegion back = picture.isNull() || picture.hasAlphaChannel()
+                             ? QRegion(r)
+                             : QRegion(r) - QRegion(picture.rect());
+    for (const QRect& part : back) p.fillRect(part, ToQColor(box.BackColor));
     if (!box.Artwork.isEmpty()) {
         const QImage art = RenderArtwork(box.Artwork, r.size());
         if (!art.isNull()) p.drawImage(0, 0, art);
@@ -261,11 +283,15 @@ void PaintControl(QPainter& p, const Control& c, bool ps) {
     }
 }
 
-void PaintForm(QPainter& p, const Form& form, const PaintHook& paintOwn) {
-    if (!form.Surface.isNull())
-        p.drawImage(0, 0, form.Surface);
-    else
-        p.fillRect(p.viewport(), ToQColor(form.BackColor));
+void PaintForm(QPainter& p, const Form& form, const PaintHook& paintOwn, const QRegion& covered) {
+    // The backdrop, where no control paints over it whole.
+    const QRect all = form.Surface.isNull() ? p.viewport() : form.Surface.rect();
+    for (const QRect& part : QRegion(all) - covered) {
+        if (!form.Surface.isNull())
+            p.drawImage(part.topLeft(), form.Surface, part);
+        else
+            p.fillRect(part, ToQColor(form.BackColor));
+    }
     PaintChildren(p, form, false, paintOwn);
 }
 
