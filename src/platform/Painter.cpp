@@ -1,10 +1,15 @@
 #include "platform/Painter.h"
 
+#include <QCoreApplication>
 #include <QPaintEngine>
 #include <QPen>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/Artwork.h"
 #include "platform/Fonts.h"
@@ -23,6 +28,75 @@ double Px(float twips, bool pixelScale, bool vertical = false) {
 // tick reaching the same distance to either side of a line is symmetric.
 int Snap(float twips, bool pixelScale, bool vertical = false) {
     return static_cast<int>(std::floor(Px(twips, pixelScale, vertical) + 0.5));
+}
+
+// Fonts and layouts kept for painting go when the application does, while its font
+// database is still there; registered once for each kept thing.
+void ForgetAtExit(const void* kept, void (*forget)()) {
+    thread_local std::vector<const void*> registered;
+    if (std::find(registered.begin(), registered.end(), kept) != registered.end()) return;
+    registered.push_back(kept);
+    qAddPostRoutine(forget);
+}
+
+// The painter's font for a font of the controls, made once: a QFont made afresh
+// is matched against the font database again when it is first drawn with.
+const QFont& PaintFont(const FontSpec& spec) {
+    struct Entry {
+        FontSpec spec;
+        float twipsPerPixel;
+        QFont font;
+    };
+    thread_local std::vector<Entry> fonts;
+    ForgetAtExit(&fonts, [] { fonts.clear(); });
+    const float tpp = Screen().TwipsPerPixelY;
+    for (const Entry& e : fonts)
+        if (e.spec == spec && e.twipsPerPixel == tpp) return e.font;
+    if (fonts.size() >= 32) fonts.erase(fonts.begin());
+    fonts.push_back(Entry{spec, tpp, MakeQFont(spec)});
+    return fonts.back().font;
+}
+
+// A one-line caption laid out as drawText lays it out at the top left of a rectangle, kept
+// between repaints: laying out and shaping is most of what drawing a short caption costs, and
+// a repaint draws the same captions again. Null for text that drawText treats in a way of its
+// own (line breaks, tabs, right-to-left runs); those are drawn with drawText.
+const QTextLayout* CaptionLayout(const QString& text, const FontSpec& spec, int width) {
+    if (text.isEmpty() || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) ||
+        text.contains(QLatin1Char('\t')) || text.isRightToLeft())
+        return nullptr;
+    struct Key {
+        QString text;
+        FontSpec spec;
+        float twipsPerPixel;
+        int width;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const {
+            return qHash(k.text) ^ (qHash(k.spec.Name) * 31) ^ std::hash<double>()(k.spec.Size) ^
+                   (size_t(k.spec.Bold) << 7) ^ (size_t(k.width) << 9) ^
+                   std::hash<float>()(k.twipsPerPixel);
+        }
+    };
+    thread_local std::unordered_map<Key, std::unique_ptr<QTextLayout>, KeyHash> layouts;
+    ForgetAtExit(&layouts, [] { layouts.clear(); });
+    Key key{text, spec, Screen().TwipsPerPixelY, width};
+    if (auto it = layouts.find(key); it != layouts.end()) return it->second.get();
+    if (layouts.size() >= 8192) layouts.clear();
+    auto layout = std::make_unique<QTextLayout>(text, PaintFont(spec));
+    QTextOption option;
+    option.setWrapMode(QTextOption::ManualWrap);
+    layout->setTextOption(option);
+    layout->setCacheEnabled(true);
+    layout->beginLayout();
+    QTextLine line = layout->createLine();
+    if (line.isValid()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, 0));
+    }
+    layout->endLayout();
+    return layouts.emplace(std::move(key), std::move(layout)).first->second.get();
 }
 
 QString DisplayText(const QString& t) {
@@ -79,9 +153,14 @@ void PaintLabel(QPainter& p, const Label& l, bool ps) {
     if (l.BackStyle == 1) p.fillRect(r, ToQColor(l.BackColor));
     if (l.Caption().isEmpty()) return;
     p.setPen(ToQColor(l.ForeColor));
-    p.setFont(MakeQFont(l.Font()));
+    p.setFont(PaintFont(l.Font()));
     p.setRenderHint(QPainter::TextAntialiasing, true);
-    p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, DisplayText(l.Caption()));
+    const QTextLayout* laid =
+        PaintsVectors(p) ? nullptr : CaptionLayout(l.Caption(), l.Font(), r.width());
+    if (laid)
+        laid->draw(&p, r.topLeft());
+    else
+        p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, DisplayText(l.Caption()));
 }
 
 void PaintShape(QPainter& p, const Shape& s, bool ps) {
@@ -101,7 +180,7 @@ void PaintTextBox(QPainter& p, const TextBox& t, bool ps) {
     const QRect r = ControlPlace(t, ps);
     p.fillRect(r, ToQColor(t.BackColor));
     p.setPen(ToQColor(t.ForeColor));
-    p.setFont(MakeQFont(t.Font));
+    p.setFont(PaintFont(t.Font));
     // The text sits 50 twips in from the top-left corner.
     const QRect inner = r.adjusted(static_cast<int>(std::lround(Px(50, false))),
                                    static_cast<int>(std::lround(Px(50, false, true))), 0, 0);
