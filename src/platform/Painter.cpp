@@ -1,10 +1,15 @@
 #include "platform/Painter.h"
 
+#include <QCoreApplication>
 #include <QPaintEngine>
 #include <QPen>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/Artwork.h"
 #include "platform/Fonts.h"
@@ -23,6 +28,75 @@ double Px(float twips, bool pixelScale, bool vertical = false) {
 // tick reaching the same distance to either side of a line is symmetric.
 int Snap(float twips, bool pixelScale, bool vertical = false) {
     return static_cast<int>(std::floor(Px(twips, pixelScale, vertical) + 0.5));
+}
+
+// Fonts and layouts kept for painting go when the application does, while its font
+// database is still there; registered once for each kept thing.
+void ForgetAtExit(const void* kept, void (*forget)()) {
+    thread_local std::vector<const void*> registered;
+    if (std::find(registered.begin(), registered.end(), kept) != registered.end()) return;
+    registered.push_back(kept);
+    qAddPostRoutine(forget);
+}
+
+// The painter's font for a font of the controls, made once: a QFont made afresh
+// is matched against the font database again when it is first drawn with.
+const QFont& PaintFont(const FontSpec& spec) {
+    struct Entry {
+        FontSpec spec;
+        float twipsPerPixel;
+        QFont font;
+    };
+    thread_local std::vector<Entry> fonts;
+    ForgetAtExit(&fonts, [] { fonts.clear(); });
+    const float tpp = Screen().TwipsPerPixelY;
+    for (const Entry& e : fonts)
+        if (e.spec == spec && e.twipsPerPixel == tpp) return e.font;
+    if (fonts.size() >= 32) fonts.erase(fonts.begin());
+    fonts.push_back(Entry{spec, tpp, MakeQFont(spec)});
+    return fonts.back().font;
+}
+
+// A one-line caption laid out as drawText lays it out at the top left of a rectangle, kept
+// between repaints: laying out and shaping is most of what drawing a short caption costs, and
+// a repaint draws the same captions again. Null for text that drawText treats in a way of its
+// own (line breaks, tabs, right-to-left runs); those are drawn with drawText.
+const QTextLayout* CaptionLayout(const QString& text, const FontSpec& spec, int width) {
+    if (text.isEmpty() || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) ||
+        text.contains(QLatin1Char('\t')) || text.isRightToLeft())
+        return nullptr;
+    struct Key {
+        QString text;
+        FontSpec spec;
+        float twipsPerPixel;
+        int width;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const {
+            return qHash(k.text) ^ (qHash(k.spec.Name) * 31) ^ std::hash<double>()(k.spec.Size) ^
+                   (size_t(k.spec.Bold) << 7) ^ (size_t(k.width) << 9) ^
+                   std::hash<float>()(k.twipsPerPixel);
+        }
+    };
+    thread_local std::unordered_map<Key, std::unique_ptr<QTextLayout>, KeyHash> layouts;
+    ForgetAtExit(&layouts, [] { layouts.clear(); });
+    Key key{text, spec, Screen().TwipsPerPixelY, width};
+    if (auto it = layouts.find(key); it != layouts.end()) return it->second.get();
+    if (layouts.size() >= 8192) layouts.clear();
+    auto layout = std::make_unique<QTextLayout>(text, PaintFont(spec));
+    QTextOption option;
+    option.setWrapMode(QTextOption::ManualWrap);
+    layout->setTextOption(option);
+    layout->setCacheEnabled(true);
+    layout->beginLayout();
+    QTextLine line = layout->createLine();
+    if (line.isValid()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, 0));
+    }
+    layout->endLayout();
+    return layouts.emplace(std::move(key), std::move(layout)).first->second.get();
 }
 
 QString DisplayText(const QString& t) {
@@ -79,9 +153,14 @@ void PaintLabel(QPainter& p, const Label& l, bool ps) {
     if (l.BackStyle == 1) p.fillRect(r, ToQColor(l.BackColor));
     if (l.Caption().isEmpty()) return;
     p.setPen(ToQColor(l.ForeColor));
-    p.setFont(MakeQFont(l.Font()));
+    p.setFont(PaintFont(l.Font()));
     p.setRenderHint(QPainter::TextAntialiasing, true);
-    p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, DisplayText(l.Caption()));
+    const QTextLayout* laid =
+        PaintsVectors(p) ? nullptr : CaptionLayout(l.Caption(), l.Font(), r.width());
+    if (laid)
+        laid->draw(&p, r.topLeft());
+    else
+        p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, DisplayText(l.Caption()));
 }
 
 void PaintShape(QPainter& p, const Shape& s, bool ps) {
@@ -101,7 +180,7 @@ void PaintTextBox(QPainter& p, const TextBox& t, bool ps) {
     const QRect r = ControlPlace(t, ps);
     p.fillRect(r, ToQColor(t.BackColor));
     p.setPen(ToQColor(t.ForeColor));
-    p.setFont(MakeQFont(t.Font));
+    p.setFont(PaintFont(t.Font));
     // The text sits 50 twips in from the top-left corner.
     const QRect inner = r.adjusted(static_cast<int>(std::lround(Px(50, false))),
                                    static_cast<int>(std::lround(Px(50, false, true))), 0, 0);
@@ -130,19 +209,36 @@ void PaintImage(QPainter& p, const Image& img, bool ps) {
     if (!art.isNull()) p.drawImage(r.topLeft(), art);
 }
 
-// Each pixel of src as a k x k block: exact, so a repaint of part of a zoomed
-// canvas gives the very pixels a full repaint gives.
-QImage Blocks(const QImage& src, int k) {
-    const QImage in = src.depth() == 32 ? src : src.convertToFormat(QImage::Format_ARGB32);
-    QImage out(in.width() * k, in.height() * k, in.format());
-    for (int y = 0; y < in.height(); ++y) {
-        const auto* from = reinterpret_cast<const uint32_t*>(in.constScanLine(y));
-        auto* first = reinterpret_cast<uint32_t*>(out.scanLine(y * k));
-        for (int x = 0; x < in.width(); ++x) std::fill_n(first + x * k, k, from[x]);
-        for (int r = 1; r < k; ++r)
-            std::copy_n(first, out.width(), reinterpret_cast<uint32_t*>(out.scanLine(y * k + r)));
+// Draws the pixels src of img, each as a k x k block, with the first block's
+// top-left corner at the device position at: exact, so a repaint of part of a
+// zoomed canvas gives the very pixels a full repaint gives. The blocks go out
+// a band of rows at a time through one small buffer that stays in the cache,
+// so the cost is that of writing the shown blocks once.
+void DrawBlocks(QPainter& p, const QImage& img, const QRect& src, int k, QPointF at) {
+    const bool direct = img.depth() == 32;
+    const QImage in = direct ? img : img.copy(src).convertToFormat(QImage::Format_ARGB32);
+    const QRect from = direct ? src : QRect(QPoint(0, 0), src.size());
+    const int width = from.width() * k;
+    // About a megabyte of blocks per band, at least one row of the picture.
+    const int rows = std::clamp((1 << 18) / std::max(1, width * k), 1, from.height());
+    thread_local QImage band;
+    if (band.format() != in.format() || band.width() < width || band.height() < rows * k)
+        band =
+            QImage(std::max(width, band.width()), std::max(rows * k, band.height()), in.format());
+    if (band.isNull()) return;
+    for (int y0 = 0; y0 < from.height(); y0 += rows) {
+        const int n = std::min(rows, from.height() - y0);
+        for (int y = 0; y < n; ++y) {
+            const auto* line =
+                reinterpret_cast<const uint32_t*>(in.constScanLine(from.top() + y0 + y)) +
+                from.left();
+            auto* first = reinterpret_cast<uint32_t*>(band.scanLine(y * k));
+            for (int x = 0; x < from.width(); ++x) std::fill_n(first + x * k, k, line[x]);
+            for (int r = 1; r < k; ++r)
+                std::copy_n(first, width, reinterpret_cast<uint32_t*>(band.scanLine(y * k + r)));
+        }
+        p.drawImage(at + QPointF(0, double(y0) * k), band, QRect(0, 0, width, n * k));
     }
-    return out;
 }
 
 // Draws only the part of a picture that lies in the area being repainted: a
@@ -163,7 +259,7 @@ void DrawVisible(QPainter& p, const QImage& img) {
         const QPointF at = t.map(QPointF(src.topLeft()));
         p.save();
         p.resetTransform();
-        p.drawImage(at, Blocks(img.copy(src), static_cast<int>(k)));
+        DrawBlocks(p, img, src, static_cast<int>(k), at);
         p.restore();
         return;
     }
@@ -214,7 +310,12 @@ void PaintPictureBoxContent(QPainter& p, const PictureBox& box) {
                   static_cast<int>(std::ceil(Px(box.Height, false, true))));
     p.save();
     p.setClipRect(r, Qt::IntersectClip);
-    p.fillRect(r, ToQColor(box.BackColor));
+    // The background shows only where an opaque picture leaves the box uncovered.
+    const QImage& picture = box.Picture();
+    const QRegion back = picture.isNull() || picture.hasAlphaChannel()
+                             ? QRegion(r)
+                             : QRegion(r) - QRegion(picture.rect());
+    for (const QRect& part : back) p.fillRect(part, ToQColor(box.BackColor));
     if (!box.Artwork.isEmpty()) {
         const QImage art = RenderArtwork(box.Artwork, r.size());
         if (!art.isNull()) p.drawImage(0, 0, art);
@@ -261,11 +362,15 @@ void PaintControl(QPainter& p, const Control& c, bool ps) {
     }
 }
 
-void PaintForm(QPainter& p, const Form& form, const PaintHook& paintOwn) {
-    if (!form.Surface.isNull())
-        p.drawImage(0, 0, form.Surface);
-    else
-        p.fillRect(p.viewport(), ToQColor(form.BackColor));
+void PaintForm(QPainter& p, const Form& form, const PaintHook& paintOwn, const QRegion& covered) {
+    // The backdrop, where no control paints over it whole.
+    const QRect all = form.Surface.isNull() ? p.viewport() : form.Surface.rect();
+    for (const QRect& part : QRegion(all) - covered) {
+        if (!form.Surface.isNull())
+            p.drawImage(part.topLeft(), form.Surface, part);
+        else
+            p.fillRect(part, ToQColor(form.BackColor));
+    }
     PaintChildren(p, form, false, paintOwn);
 }
 

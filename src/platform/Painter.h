@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QRect>
+#include <QRegion>
 #include <functional>
 
 #include "platform/Controls.h"
@@ -15,8 +16,11 @@ namespace orv {
 using PaintHook = std::function<bool(QPainter&, const Control&)>;
 
 /// Paints the whole window: its persistent drawing, then its controls (each
-/// visible top-level control offered to paintOwn first).
-void PaintForm(QPainter& p, const Form& form, const PaintHook& paintOwn = nullptr);
+/// visible top-level control offered to paintOwn first). covered is where the
+/// controls are known to paint every pixel: the window's own backdrop is left
+/// out there.
+void PaintForm(QPainter& p, const Form& form, const PaintHook& paintOwn = nullptr,
+               const QRegion& covered = QRegion());
 /// Paints one control at its place in the painter's coordinates (pixels of its
 /// container), with everything it contains.
 void PaintControl(QPainter& p, const Control& c, bool pixelScale = false);

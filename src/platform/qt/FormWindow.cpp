@@ -360,20 +360,36 @@ void FormWindow::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     p.setClipRegion(e->region());
     const Control* zoomed = ZoomBox();
-    PaintForm(p, form_, [&](QPainter& q, const Control& c) {
-        if (&c != zoomed) return false;
-        // The canvas and all it holds, scaled as one: whole blocks per picture
-        // pixel when zoomed in, smoothed when zoomed out.
-        const QRect place = ControlPlace(c);
-        if (!q.clipBoundingRect().toAlignedRect().intersects(WindowRect(place, &c))) return true;
-        q.save();
-        q.translate(view_.Origin(place.topLeft()));
-        q.scale(view_.Scale(), view_.Scale());
-        q.setRenderHint(QPainter::SmoothPixmapTransform, view_.Zoom() < 1.0);
-        PaintPictureBoxContent(q, static_cast<const PictureBox&>(c));
-        q.restore();
-        return true;
-    });
+    // The zoomed canvas fills its box with opaque pixels: the window's backdrop
+    // need not be painted under the pixels it covers whole.
+    QRegion covered;
+    if (zoomed && zoomed->Visible) {
+        const float tx = Screen().TwipsPerPixelX, ty = Screen().TwipsPerPixelY;
+        const double s = view_.Scale();
+        const QSize box(static_cast<int>(std::ceil(zoomed->Width / tx)),
+                        static_cast<int>(std::ceil(zoomed->Height / ty)));
+        covered = QRect(view_.Origin(ControlPlace(*zoomed).topLeft()),
+                        QSize(static_cast<int>(std::floor(s * box.width())),
+                              static_cast<int>(std::floor(s * box.height()))));
+    }
+    PaintForm(
+        p, form_,
+        [&](QPainter& q, const Control& c) {
+            if (&c != zoomed) return false;
+            // The canvas and all it holds, scaled as one: whole blocks per picture
+            // pixel when zoomed in, smoothed when zoomed out.
+            const QRect place = ControlPlace(c);
+            if (!q.clipBoundingRect().toAlignedRect().intersects(WindowRect(place, &c)))
+                return true;
+            q.save();
+            q.translate(view_.Origin(place.topLeft()));
+            q.scale(view_.Scale(), view_.Scale());
+            q.setRenderHint(QPainter::SmoothPixmapTransform, view_.Zoom() < 1.0);
+            PaintPictureBoxContent(q, static_cast<const PictureBox&>(c));
+            q.restore();
+            return true;
+        },
+        covered);
     if (!marked_.isEmpty()) {
         // A thin two-tone dashed frame that shows on any picture.
         const QRect r = marked_.adjusted(0, 0, -1, -1);
@@ -463,8 +479,17 @@ void FormWindow::Sync() {
     } else {
         QRegion dirty;
         QPoint d;
-        const Control* moved = ScrollMovedBox(now, d, dirty);
+        // A new zoom or fit: the canvas, which clips all it holds to itself, is repainted
+        // whole where it showed and where it shows now; nothing else moved.
+        const Control* rezoomed = viewChanged_ ? ZoomBox() : nullptr;
+        if (rezoomed) {
+            if (auto was = painted_.constFind(rezoomed); was != painted_.constEnd())
+                dirty += was->rect;
+            if (auto is = now.constFind(rezoomed); is != now.constEnd()) dirty += is->rect;
+        }
+        const Control* moved = rezoomed ? nullptr : ScrollMovedBox(now, d, dirty);
         for (auto it = now.constBegin(); it != now.constEnd(); ++it) {
+            if (rezoomed && it->root == rezoomed) continue;
             auto old = painted_.constFind(it.key());
             if (old == painted_.constEnd()) {
                 dirty += it->rect;
@@ -477,7 +502,7 @@ void FormWindow::Sync() {
             }
         }
         for (auto it = painted_.constBegin(); it != painted_.constEnd(); ++it)
-            if (!now.contains(it.key())) dirty += it->rect;
+            if (!(rezoomed && it->root == rezoomed) && !now.contains(it.key())) dirty += it->rect;
         if (!dirty.isEmpty()) update(dirty);
     }
     painted_ = std::move(now);

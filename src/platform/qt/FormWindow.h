@@ -53,6 +53,8 @@ class FormWindow : public QWidget {
     void ZoomToFit();
     /// The text of the zoom read-out ("300%"); empty when there is none.
     QString ZoomText() const;
+    /// The window pixel where the zooming canvas's top-left corner shows ((0, 0) without one).
+    QPoint CanvasOrigin() const;
 
   protected:
     void paintEvent(QPaintEvent* e) override;
@@ -114,6 +116,7 @@ class FormWindow : public QWidget {
     QHash<const Control*, Snapshot> painted_;
     QRect marked_;  ///< where the selection frame of the form's marked control is painted
     bool firstSync_ = true;
+    bool viewChanged_ = false;  ///< the zoomed canvas's view changed since the last sync
     QString zoomName_, readoutAfter_;
     CanvasView view_;
     QLabel* zoomReadout_ = nullptr;

@@ -71,6 +71,11 @@ QString FormWindow::ZoomText() const {
     return zoomReadout_ && ZoomBox() ? zoomReadout_->text() : QString();
 }
 
+QPoint FormWindow::CanvasOrigin() const {
+    const Control* box = ZoomBox();
+    return box ? view_.Origin(ControlPlace(*box).topLeft()) : QPoint(0, 0);
+}
+
 void FormWindow::ZoomAbout(double z, QPointF anchor) {
     const Control* box = ZoomBox();
     if (!box) return;
@@ -112,9 +117,10 @@ void FormWindow::ZoomToFit() {
 }
 
 void FormWindow::ViewChanged() {
-    // Everything of the canvas moves: repaint the window once, afresh.
-    firstSync_ = true;
+    // Everything of the canvas moves: it is repainted where it showed and where it shows now.
+    viewChanged_ = true;
     Sync();
+    viewChanged_ = false;
 }
 
 void FormWindow::PlaceZoomReadout() {
