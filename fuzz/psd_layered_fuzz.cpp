@@ -1,6 +1,9 @@
 // libFuzzer target over the layered side of our PSD code. An input starting with 0 is a file:
 // the layer reader and the decoder's private-resource scan must read or refuse it without
-// touching memory outside a buffer, and never build a layer larger than the document. Any
+// touching memory outside a buffer, and never build a layer larger than the document; the
+// annotation block it finds goes through the JSON reader of every kind (boxes and redactions
+// too) and is held against the file's layers as an open does, and what reads must write and
+// read back the same. Any
 // other input describes a small document (size, layer places, pixels) that the writer must
 // write and the readers must give back exactly, in either format (PSD or PSB), and, cut after
 // its layers, compose from them.
@@ -11,6 +14,11 @@
 #include <string>
 #include <vector>
 
+#include <QByteArray>
+#include <QString>
+
+#include "annotations/AnnotationBlock.h"
+#include "annotations/AnnotationJson.h"
 #include "psd_compose.h"
 #include "psd_decoder.h"
 #include "psd_layers.h"
@@ -18,12 +26,44 @@
 
 namespace {
 
+// The block a file carries, read as an open reads it: every item through its kind's reader,
+// checked against the file's layers; a block that reads must write back to the same snapshot.
+void ReadBlock(const std::vector<uint8_t>& bytes, const std::vector<orv::psd::LayerPixels>& layers,
+               int32_t width, int32_t height) {
+    if (bytes.empty()) return;
+    orv::AnnotationBlock block;
+    QString why;
+    const QByteArray json(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    if (orv::AnnotationBlockFromJson(json, block, why) != orv::AnnotationJsonError::None) {
+        if (why.isEmpty()) __builtin_trap();  // a refusal always says why
+        return;
+    }
+    const orv::BlockVerdict v = orv::CheckBlock(block, layers, width, height);
+    if (v.live.Items.size() > block.snapshot.Items.size()) __builtin_trap();
+    if (v.pictureLayer >= 0 && std::size_t(v.pictureLayer) >= layers.size()) __builtin_trap();
+    for (int i : v.flatLayers)
+        if (i < 0 || std::size_t(i) >= layers.size()) __builtin_trap();
+    // Each kind's writer gives back what its reader took, alone (version 1) and in a block.
+    orv::AnnotationSnapshot bare;
+    if (orv::AnnotationsFromJson(orv::AnnotationsToJson(block.snapshot), bare, why) !=
+            orv::AnnotationJsonError::None ||
+        !(bare == block.snapshot))
+        __builtin_trap();
+    orv::AnnotationBlock again;
+    if (block.hasSaved &&
+        (orv::AnnotationBlockFromJson(orv::AnnotationBlockToJson(block.snapshot, block.saved),
+                                      again, why) != orv::AnnotationJsonError::None ||
+         !(again.snapshot == block.snapshot)))
+        __builtin_trap();
+}
+
 void ReadFile(const uint8_t* data, std::size_t size) {
     const std::span<const uint8_t> file(data, size);
     std::vector<orv::psd::LayerPixels> layers;
     orv::psd::Decoder decoder;
     const bool parsed = decoder.Parse(file);
-    if (orv::psd::ReadLayers(file, layers)) {
+    const bool layered = orv::psd::ReadLayers(file, layers);
+    if (layered) {
         for (const auto& l : layers) {
             const uint64_t area = uint64_t(l.width) * uint64_t(l.height);
             if (l.bgra.size() != area * 4) __builtin_trap();
@@ -32,6 +72,9 @@ void ReadFile(const uint8_t* data, std::size_t size) {
         }
     }
     if (decoder.privateResource().size() > size) __builtin_trap();
+    if (parsed)
+        ReadBlock(decoder.privateResource(), layered ? layers : decltype(layers){},
+                  decoder.header().width, decoder.header().height);
     // Converting may compose the picture from the layers instead.
     if (parsed) {
         std::vector<uint8_t> pixels(std::size_t(decoder.SizeImage()));

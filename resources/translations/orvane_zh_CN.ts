@@ -127,5 +127,25 @@
         <source>The screen could not be copied.</source>
         <translation>无法复制屏幕。</translation>
     </message>
+    <message>
+        <source>Measure Box</source>
+        <translation>测量方框</translation>
+    </message>
+    <message>
+        <source>Redact</source>
+        <translation>遮盖</translation>
+    </message>
+    <message>
+        <source>Copy size</source>
+        <translation>复制尺寸</translation>
+    </message>
+    <message>
+        <source>Pixelate</source>
+        <translation>马赛克</translation>
+    </message>
+    <message>
+        <source>Fill black</source>
+        <translation>填充黑色</translation>
+    </message>
 </context>
 </TS>

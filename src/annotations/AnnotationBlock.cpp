@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <algorithm>
 
+#include "annotations/Kinds.h"
 #include "imaging/psd/psd_layers.h"
 
 namespace orv {
@@ -22,9 +23,11 @@ constexpr int kMaxCheckSide = 300000;
 QString KindOf(const AnnotationState& a) {
     if (std::holds_alternative<DistanceState>(a)) return QStringLiteral("distance");
     if (std::holds_alternative<ColourState>(a)) return QStringLiteral("colour");
-    if (std::holds_alternative<BoxState>(a)) return QStringLiteral("box");
-    if (std::holds_alternative<RedactionState>(a)) return QStringLiteral("redaction");
-    return QStringLiteral("note");
+    if (std::holds_alternative<NoteState>(a)) return QStringLiteral("note");
+    // A described kind goes by its name in the annotation JSON.
+    QString name;
+    VisitKind(a, [&](auto k, const auto&) { name = QLatin1String(decltype(k)::Name); });
+    return name;
 }
 
 int IndexOf(const AnnotationState& a) {

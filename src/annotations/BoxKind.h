@@ -23,6 +23,10 @@ struct BoxKind {
         Part<BoxState, ShapeState, Shape>{"frame", &BoxState::Frame, &KindArrays::boxFrame},
         Part<BoxState, LabelState, Label>{"size", &BoxState::Size, &KindArrays::boxSize}};
     static int& Counter(KindCounters& c) { return c.boxes; }
+    /// The element a press picks, the arrow keys move and the window frames: the size label.
+    static constexpr auto Handle = &KindArrays::boxSize;
+    /// Whether a drag of it brings it to the front.
+    static constexpr bool HandleRises = true;
 
     /// "box 1: 120 × 36px at (64,312)", with ` labelled "…"` for a text of the user's own.
     static QString MeasurementLine(const State& s, PixelScale scale);

@@ -6,6 +6,7 @@
 // save walk the list of kinds below instead of naming each kind, so a new
 // kind is a description (BoxKind.h is one) and a line in DescribedKinds.
 
+#include <cstdint>
 #include <tuple>
 #include <variant>
 
@@ -21,6 +22,18 @@ using DescribedKinds = std::tuple<BoxKind, RedactionKind>;
 template <class F>
 void ForEachKind(F&& f) {
     std::apply([&](auto... k) { (f(k), ...); }, DescribedKinds{});
+}
+
+/// Calls f(K{}) for the described kind whose Family is family; false for none.
+template <class F>
+bool WithKind(std::uint8_t family, F&& f) {
+    bool found = false;
+    ForEachKind([&](auto k) {
+        if (decltype(k)::Family != family) return;
+        f(k);
+        found = true;
+    });
+    return found;
 }
 
 /// Calls f(K{}, state) for the described kind whose state s holds; false when

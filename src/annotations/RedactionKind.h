@@ -24,6 +24,10 @@ struct RedactionKind {
     static constexpr std::tuple Parts{Part<RedactionState, ShapeState, Shape>{
         "area", &RedactionState::Area, &KindArrays::redaction}};
     static int& Counter(KindCounters& c) { return c.redactions; }
+    /// The element a press picks and the arrow keys move: the area itself.
+    static constexpr auto Handle = &KindArrays::redaction;
+    /// A drag leaves it where it lies among the others: a later one stays above it.
+    static constexpr bool HandleRises = false;
 
     /// A redaction measures nothing: no line, no layer (it is in the picture layer).
     static QString MeasurementLine(const State&, PixelScale) { return {}; }

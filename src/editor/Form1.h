@@ -269,6 +269,9 @@ class Form1 : public Form {
     int bzindex = 0;                          ///< note last pressed or hovered
     int boxindex = 0;                         ///< box last pressed
     int redactindex = 0;                      ///< redaction last pressed
+    /// The annotation of a described kind the last left press on the canvas took hold of (a
+    /// redaction in its tool, drawn or grabbed); index 0 when it took none.
+    AnnotationKey canvasHold;
     struct {
         QString Text, ToolTipText;
     } cotext1;  ///< the right-clicked colour marker's caption and tooltip

@@ -3,6 +3,7 @@
 // letter and number, nudging and deleting the annotation pressed last, save,
 // paste a picture, and Escape to call off a drag under way.
 
+#include <cstdint>
 #include <optional>
 
 #include "annotations/AnnotationSnapshot.h"
@@ -14,11 +15,13 @@ class Form1;
 
 class Keyboard {
   public:
-    /// Which annotation an element press picked.
-    enum class Kind { Distance, ColourMark, Note };
+    /// Which annotation an element press picked: one of the three first kinds, or a kind
+    /// that describes itself (Kinds.h), told by its Family.
+    enum class Kind { Distance, ColourMark, Note, Described };
     struct Pick {
         Kind kind;
         int index;
+        std::uint8_t family = 0;  ///< the described kind's Family, with Kind::Described
         bool operator==(const Pick&) const = default;
     };
 

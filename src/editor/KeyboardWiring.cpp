@@ -2,8 +2,10 @@
 // a note box or the label editor that holds it types the keys as text.
 // Arrows move the annotation pressed last through the same handlers as a
 // drag of its label or box; Delete runs its menu's delete; each is one undo
-// step. Escape during a press on the canvas or an element puts everything
-// back as it was at the press and drops the rest of that press.
+// step. A kind that describes itself (a box, a redaction) is moved and
+// deleted from its description: its handle moves as a drag of it does, and
+// all its elements go as its menu's delete takes them. Escape during a press on the canvas or an
+// element puts everything back as it was at the press and drops the rest of that press.
 
 #include <Qt>
 #include <algorithm>
@@ -53,6 +55,23 @@ void Keyboard::Wire() {
         };
     };
     follow(ed_.Picture2, std::nullopt);
+    // A canvas press that takes hold of an annotation of a described kind picks it.
+    ed_.Picture2.MouseDown = [this,
+                              inner = std::move(ed_.Picture2.MouseDown)](const MouseEvent& e) {
+        ed_.canvasHold = {};
+        if (inner) inner(e);
+        const AnnotationKey held = ed_.canvasHold;
+        if (e.Button == 1 && held.index) last_ = Pick{Kind::Described, held.index, held.family};
+    };
+    // So does a press on the element a described kind is handled by.
+    ForEachKind([&](auto k) {
+        using K = decltype(k);
+        auto& handles = *(ed_.annotations.Kinds().*K::Handle);
+        handles.OnLoad = [follow, inner = std::move(handles.OnLoad)](auto& c) {
+            if (inner) inner(c);
+            follow(c, Pick{Kind::Described, c.Index, K::Family});
+        };
+    });
     ed_.aapx.OnLoad = [follow, inner = std::move(ed_.aapx.OnLoad)](Label& c) {
         if (inner) inner(c);
         follow(c, Pick{Kind::Distance, c.Index});
@@ -174,10 +193,22 @@ bool Keyboard::Key(int key, int shift) {
 std::optional<Keyboard::Pick> Keyboard::LastPressed() const {
     if (!last_) return std::nullopt;
     const int i = last_->index;
-    const bool there =
-        last_->kind == Kind::Distance     ? ed_.annotations.DistanceMarkerAt(i).has_value()
-        : last_->kind == Kind::ColourMark ? ed_.annotations.ColourMarkerAt(i).has_value()
-                                          : ed_.annotations.NoteAt(i).has_value();
+    bool there = false;
+    switch (last_->kind) {
+        case Kind::Distance:
+            there = ed_.annotations.DistanceMarkerAt(i).has_value();
+            break;
+        case Kind::ColourMark:
+            there = ed_.annotations.ColourMarkerAt(i).has_value();
+            break;
+        case Kind::Note:
+            there = ed_.annotations.NoteAt(i).has_value();
+            break;
+        case Kind::Described:
+            WithKind(last_->family,
+                     [&](auto k) { there = AllLoaded<decltype(k)>(ed_.annotations.Kinds(), i); });
+            break;
+    }
     return there ? last_ : std::nullopt;
 }
 
@@ -198,6 +229,11 @@ const Control* Keyboard::MarkedControl() const {
             // A transparent note away from the pointer shows its label instead.
             if (c && !c->Visible) c = ed_.bzz.Find(i);
             break;
+        case Kind::Described:
+            // A redaction's area is never shown itself, so nothing is framed for it.
+            WithKind(pick->family,
+                     [&](auto k) { c = (ed_.annotations.Kinds().*decltype(k)::Handle)->Find(i); });
+            break;
     }
     return c && c->Visible ? c : nullptr;
 }
@@ -211,6 +247,10 @@ void Keyboard::Step(int direction) {
             all.push_back({Kind::ColourMark, c->Index});
         else if (const auto* n = std::get_if<NoteState>(&s))
             all.push_back({Kind::Note, n->Index});
+        else
+            VisitKind(s, [&](auto k, const auto& state) {
+                all.push_back({Kind::Described, state.Index, decltype(k)::Family});
+            });
     }
     if (all.empty()) return;
     const auto now = LastPressed();
@@ -252,6 +292,18 @@ void Keyboard::Nudge(float dx, float dy) {
             if (transparent) ed_.bz_MouseMove(i, MouseEvent{0, 0, -1, -1});
             break;
         }
+        case Kind::Described:
+            // As a drag of its handle does: a size label moves alone and comes to the
+            // front; a redaction's area moves whole (the picture follows after the key).
+            WithKind(pick->family, [&](auto k) {
+                using K = decltype(k);
+                auto* c = (ed_.annotations.Kinds().*K::Handle)->Find(i);
+                if (!c) return;
+                c->Left = c->Left + dx;
+                c->Top = c->Top + dy;
+                if (K::HandleRises) c->ZOrder();
+            });
+            break;
     }
     ed_.history.Commit();
 }
@@ -272,6 +324,12 @@ void Keyboard::DeleteLastPressed() {
         case Kind::Note:
             ed_.bzindex = pick->index;
             ed_.Command19_Click();
+            break;
+        case Kind::Described:
+            // What the kind's menu's delete does: all its elements go.
+            WithKind(pick->family, [&](auto k) {
+                UnloadKind<decltype(k)>(ed_.annotations.Kinds(), pick->index);
+            });
             break;
     }
     ed_.history.Commit();

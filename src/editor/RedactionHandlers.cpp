@@ -66,6 +66,7 @@ void Form1::RedactionPress(const MouseEvent& e) {
         grip_.r0 = s.Left + s.Width;
         grip_.b0 = s.Top + s.Height;
         redactindex = n;
+        canvasHold = {false, n, RedactionKind::Family};
         return;
     }
     // A new one: drawn from the press pixel, growing with the drag.
@@ -80,6 +81,7 @@ void Form1::RedactionPress(const MouseEvent& e) {
     grip_.index = n;
     grip_.drawing = true;
     redactindex = n;
+    canvasHold = {false, n, RedactionKind::Family};
 }
 
 void Form1::RedactionMove(const MouseEvent& e) {

@@ -52,7 +52,9 @@ VectorDocument VectorCapture(const Form1& ed) {
     return VectorCapture(ed.Picture2, ed.annotations, ed.qqqq, ed.wwww);
 }
 
-// The canvas and the ten arrays annotations are made of, as the editor holds them.
+// The canvas and the arrays annotations are made of, as the editor holds them: the ten of
+// the first three kinds and those of the kinds that describe themselves, so that a box in
+// the file comes back too.
 struct MarkupCanvas::Parts {
     PictureBox canvas;
     ControlArray<Line> Line1{canvas, QStringLiteral("Line1")};
@@ -65,9 +67,15 @@ struct MarkupCanvas::Parts {
     ControlArray<Shape> Shape1{canvas, QStringLiteral("Shape1")};
     ControlArray<TextBox> bz{canvas, QStringLiteral("bz")};
     ControlArray<Label> bzz{canvas, QStringLiteral("bzz")};
+    ControlArray<Shape> boxFrame{canvas, QStringLiteral("boxFrame")};
+    ControlArray<Label> boxSize{canvas, QStringLiteral("boxSize")};
+    ControlArray<Shape> redaction{canvas, QStringLiteral("redaction")};
     int qqqq = 1, wwww = 1;
-    Annotations annotations{
-        {Line1, aaaa, bbbb, aapx, zba, zbb, co, Shape1, bz, bzz}, canvas, qqqq, wwww};
+    Annotations annotations{{Line1, aaaa, bbbb, aapx, zba, zbb, co, Shape1, bz, bzz},
+                            canvas,
+                            qqqq,
+                            wwww,
+                            KindArrays{&boxFrame, &boxSize, &redaction}};
 };
 
 MarkupCanvas::MarkupCanvas() : parts_(std::make_unique<Parts>()) {}

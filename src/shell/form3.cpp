@@ -28,7 +28,10 @@ form3::form3(App& a) : Form(QStringLiteral("form3")), app(a) {
     Picture1.Artwork = QStringLiteral(":/art/strip-background.svg");
     Picture1.BackColor = RGB(31, 33, 38);
     Add(Picture1);
-    // Each active look lies behind its plain icon, so the plain icons show first.
+    // Each active look lies behind its plain icon, so the plain icons show first. The strip
+    // has no room for the box tool: its 5640 twips hold three tools 600 twips apart from 120,
+    // the palette from 1800 to 4215, save and close up to 5445, and the 195 twips left at its
+    // end (13 pixels) are far short of a 525-twip tool picture.
     PlaceImage(Imag55, QStringLiteral("Imag55"), 120, 0, 525, "tool-distance-active.svg", Picture1);
     PlaceImage(Imag5, QStringLiteral("Imag5"), 120, 0, 525, "tool-distance.svg", Picture1,
                "Mark Length");

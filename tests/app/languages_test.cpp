@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include "app/Languages.h"
+#include "editor/Form1.h"
 #include "platform/qt/Translate.h"
 #include "shell/Form2.h"
 
@@ -25,7 +26,8 @@ class LanguagesTest : public ::testing::Test {
     }
     static QStringList MenuCaptions() {
         QStringList out;
-        for (const Menu* m : {&Form2::mainopen(), &Form2::cd(), &Form2::cdd(), &Form2::cddd()})
+        for (const Menu* m : {&Form2::mainopen(), &Form2::cd(), &Form2::cdd(), &Form2::cddd(),
+                              &Form1::boxmenu(), &Form1::redactmenu()})
             Collect(m->Items, out);
         out << Form2::TrayMenu().Items[Form2::TrayMenu().Items.size() - 2].Caption;
         return out;
@@ -45,8 +47,9 @@ TEST_F(LanguagesTest, EveryLanguageButChineseReadsTheChineseTooltipsInEnglish) {
         // Texts without a translation, such as measured values, pass unchanged.
         EXPECT_EQ(Tr(QStringLiteral("126px")), QStringLiteral("126px"));
         for (const QString& caption : MenuCaptions()) EXPECT_EQ(Tr(caption), caption);
-        for (const char* text : {"Left-click to display the window", "no picture in clipboard",
-                                 "Drag", "Web color", "RGB color", "Change Background color"})
+        for (const char* text :
+             {"Left-click to display the window", "no picture in clipboard", "Drag", "Web color",
+              "RGB color", "Change Background color", "Measure Box", "Redact"})
             EXPECT_EQ(Tr(QString::fromUtf8(text)), QString::fromUtf8(text));
     }
 }
@@ -67,6 +70,8 @@ TEST_F(LanguagesTest, SimplifiedChineseTranslatesEveryMenuCaption) {
     ASSERT_TRUE(UseLanguage(QLocale(QStringLiteral("zh_CN"))));
     EXPECT_EQ(Tr(QStringLiteral("Exit")), QStringLiteral("退出"));
     EXPECT_EQ(Tr(QStringLiteral("Open Form Screen")), QStringLiteral("测量屏幕"));
+    EXPECT_EQ(Tr(QStringLiteral("Measure Box")), QStringLiteral("测量方框"));
+    EXPECT_EQ(Tr(QStringLiteral("Redact")), QStringLiteral("遮盖"));
     // The tooltips already in Chinese stay as they are.
     EXPECT_EQ(Tr(QStringLiteral("保存")), QStringLiteral("保存"));
     static const QRegularExpression latin(QStringLiteral("[A-Za-z]{2,}"));
@@ -91,9 +96,9 @@ TEST_F(LanguagesTest, SystemFontsHaveEveryCharacterOfTheTexts) {
     QString text = QStringLiteral("左键移动位置右键删除点击右键删除保存");
     ASSERT_TRUE(UseLanguage(QLocale(QStringLiteral("zh_CN"))));
     for (const QString& caption : MenuCaptions()) text += Tr(caption);
-    for (const char* source :
-         {"Left-click to display the window", "Menu", "Mark Length", "Mark Color", "Mark Text",
-          "Drag", "no picture in clipboard", "The screen copy was refused."})
+    for (const char* source : {"Left-click to display the window", "Menu", "Mark Length",
+                               "Mark Color", "Mark Text", "Drag", "no picture in clipboard",
+                               "The screen copy was refused.", "Measure Box", "Redact"})
         text += Tr(QString::fromUtf8(source));
     ASSERT_GT(text.size(), 100);
     // Qt falls back character by character to a font that has it: some

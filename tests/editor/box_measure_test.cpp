@@ -7,6 +7,7 @@
 
 #include "CanvasFixture.h"
 #include "annotations/AnnotationJson.h"
+#include "editor/VectorCapture.h"
 #include "imaging/psd/psd_layers.h"
 
 namespace orv::test {
@@ -200,6 +201,15 @@ TEST_F(BoxMeasureTest, ALayeredSaveGivesEachBoxANamedLayerAndReopensItLive) {
     ed().Command14_Click();
     EXPECT_EQ(ed().annotations.Take(), before);
     EXPECT_TRUE(ed().boxSize(n).Visible);
+
+    // Read outside the editor (the command line's vector conversion), the box comes back too.
+    MarkupCanvas markup;
+    QString why;
+    ASSERT_EQ(markup.LoadLayeredPsd(path, why), MarkupCanvas::Outcome::Restored)
+        << why.toStdString();
+    const VectorDocument doc = markup.Document();
+    ASSERT_EQ(doc.groups.size(), 1u);
+    EXPECT_EQ(doc.groups[0].title, QStringLiteral("Box %1 — 120 × 36px").arg(n));
 }
 
 }  // namespace

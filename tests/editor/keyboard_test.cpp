@@ -156,6 +156,68 @@ TEST_F(KeyboardTest, DeleteRemovesThePressedAnnotationAsItsMenuDoes) {
     EXPECT_EQ(Now(), all);
 }
 
+TEST_F(KeyboardTest, BoxesAndRedactionsTakeTheArrowsTabAndDeleteLikeTheOtherKinds) {
+    QImage noise(600, 400, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, qRgb(x * 7, y * 5, x ^ y));
+    ed().Picture2.SetPicture(noise);
+    const auto drag = [&](int key, float x0, float y0, float x1, float y1) {
+        Key(key);
+        ed().Picture2.MouseDown(Left(x0, y0));
+        ed().Picture2.MouseMove({1, 0, x1, y1});
+        ed().Picture2.MouseUp(Left(x1, y1));
+    };
+    const int d = DrawWired(&Form1::Command3_Click, 600, 300, 3000, 300);
+    drag(Qt::Key_B, 600, 600, 3000, 1500);
+    const int b = ed().annotations.Next().boxes - 1;
+    drag(Qt::Key_R, 600, 2400, 2400, 3600);  // pixels 40..160 by 160..240
+    const int r = ed().annotations.Next().redactions - 1;
+    ASSERT_TRUE(ed().boxSize.Exists(b) && ed().redaction.Exists(r));
+    const AnnotationSnapshot all = Now();
+    const size_t steps = ed().history.UndoCount();
+
+    // The redaction just drawn is the pressed one: it moves whole, and the picture with it.
+    const Shape area = ed().redaction(r);
+    Key(Qt::Key_Right, kShift);
+    EXPECT_FLOAT_EQ(ed().redaction(r).Left, area.Left + 150);
+    EXPECT_FLOAT_EQ(ed().redaction(r).Width, area.Width);
+    const QImage shown = ed().Picture2.Picture();
+    EXPECT_EQ(shown.pixel(42, 200), noise.pixel(42, 200));  // uncovered again
+    EXPECT_NE(shown.pixel(165, 200), noise.pixel(165, 200));
+    EXPECT_EQ(ed().Marked(), nullptr);  // an area shows nothing of its own to frame
+
+    // A press on a box's label picks the box: its label moves alone, as a drag of it does.
+    Click(ed().boxSize(b));
+    EXPECT_EQ(ed().Marked(), &ed().boxSize(b));
+    const Label label = ed().boxSize(b);
+    const Shape frame = ed().boxFrame(b);
+    Key(Qt::Key_Left);
+    Key(Qt::Key_Up, kShift);
+    EXPECT_FLOAT_EQ(ed().boxSize(b).Left, label.Left - 15);
+    EXPECT_FLOAT_EQ(ed().boxSize(b).Top, label.Top - 150);
+    EXPECT_EQ(ed().boxFrame(b).Left, frame.Left);
+    EXPECT_EQ(ed().history.UndoCount(), steps + 3);
+
+    // Tab goes through them in the order they were made, whatever their kind.
+    Click(ed().aapx(d));
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(ed().Marked(), &ed().boxSize(b));
+    Key(Qt::Key_Tab);
+    Key(Qt::Key_Delete);  // the redaction goes, and the picture shows through again
+    EXPECT_FALSE(ed().redaction.Exists(r));
+    EXPECT_EQ(ed().Picture2.Picture().pixel(100, 200), noise.pixel(100, 200));
+    Key(Qt::Key_Backtab);
+    Key(Qt::Key_Delete);  // the box goes whole
+    EXPECT_FALSE(ed().boxSize.Exists(b) || ed().boxFrame.Exists(b));
+    EXPECT_TRUE(ed().aapx.Exists(d));
+    Key(Qt::Key_Delete);  // nothing pressed is left: nothing more goes
+    EXPECT_TRUE(ed().aapx.Exists(d));
+
+    for (int k = 0; k < 5; ++k) Key(Qt::Key_Z, kCtrl);
+    EXPECT_EQ(Now(), all);
+    EXPECT_NE(ed().Picture2.Picture().pixel(100, 200), noise.pixel(100, 200));
+}
+
 TEST_F(KeyboardTest, EscapeCallsOffADragAndLeavesNoStep) {
     const int d = DrawWired(&Form1::Command3_Click, 600, 600, 3000, 600);
     const AnnotationSnapshot start = Now();
