@@ -33,15 +33,12 @@ constexpr int kCtrl = 2;
             (g.after && g.stackAfter != w.stackAfter))
             return ::testing::AssertionFailure()
                    << "item " << i << " (index " << g.key.index
+                   << (g.key.leader ? ", a leader" : "") << ", kind " << int(g.key.family)
                    << ") differs:" << (g.key == w.key ? "" : " key")
                    << (same(g.before, w.before) ? "" : " before")
                    << (same(g.after, w.after) ? "" : " after")
-                   << (g.stackBefore == w.stackBefore ? "" : " stack before")
-                   << (g.stackAfter == w.stackAfter ? "" : " stack after") << " " << g.stackAfter[0]
-                   << "," << g.stackAfter[1] << "," << g.stackAfter[2] << "," << g.stackAfter[3]
-                   << " vs " << w.stackAfter[0] << "," << w.stackAfter[1] << "," << w.stackAfter[2]
-                   << "," << w.stackAfter[3] << " leader " << g.key.leader << " family "
-                   << int(g.key.family) << " after " << g.after.has_value();
+                   << (g.stackBefore == w.stackBefore ? "" : " stacking before")
+                   << (g.stackAfter == w.stackAfter ? "" : " stacking after");
     }
     if (got.qqqqBefore != want.qqqqBefore || got.qqqqAfter != want.qqqqAfter ||
         got.wwwwBefore != want.wwwwBefore || got.wwwwAfter != want.wwwwAfter ||
