@@ -377,6 +377,62 @@ void Annotations::Restore(const AnnotationSnapshot& s) {
     next_ = s.next;
 }
 
+std::optional<AnnotationState> Annotations::StateAt(const AnnotationKey& key,
+                                                    std::array<std::uint64_t, 4>& stack) const {
+    stack = {};
+    std::size_t k = 0;
+    const auto read = [&](const auto& control, auto& state) {
+        ReadElement(control, state);
+        stack[k++] = control.StackKey();
+    };
+    if (key.family != 0) {
+        std::optional<AnnotationState> out;
+        ForEachKind([&](auto kind) {
+            using K = decltype(kind);
+            if (K::Family != key.family || !(kinds_.*std::get<0>(K::Parts).array) ||
+                !AllLoaded<K>(kinds_, key.index))
+                return;
+            typename K::State st;
+            st.Index = key.index;
+            ForEachPart<K>(
+                [&](const auto& p) { read((*(kinds_.*p.array))(key.index), st.*p.state); });
+            out = std::move(st);
+        });
+        return out;
+    }
+    if (!key.leader) {
+        const auto m = DistanceMarkerAt(key.index);
+        if (!m) return std::nullopt;
+        DistanceState d;
+        d.Index = key.index;
+        read(m->Segment, d.Segment);
+        read(m->StartTick, d.StartTick);
+        read(m->EndTick, d.EndTick);
+        read(m->Length, d.Length);
+        return d;
+    }
+    // As in the full list: a colour marker first, where both kinds' elements are there.
+    if (const auto m = ColourMarkerAt(key.index)) {
+        ColourState c;
+        c.Index = key.index;
+        read(m->Leg, c.Leg);
+        read(m->Foot, c.Foot);
+        read(m->Code, c.Code);
+        read(m->Swatch, c.Swatch);
+        return c;
+    }
+    if (const auto m = NoteAt(key.index)) {
+        NoteState n;
+        n.Index = key.index;
+        read(m->Leg, n.Leg);
+        read(m->Foot, n.Foot);
+        read(m->Box, n.Box);
+        read(m->Display, n.Display);
+        return n;
+    }
+    return std::nullopt;
+}
+
 void Annotations::Replace(const std::vector<AnnotationChange>& changes) {
     // An annotation of the same kind already in place is written over, so its
     // controls stay the same objects (a drag under way keeps hold of them);

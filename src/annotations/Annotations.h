@@ -117,12 +117,21 @@ class Annotations {
     /// load wires it) and sets the counters.
     void Restore(const AnnotationSnapshot& s);
 
+    /// The annotation with this key as Take shows it, but with every element's
+    /// rank left 0 (a rank needs the whole painting order), and the stacking keys
+    /// of its elements; none when it is not whole. Costs one annotation's reading.
+    std::optional<AnnotationState> StateAt(const AnnotationKey& key,
+                                           std::array<std::uint64_t, 4>& stack) const;
+
     /// Replaces the annotations named by the changes with the given states
     /// (none: removed), leaving every other one as it is. Each element takes
     /// back its stacking key, so it lies where it lay in that state; the work is
     /// in proportion to the changes, not to the annotations.
     void Replace(const std::vector<AnnotationChange>& changes);
 
+    /// The editor's counters of the next distance marker and the next colour marker or note.
+    int NextDistance() const { return qqqq_; }
+    int NextLeader() const { return wwww_; }
     void SetCounters(int qqqq, int wwww) {
         qqqq_ = qqqq;
         wwww_ = wwww;

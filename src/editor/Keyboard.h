@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "annotations/AnnotationSnapshot.h"
+#include "editor/UndoHistory.h"
 #include "platform/Controls.h"
 
 namespace orv {
@@ -55,7 +56,7 @@ class Keyboard {
     std::optional<Pick> last_;
     bool held_ = false;       ///< a left press whose release has not come yet
     bool cancelled_ = false;  ///< Escape called that press off: its moves and release are dropped
-    AnnotationSnapshot atPress_;
+    UndoHistory::RestorePoint atPress_;     ///< what Escape puts back
     float canvasLeft_ = 0, canvasTop_ = 0;  ///< where the canvas lay at the press
 };
 

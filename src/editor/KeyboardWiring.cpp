@@ -103,7 +103,7 @@ void Keyboard::Wire() {
 void Keyboard::Pressed(std::optional<Pick> pick) {
     held_ = true;
     cancelled_ = false;
-    atPress_ = ed_.annotations.Take();
+    atPress_ = ed_.history.Here();
     canvasLeft_ = ed_.Picture2.Left;
     canvasTop_ = ed_.Picture2.Top;
     if (pick) last_ = pick;
@@ -270,6 +270,7 @@ void Keyboard::Nudge(float dx, float dy) {
     const int i = pick->index;
     const MouseEvent press{1, 0, 0, 0}, to{1, 0, dx, dy};
     ed_.history.Mark();
+    ed_.history.Touch({pick->kind != Kind::Distance, i});
     switch (pick->kind) {
         case Kind::Distance:
             ed_.aapx_MouseDown(i, press);
@@ -312,6 +313,7 @@ void Keyboard::DeleteLastPressed() {
     const auto pick = LastPressed();
     if (!pick) return;
     ed_.history.Mark();
+    ed_.history.Touch({pick->kind != Kind::Distance, pick->index});
     switch (pick->kind) {
         case Kind::Distance:
             ed_.aapxindex = pick->index;

@@ -94,8 +94,59 @@ UndoStep Difference(const KeyedAnnotations& a, const KeyedAnnotations& b) {
     return step;
 }
 
+void UndoHistory::EnsureBase() {
+    if (base_) return;
+    base_ = KeyedAnnotations::Of(annotations_.Take());
+    touched_.clear();  // the known state is now the annotations as they are
+}
+
+UndoStep UndoHistory::Measure() {
+    if (recording_ == Recording::FullSnapshots) {
+        touched_.clear();
+        return Difference(*base_, KeyedAnnotations::Of(annotations_.Take()));
+    }
+    UndoStep step;
+    step.qqqqBefore = base_->qqqq;
+    step.wwwwBefore = base_->wwww;
+    step.nextBefore = base_->next;
+    step.qqqqAfter = annotations_.NextDistance();
+    step.wwwwAfter = annotations_.NextLeader();
+    step.nextAfter = annotations_.Next();
+    // The touched keys in order, as a walk over every key would find them.
+    for (const AnnotationKey& key : touched_) {
+        std::array<std::uint64_t, 4> stack{};
+        std::optional<AnnotationState> now = annotations_.StateAt(key, stack);
+        const auto was = base_->items.find(key);
+        if (was == base_->items.end()) {
+            if (now) step.items.push_back({key, std::nullopt, std::move(now), {}, stack});
+            continue;
+        }
+        const KeyedAnnotations::Entry& x = was->second;
+        if (!now)
+            step.items.push_back({key, x.state, std::nullopt, x.stack, {}});
+        else if (x.stack != stack || !(x.state == *now || SameApartFromRanks(x.state, *now)))
+            step.items.push_back({key, x.state, std::move(now), x.stack, stack});
+    }
+    touched_.clear();
+    return step;
+}
+
+void UndoHistory::Patch(const UndoStep& step) {
+    for (const UndoStep::Item& item : step.items) {
+        if (item.after)
+            base_->items.insert_or_assign(item.key,
+                                          KeyedAnnotations::Entry{*item.after, item.stackAfter});
+        else
+            base_->items.erase(item.key);
+    }
+    base_->qqqq = step.qqqqAfter;
+    base_->wwww = step.wwwwAfter;
+    base_->next = step.nextAfter;
+}
+
 void UndoHistory::Mark() {
-    if (!base_) base_ = KeyedAnnotations::Of(annotations_.Take());
+    if (TouchCurrent) TouchCurrent(*this);
+    EnsureBase();
     typingOpen_ = false;
     acting_ = true;
 }
@@ -103,16 +154,16 @@ void UndoHistory::Mark() {
 void UndoHistory::Commit(int typingNote) {
     if (applying_ || (typingNote != 0 && acting_)) return;
     acting_ = false;
-    KeyedAnnotations now = KeyedAnnotations::Of(annotations_.Take());
+    if (TouchCurrent) TouchCurrent(*this);
     if (!base_) {
-        base_ = std::move(now);
+        EnsureBase();
         return;
     }
-    UndoStep step = Difference(*base_, now);
+    UndoStep step = Measure();
     if (step.items.empty() && step.qqqqBefore == step.qqqqAfter &&
         step.wwwwBefore == step.wwwwAfter && step.nextBefore == step.nextAfter)
         return;
-    base_ = std::move(now);
+    Patch(step);
     redo_.clear();
     ++revision_;
     const auto heldByLast = [&] {
@@ -147,6 +198,7 @@ void UndoHistory::Clear() {
     undo_.clear();
     redo_.clear();
     base_.reset();
+    touched_.clear();
     typingOpen_ = false;
     acting_ = false;
 }
@@ -155,7 +207,7 @@ void UndoHistory::Apply(const UndoStep& step, bool forward) {
     ++revision_;
     std::vector<AnnotationChange> changes;
     changes.reserve(step.items.size());
-    if (!base_) base_ = KeyedAnnotations::Of(annotations_.Take());
+    EnsureBase();
     for (const UndoStep::Item& item : step.items) {
         const auto& state = forward ? item.after : item.before;
         const auto& stack = forward ? item.stackAfter : item.stackBefore;
@@ -177,9 +229,86 @@ void UndoHistory::Apply(const UndoStep& step, bool forward) {
     typingOpen_ = false;
 }
 
+UndoHistory::RestorePoint UndoHistory::Here() {
+    if (TouchCurrent) TouchCurrent(*this);
+    RestorePoint at;
+    at.qqqq = annotations_.NextDistance();
+    at.wwww = annotations_.NextLeader();
+    at.next = annotations_.Next();
+    if (recording_ == Recording::FullSnapshots || !base_) {
+        at.full = annotations_.Take();
+        return at;
+    }
+    // Whatever was not touched since the last step is as the known state has it.
+    for (const AnnotationKey& key : touched_) {
+        std::array<std::uint64_t, 4> stack{};
+        std::optional<AnnotationState> now = annotations_.StateAt(key, stack);
+        at.pending.emplace(key, now ? std::optional<KeyedAnnotations::Entry>(
+                                          KeyedAnnotations::Entry{std::move(*now), stack})
+                                    : std::nullopt);
+    }
+    return at;
+}
+
+void UndoHistory::Revert(const RestorePoint& to) {
+    if (to.full || !base_) {
+        if (to.full) Revert(*to.full);
+        return;
+    }
+    if (TouchCurrent) TouchCurrent(*this);
+    // Every annotation touched since the last step goes back to what it was at
+    // the point; the known state becomes that point, as a snapshot taken there would be.
+    std::vector<std::optional<KeyedAnnotations::Entry>> targets;
+    targets.reserve(touched_.size());
+    std::vector<AnnotationChange> changes;
+    changes.reserve(touched_.size());
+    for (const AnnotationKey& key : touched_) {
+        if (const auto p = to.pending.find(key); p != to.pending.end()) {
+            targets.push_back(p->second);
+        } else if (const auto b = base_->items.find(key); b != base_->items.end()) {
+            targets.push_back(b->second);
+        } else {
+            targets.emplace_back();
+        }
+    }
+    std::size_t i = 0;
+    for (const AnnotationKey& key : touched_) {
+        const auto& target = targets[i++];
+        // Only what differs: a key with nothing whole under it may still hold
+        // leftover elements, which stay as they are.
+        std::array<std::uint64_t, 4> stack{};
+        const std::optional<AnnotationState> now = annotations_.StateAt(key, stack);
+        if (!target ? !now
+                    : now && stack == target->stack && SameApartFromRanks(*now, target->state))
+            continue;
+        changes.push_back({key, target ? &target->state : nullptr,
+                           target ? target->stack : std::array<std::uint64_t, 4>{}});
+    }
+    ++revision_;
+    applying_ = true;
+    annotations_.Replace(changes);
+    applying_ = false;
+    i = 0;
+    for (const AnnotationKey& key : touched_) {
+        auto& target = targets[i++];
+        if (target)
+            base_->items.insert_or_assign(key, std::move(*target));
+        else
+            base_->items.erase(key);
+    }
+    touched_.clear();
+    base_->qqqq = to.qqqq;
+    base_->wwww = to.wwww;
+    base_->next = to.next;
+    annotations_.SetCounters(to.qqqq, to.wwww);
+    annotations_.Next() = to.next;
+    typingOpen_ = false;
+}
+
 void UndoHistory::Revert(const AnnotationSnapshot& to) {
     base_.reset();
     Apply(Difference(to, annotations_.Take()), false);
+    touched_.clear();
 }
 
 bool UndoHistory::Undo() {

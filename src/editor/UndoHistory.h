@@ -1,7 +1,10 @@
 #pragma once
 // The editor's undo and redo: each step keeps only the annotations that a user
 // change touched (their states before and after, by kind and index) and the two
-// counters, so a step costs memory in proportion to what it changed.
+// counters, so a step costs memory in proportion to what it changed. The history
+// keeps its own copy of every annotation and is told which ones may have changed
+// (Touch); recording a step reads and compares only those, so it costs time in
+// proportion to the change too.
 
 #include <array>
 #include <cstddef>
@@ -9,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "annotations/Annotations.h"
@@ -54,9 +58,41 @@ inline UndoStep Difference(const AnnotationSnapshot& a, const AnnotationSnapshot
     return Difference(KeyedAnnotations::Of(a), KeyedAnnotations::Of(b));
 }
 
+/// How a history finds what an action changed.
+enum class Recording {
+    Touched,        ///< reads only the annotations it was told of
+    FullSnapshots,  ///< compares a snapshot of every annotation (the slow way, kept to compare)
+};
+
 class UndoHistory {
   public:
     explicit UndoHistory(Annotations& annotations) : annotations_(annotations) {}
+
+    /// How the steps from now on are found (Touched unless a comparison asks otherwise).
+    void SetRecording(Recording r) { recording_ = r; }
+
+    /// The annotation with this key may have changed, or appeared or gone: the
+    /// next step reads it again. Whatever changes an annotation tells of it.
+    void Touch(const AnnotationKey& key) {
+        if (!applying_) touched_.insert(key);
+    }
+    /// Tells of the annotations the editor is working on (its current indices),
+    /// called at the start and end of every action.
+    std::function<void(UndoHistory&)> TouchCurrent;
+
+    /// What Escape puts back: the annotations as they were at a press.
+    struct RestorePoint {
+        int qqqq = 1, wwww = 1;
+        KindCounters next;
+        /// The annotations that had changed since the last step, as they were.
+        std::map<AnnotationKey, std::optional<KeyedAnnotations::Entry>> pending;
+        std::optional<AnnotationSnapshot> full;  ///< recording by full snapshots
+    };
+    /// The state now, to put back later within the same action.
+    RestorePoint Here();
+    /// Puts the annotations back to a point taken within the action under way,
+    /// so that the action leaves no step.
+    void Revert(const RestorePoint& to);
 
     /// Before a user action: makes sure the state it starts from is known, and
     /// ends any typing burst.
@@ -85,6 +121,12 @@ class UndoHistory {
 
   private:
     void Apply(const UndoStep& step, bool forward);
+    /// Makes sure the state is known (a full snapshot the first time).
+    void EnsureBase();
+    /// The step from the known state to the annotations now: the touched ones, or all.
+    UndoStep Measure();
+    /// Brings the known state up to the annotations now by a measured step.
+    void Patch(const UndoStep& step);
 
     Annotations& annotations_;
     std::optional<KeyedAnnotations> base_;  ///< the state after the last recorded step
@@ -93,6 +135,8 @@ class UndoHistory {
     bool acting_ = false;    ///< between Mark and the Commit that ends the action
     bool applying_ = false;  ///< undo or redo under way: its own text changes are not steps
     std::uint64_t revision_ = 0;
+    Recording recording_ = Recording::Touched;
+    std::set<AnnotationKey> touched_;  ///< may differ from the known state
 };
 
 }  // namespace orv

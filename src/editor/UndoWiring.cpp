@@ -3,7 +3,9 @@
 // command) closes it; keystrokes in a note merge into one step per burst.
 
 #include <Qt>
+#include <type_traits>
 
+#include "annotations/Kinds.h"
 #include "editor/Form1.h"
 
 namespace orv {
@@ -21,6 +23,50 @@ void AroundPress(Handler& handler, UndoHistory& history) {
         if (inner) inner(e);
         if (e.Button != 1) h.Commit();
     };
+}
+
+/// Tells the history of the annotation key names whenever one of its
+/// elements is loaded, unloaded or gets an event: whatever changes an element
+/// goes through one of these.
+template <class T>
+void Watch(ControlArray<T>& array, UndoHistory& history, AnnotationKey (*keyOf)(int)) {
+    const auto touching = [&history, keyOf](auto& handler, int i) {
+        if (!handler) return;
+        handler = [inner = std::move(handler), &history, keyOf, i](const auto&... args) {
+            // The handler may unload the element and this closure with it.
+            UndoHistory& h = history;
+            h.Touch(keyOf(i));
+            inner(args...);
+        };
+    };
+    array.OnLoad = [inner = std::move(array.OnLoad), &history, keyOf, touching](T& c) {
+        if (inner) inner(c);
+        history.Touch(keyOf(c.Index));
+        touching(c.MouseDown, c.Index);
+        touching(c.MouseMove, c.Index);
+        touching(c.MouseUp, c.Index);
+        touching(c.Click, c.Index);
+        if constexpr (std::is_same_v<T, TextBox>) {
+            touching(c.Change, c.Index);
+            touching(c.KeyPress, c.Index);
+            touching(c.LostFocus, c.Index);
+        }
+    };
+    array.OnUnload = [inner = std::move(array.OnUnload), &history, keyOf](T& c) {
+        history.Touch(keyOf(c.Index));
+        if (inner) inner(c);
+    };
+}
+
+AnnotationKey DistanceKey(int i) {
+    return {false, i};
+}
+AnnotationKey LeaderKey(int i) {
+    return {true, i};
+}
+template <class K>
+AnnotationKey KindKey(int i) {
+    return {false, i, K::Family};
 }
 
 template <class Handler>
@@ -71,6 +117,36 @@ void Form1::WireUndo() {
             if (click) click();
             h.Commit();
         };
+    };
+    for (ControlArray<Line>* a : {&Line1, &aaaa, &bbbb}) Watch(*a, history, DistanceKey);
+    Watch(aapx, history, DistanceKey);
+    for (ControlArray<Line>* a : {&zba, &zbb}) Watch(*a, history, LeaderKey);
+    Watch(co, history, LeaderKey);
+    Watch(Shape1, history, LeaderKey);
+    Watch(bz, history, LeaderKey);
+    Watch(bzz, history, LeaderKey);
+    ForEachKind([&](auto k) {
+        using K = decltype(k);
+        ForEachPart<K>([&](const auto& p) {
+            if (auto* a = annotations.Kinds().*p.array) Watch(*a, history, KindKey<K>);
+        });
+    });
+    // The canvas's handlers and the menu commands work on the annotation being
+    // drawn or the one pressed last, named by the editor's current indices.
+    history.TouchCurrent = [this](UndoHistory& h) {
+        for (int i : {qqqq, qqqq - 1, aapxindex}) h.Touch(DistanceKey(i));
+        for (int i : {wwww, wwww - 1, coindex, bzindex}) h.Touch(LeaderKey(i));
+        const KindCounters& next = annotations.Next();
+        for (int i : {next.boxes, next.boxes - 1, boxindex, boxDraw_.index})
+            h.Touch(KindKey<BoxKind>(i));
+        for (int i : {next.redactions, next.redactions - 1, redactindex, grip_.index})
+            h.Touch(KindKey<RedactionKind>(i));
+    };
+    Picture2.MouseMove = [this, inner = std::move(Picture2.MouseMove)](const MouseEvent& e) {
+        if (inner) inner(e);
+        // A drag draws into the annotation being made (its step comes at the
+        // release); a pointer passing by shows or hides the note it passes.
+        history.TouchCurrent(history);
     };
     Key = [this, inner = std::move(Key)](int key, int shift, bool down) {
         if (down && (shift & kCtrlMask)) {

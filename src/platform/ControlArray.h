@@ -58,6 +58,7 @@ class ControlArray {
     void Unload(int n) {
         auto it = elements_.find(n);
         if (n == 0 || it == elements_.end()) throw ControlMissing("cannot unload element");
+        if (OnUnload) OnUnload(*it->second);
         container_.Remove(*it->second);
         elements_.erase(it);
     }
@@ -71,6 +72,8 @@ class ControlArray {
 
     /// Wires a freshly loaded element (its handlers, with its index).
     std::function<void(T&)> OnLoad;
+    /// Told of an element about to be unloaded (still whole when it is called).
+    std::function<void(T&)> OnUnload;
 
   private:
     Container& container_;
