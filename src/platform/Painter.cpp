@@ -41,9 +41,9 @@ void ForgetAtExit(const void* kept, void (*forget)()) {
 
 // The painter's font for a font of the controls, made once: a QFont made afresh
 // is matched against the font database again when it is first drawn with.
-const QFont& PaintFont(const FontSpec& spec) {
+const QFont& PaintFont(const FontSpec& face) {
     struct Entry {
-        FontSpec spec;
+        FontSpec face;
         float twipsPerPixel;
         QFont font;
     };
@@ -51,9 +51,9 @@ const QFont& PaintFont(const FontSpec& spec) {
     ForgetAtExit(&fonts, [] { fonts.clear(); });
     const float tpp = Screen().TwipsPerPixelY;
     for (const Entry& e : fonts)
-        if (e.spec == spec && e.twipsPerPixel == tpp) return e.font;
+        if (e.face == face && e.twipsPerPixel == tpp) return e.font;
     if (fonts.size() >= 32) fonts.erase(fonts.begin());
-    fonts.push_back(Entry{spec, tpp, MakeQFont(spec)});
+    fonts.push_back(Entry{face, tpp, MakeQFont(face)});
     return fonts.back().font;
 }
 
@@ -61,30 +61,30 @@ const QFont& PaintFont(const FontSpec& spec) {
 // between repaints: laying out and shaping is most of what drawing a short caption costs, and
 // a repaint draws the same captions again. Null for text that drawText treats in a way of its
 // own (line breaks, tabs, right-to-left runs); those are drawn with drawText.
-const QTextLayout* CaptionLayout(const QString& text, const FontSpec& spec, int width) {
+const QTextLayout* CaptionLayout(const QString& text, const FontSpec& face, int width) {
     if (text.isEmpty() || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) ||
         text.contains(QLatin1Char('\t')) || text.isRightToLeft())
         return nullptr;
     struct Key {
         QString text;
-        FontSpec spec;
+        FontSpec face;
         float twipsPerPixel;
         int width;
         bool operator==(const Key&) const = default;
     };
     struct KeyHash {
         size_t operator()(const Key& k) const {
-            return qHash(k.text) ^ (qHash(k.spec.Name) * 31) ^ std::hash<double>()(k.spec.Size) ^
-                   (size_t(k.spec.Bold) << 7) ^ (size_t(k.width) << 9) ^
+            return qHash(k.text) ^ (qHash(k.face.Name) * 31) ^ std::hash<double>()(k.face.Size) ^
+                   (size_t(k.face.Bold) << 7) ^ (size_t(k.width) << 9) ^
                    std::hash<float>()(k.twipsPerPixel);
         }
     };
     thread_local std::unordered_map<Key, std::unique_ptr<QTextLayout>, KeyHash> layouts;
     ForgetAtExit(&layouts, [] { layouts.clear(); });
-    Key key{text, spec, Screen().TwipsPerPixelY, width};
+    Key key{text, face, Screen().TwipsPerPixelY, width};
     if (auto it = layouts.find(key); it != layouts.end()) return it->second.get();
     if (layouts.size() >= 8192) layouts.clear();
-    auto layout = std::make_unique<QTextLayout>(text, PaintFont(spec));
+    auto layout = std::make_unique<QTextLayout>(text, PaintFont(face));
     QTextOption option;
     option.setWrapMode(QTextOption::ManualWrap);
     layout->setTextOption(option);
