@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "BenchMarkup.h"
 #include "FakeDesktop.h"
 #include "editor/Form1.h"
 #include "platform/Painter.h"
@@ -45,16 +46,6 @@ class CountingWindow : public orv::FormWindow {
         FormWindow::paintEvent(e);
     }
 };
-
-// A picture with detail everywhere, so drawing it is real work.
-QImage DesignPicture(int w, int h) {
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < w; ++x) line[x] = qRgb((x * 7) & 255, (y * 3) & 255, (x ^ y) & 255);
-    }
-    return img;
-}
 
 struct Result {
     double handlerUs = 0, repaintUs = 0, paintsPerMove = 0, pixelsPerMove = 0;
@@ -171,7 +162,7 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     InitResources();
     const int moves = argc > 1 ? std::max(100, std::atoi(argv[1])) : 10000;
-    const QImage picture = DesignPicture(3840, 2160);
+    const QImage picture = orv::bench::DesignPicture(3840, 2160);
     RunOnScreen(1920, 1080, picture, moves);
     const Run at100 = RunOnScreen(3840, 2160, picture, moves);
     const Run at400 = RunOnScreen(3840, 2160, picture, moves, 4.0);

@@ -23,6 +23,7 @@
 #include <functional>
 #include <vector>
 
+#include "BenchMarkup.h"
 #include "FakeDesktop.h"
 #include "editor/Form1.h"
 #include "platform/Painter.h"
@@ -62,16 +63,6 @@ double MedianOf(int runs, const std::function<void()>& before, const std::functi
         t.push_back(Ms(a, Clock::now()));
     }
     return Median(t);
-}
-
-// A picture with detail everywhere, so drawing it is real work.
-QImage DesignPicture(int w, int h) {
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < w; ++x) line[x] = qRgb((x * 7) & 255, (y * 3) & 255, (x ^ y) & 255);
-    }
-    return img;
 }
 
 // The editor's window, remembering the format of the pixels it paints into.
@@ -184,30 +175,13 @@ void ZoomFigures(const QImage& picture) {
                 fitFloor, fit, fit / fitFloor);
 }
 
-// Draws n annotations straight through the canvas handlers, round the tools in
-// turn, spread over the part of the canvas the window shows.
-void Fill(orv::Form1& ed, int n) {
-    void (orv::Form1::*tools[])() = {&orv::Form1::Command3_Click, &orv::Form1::Command4_Click,
-                                     &orv::Form1::Command6_Click};
-    for (int k = 0; k < n; ++k) {
-        (ed.*tools[k % 3])();
-        const float x = 300.0f + 1350.0f * static_cast<float>(k % 40);
-        const float y = 300.0f + 1200.0f * static_cast<float>((k / 40) % 25);
-        ed.Picture2_MouseDown({1, 0, x, y});
-        for (int m = 0; m < 2; ++m) {
-            ed.Picture2_MouseMove({1, 0, x + 900, y + 450});
-            ed.Timer1_Timer();
-        }
-        ed.Picture2_MouseUp({1, 0, x + 900, y + 450});
-    }
-    ed.history.Clear();
-}
-
 void AnnotationFigures(const QImage& picture) {
     Editor e(3840, 2160, picture);
     const int runs = 15;
     const double none = e.FullRepaint(runs);
-    Fill(e.ed(), 1000);
+    // Spread over the part of the canvas the window shows.
+    orv::bench::DrawAnnotations(e.ed(), 1000, {40, 25, 300, 300, 1350, 1200, 900, 450});
+    e.ed().history.Clear();
     e.win->Sync();
     e.Settle();
     const double many = e.FullRepaint(runs);
@@ -236,7 +210,7 @@ int main(int argc, char** argv) {
     }
     QApplication qapp(argc, argv);
     InitResources();
-    const QImage picture = DesignPicture(3840, 2160);
+    const QImage picture = orv::bench::DesignPicture(3840, 2160);
     ZoomFigures(picture);
     AnnotationFigures(picture);
     return 0;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "BenchMarkup.h"
 #include "FakeDesktop.h"
 #include "annotations/AnnotationJson.h"
 #include "app/Recovery.h"
@@ -40,17 +41,7 @@ int main(int argc, char** argv) {
     picture.fill(QColor(90, 120, 150));
     orv::ShowOnCanvas(ed, picture);
 
-    void (orv::Form1::*tools[])() = {&orv::Form1::Command3_Click, &orv::Form1::Command4_Click,
-                                     &orv::Form1::Command6_Click};
-    for (int k = 0; k < n; ++k) {
-        (ed.*tools[k % 3])();
-        const float x = 150.0f + 300.0f * static_cast<float>(k % 90);
-        const float y = 150.0f + 150.0f * static_cast<float>((k / 90) % 100);
-        ed.Picture2_MouseDown({1, 0, x, y});
-        ed.Picture2_MouseMove({1, 0, x + 200, y + 100});
-        ed.Timer1_Timer();
-        ed.Picture2_MouseUp({1, 0, x + 200, y + 100});
-    }
+    orv::bench::DrawAnnotations(ed, n, {90, 100, 150, 150, 300, 150, 200, 100});
 
     qputenv("DISPLAY", display);
     const QString folder =

@@ -17,6 +17,7 @@
 #include <functional>
 #include <vector>
 
+#include "BenchMarkup.h"
 #include "FakeDesktop.h"
 #include "editor/Form1.h"
 #include "platform/Screen.h"
@@ -33,24 +34,6 @@ double Us(Clock::time_point a, Clock::time_point b) {
 double Median(std::vector<double> t) {
     std::sort(t.begin(), t.end());
     return t[t.size() / 2];
-}
-
-/// Draws n annotations straight through the canvas handlers, round the tools
-/// in turn, spread over a 3840 x 2160 picture; no history is kept meanwhile.
-void Fill(orv::Form1& ed, int n) {
-    void (orv::Form1::*tools[])() = {&orv::Form1::Command3_Click, &orv::Form1::Command4_Click,
-                                     &orv::Form1::Command6_Click};
-    for (int k = 0; k < n; ++k) {
-        (ed.*tools[k % 3])();
-        const float x = 150.0f + 450.0f * static_cast<float>(k % 120);
-        const float y = 150.0f + 300.0f * static_cast<float>((k / 120) % 100);
-        ed.Picture2_MouseDown({1, 0, x, y});
-        for (int m = 0; m < 2; ++m) {
-            ed.Picture2_MouseMove({1, 0, x + 300, y + 150});
-            ed.Timer1_Timer();
-        }
-        ed.Picture2_MouseUp({1, 0, x + 300, y + 150});
-    }
 }
 
 struct StepResult {
@@ -109,7 +92,8 @@ int main(int argc, char** argv) {
     QImage picture(3840, 2160, QImage::Format_RGB32);
     picture.fill(Qt::white);
     ed.Picture2.SetPicture(picture);
-    Fill(ed, count);
+    // Spread over the 3840 x 2160 picture.
+    orv::bench::DrawAnnotations(ed, count, {120, 100, 150, 150, 450, 300, 300, 150});
     ed.history.Clear();
 
     // The peer: a full snapshot, its time and what it holds.
