@@ -43,6 +43,30 @@ class CanvasTest : public AppTest {
         desktop.menuChoices.push_back(QString::fromLatin1(item));
         (ed().*down)(i, Right(5, 5));
     }
+    /// Draws through the canvas's wired handlers, as the window delivers the events.
+    void DrawWired(void (Form1::*tool)(), float x0, float y0, float x1, float y1) {
+        (ed().*tool)();
+        ed().Picture2.MouseDown(Left(x0, y0));
+        for (int k = 0; k < 2; ++k) {
+            ed().Picture2.MouseMove({1, 0, x1, y1});
+            ed().Timer1_Timer();
+        }
+        ed().Picture2.MouseUp(Left(x1, y1));
+    }
+    /// Drags an element by (dx, dy) through its own wired handlers.
+    template <class T>
+    void DragWired(T& element, float dx, float dy) {
+        element.MouseDown(Left(10, 10));
+        element.MouseMove({1, 0, 10 + dx, 10 + dy});
+        element.MouseUp(Left(10 + dx, 10 + dy));
+    }
+    /// Right-presses an element through its wired handler and picks item from its menu
+    /// (a delete unloads the element there).
+    template <class T>
+    void MenuWired(T& element, const char* item) {
+        desktop.menuChoices.push_back(QString::fromLatin1(item));
+        element.MouseDown(Right(5, 5));
+    }
     /// Puts a picture of w x h pixels filled with colour on the canvas.
     void Picture(int w, int h, QColor colour = Qt::white) {
         QImage img(w, h, QImage::Format_RGB32);

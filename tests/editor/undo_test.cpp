@@ -19,27 +19,6 @@ class UndoTest : public CanvasTest {
         CanvasTest::SetUp();
         Picture(600, 400);
     }
-    /// Draws through the canvas's wired handlers, as the window delivers the events.
-    void DrawWired(void (Form1::*tool)(), float x0, float y0, float x1, float y1) {
-        (ed().*tool)();
-        ed().Picture2.MouseDown(Left(x0, y0));
-        for (int k = 0; k < 2; ++k) {
-            ed().Picture2.MouseMove({1, 0, x1, y1});
-            ed().Timer1_Timer();
-        }
-        ed().Picture2.MouseUp(Left(x1, y1));
-    }
-    template <class T>
-    void DragWired(T& element, float dx, float dy) {
-        element.MouseDown(Left(10, 10));
-        element.MouseMove({1, 0, 10 + dx, 10 + dy});
-        element.MouseUp(Left(10 + dx, 10 + dy));
-    }
-    template <class T>
-    void MenuWired(T& element, const char* item) {
-        desktop.menuChoices.push_back(QString::fromLatin1(item));
-        element.MouseDown(Right(5, 5));  // a delete unloads the element here
-    }
     void Keys(int key, int shift) { ed().Key(key, shift, true); }
     template <class T>
     static std::vector<int> Loaded(const ControlArray<T>& a) {
