@@ -12,11 +12,15 @@
 
 #include <gtest/gtest.h>
 
+#include "HeadlessProgram.h"
 #include "annotations/AnnotationJson.h"
 #include "imaging/io/PsdSaver.h"
 
 namespace orv {
 namespace {
+
+using test::Outcome;
+using test::RunHeadless;
 
 using Action = CommandRequest::Action;
 
@@ -48,26 +52,9 @@ TEST(CommandLine, OptionsAreRecognisedAndEverythingElseIsAPathToOpen) {
     }
 }
 
-struct Outcome {
-    int status = -1;
-    QByteArray out, err;
-};
-
 class Program : public ::testing::Test {
   protected:
-    // The program as CI starts it: no display, no Qt platform chosen.
-    Outcome Start(const QStringList& args) {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(ORVANE_BINARY), args);
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput(), process.readAllStandardError()};
-    }
+    Outcome Start(const QStringList& args) { return RunHeadless(args); }
     QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
     // A picture that every lossless format keeps exactly.
     QImage Picture() const {

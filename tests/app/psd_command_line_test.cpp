@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "ChildProcess.h"
+#include "HeadlessProgram.h"
 #include "annotations/AnnotationBlock.h"
 #include "app/CommandLine.h"
 #include "imaging/psd/psd_layers.h"
@@ -21,23 +22,12 @@
 namespace orv {
 namespace {
 
+using test::Outcome;
+using test::RunHeadless;
+
 class PsdProgram : public ::testing::Test {
   protected:
-    struct Outcome {
-        int status = -1;
-        QByteArray out, err;
-    };
-    Outcome Start(const QStringList& args) {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(ORVANE_BINARY), args);
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput(), process.readAllStandardError()};
-    }
+    Outcome Start(const QStringList& args) { return RunHeadless(args); }
     QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
     QString Write(const char* name, const psd::DocumentLayout& layout) {
         std::vector<uint8_t> bytes;
