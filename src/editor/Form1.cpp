@@ -293,23 +293,23 @@ void Form1::WireHandlers() {
 }
 
 void Form1::Load() {
-    Top = Screen().Top;
-    Left = Screen().Left;
-    Height = Screen().Height;
-    Width = Screen().Width;
-    PictureTile(*this, beij);
+    CoverScreen();
     if (host.EditorStartMode() == StartMode::ScreenMeasurement) ShowScreenCopy();
     moshi = 2;
     vars.lensWidth = 100;
     vars.lensHeight = 100;
 }
 
-void Form1::FollowScreen() {
+void Form1::CoverScreen() {
     Top = Screen().Top;
     Left = Screen().Left;
     Height = Screen().Height;
     Width = Screen().Width;
     PictureTile(*this, beij);
+}
+
+void Form1::FollowScreen() {
+    CoverScreen();
     RepaintEditorBars(*this);
     Image9.Left = Screen().Width - 5 * Image9.Width;
 }

@@ -57,6 +57,8 @@ class Form1 : public Form {
     /// Lays the window and its bars out again for Screen() after a change of resolution
     /// or monitor while the editor was hidden; the picture and its markup stay.
     void FollowScreen();
+    /// Takes the place and size of Screen() and tiles the background over it.
+    void CoverScreen();
 
     // ---- Tool modes and window buttons -------------------------------------
     void Command2_Click();  ///< move tool

@@ -107,7 +107,7 @@ void Container::SetStackKey(Control& c, uint64_t key) {
     orderValid_ = false;
 }
 
-std::vector<Control*> Container::PaintOrder() const {
+const std::vector<Control*>& Container::PaintOrder() const {
     // Windowless first, then windowed; each layer by stacking key. The layer is
     // asked once per control, not in every comparison.
     if (orderValid_) return order_;

@@ -178,7 +178,8 @@ class Container {
     void Add(Control& c);
     void Remove(Control& c);
     /// Children in painting order: windowless by stacking order, then windowed.
-    std::vector<Control*> PaintOrder() const;
+    /// Valid until the next change of the children or their stacking.
+    const std::vector<Control*>& PaintOrder() const;
     const std::vector<Control*>& Children() const { return children_; }
     void BringToFront(Control& c);
     /// Gives a child back a stacking key it held before (keys are never handed
