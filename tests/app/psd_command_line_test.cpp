@@ -179,7 +179,9 @@ TEST_F(PsdProgram, ExportWithTwoHundredFullSizeLayersOfOneNameStaysSmall) {
     ASSERT_TRUE(json.open(QIODevice::ReadOnly));
     EXPECT_TRUE(json.readAll().contains("the only note"));
     // The picture is 8 MB; the 200 layers together would be 1.6 GB.
-    EXPECT_LT(end.peakKb, 200 * 1024 + 8 * 1024) << end.peakKb << " KB at the peak";
+    if (orv::test::kPeakMemoryIsMeaningful) {
+        EXPECT_LT(end.peakKb, 200 * 1024 + 8 * 1024) << end.peakKb << " KB at the peak";
+    }
 }
 
 }  // namespace

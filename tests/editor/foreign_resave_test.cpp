@@ -242,7 +242,9 @@ TEST_F(ForeignResaveTest, TwoHundredFullSizeLayersAddedElsewhereReopenInBoundedM
         ASSERT_TRUE(opened.ended) << "the reopen did not end";
         EXPECT_EQ(opened.status, 0);
         // The picture is 8 MB; 200 layers of that size held together would be 1.6 GB.
-        EXPECT_LT(opened.peakKb - before, 200 * 1024) << opened.peakKb << " KB at the peak";
+        if (orv::test::kPeakMemoryIsMeaningful) {
+            EXPECT_LT(opened.peakKb - before, 200 * 1024) << opened.peakKb << " KB at the peak";
+        }
         RecordProperty(sameName ? "added_kb_named" : "added_kb_foreign",
                        std::to_string(opened.peakKb - before));
     }

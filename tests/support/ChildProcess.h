@@ -12,6 +12,15 @@
 
 namespace orv::test {
 
+/// Whether a child's peak memory says anything about the code under test. The address
+/// sanitizer keeps freed blocks aside (its quarantine, 256 MB) and adds its own bookkeeping, so
+/// its builds check what the children do, and the normal build checks how much memory they use.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kPeakMemoryIsMeaningful = false;
+#else
+inline constexpr bool kPeakMemoryIsMeaningful = true;
+#endif
+
 /// How a child ended.
 struct ChildEnd {
     bool ended = false;  ///< it ended by itself within the wait

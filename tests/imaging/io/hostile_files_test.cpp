@@ -78,7 +78,9 @@ TEST(HostileFiles, HugeSparseFilesAreRefusedWithoutBeingRead) {
         ASSERT_TRUE(end.ended) << "the loaders did not finish";
         EXPECT_EQ(end.status, 0);
         // Nothing like the file's size was ever held.
-        EXPECT_LT(end.peakKb - before, 200 * 1024) << end.peakKb << " KB at the peak";
+        if (orv::test::kPeakMemoryIsMeaningful) {
+            EXPECT_LT(end.peakKb - before, 200 * 1024) << end.peakKb << " KB at the peak";
+        }
         QFile::remove(path);
     }
 }

@@ -22,6 +22,7 @@
 
 #include "../../shell/PictureFiles.h"
 #include "../ImagingFiles.h"
+#include "ChildProcess.h"
 
 namespace orv::test {
 namespace {
@@ -306,7 +307,9 @@ TEST_F(PictureChecksTest, SmallFilesClaimingHugePicturesAreRefusedCheaply) {
             loaded, seconds);
         ASSERT_GE(peakKb, 0) << "the child failed";
         EXPECT_FALSE(loaded);
-        EXPECT_LT(peakKb, 200 * 1024);
+        if (orv::test::kPeakMemoryIsMeaningful) {
+            EXPECT_LT(peakKb, 200 * 1024);
+        }
         std::printf("  %-11s %9lld bytes: refused in %.3f s, peak %ld kB\n", qPrintable(name),
                     static_cast<long long>(bytes.size()), seconds, peakKb);
     }

@@ -57,7 +57,9 @@ TEST(LayerBounds, OnlyTheWantedLayerIsUnpackedFromTwoHundredFullSizeOnes) {
     ASSERT_TRUE(end.ended);
     EXPECT_EQ(end.status, 0);
     // The picture layer is 8 MB; nothing near 200 of them was ever held.
-    EXPECT_LT(end.peakKb - before, 200 * 1024) << end.peakKb << " KB at the peak";
+    if (orv::test::kPeakMemoryIsMeaningful) {
+        EXPECT_LT(end.peakKb - before, 200 * 1024) << end.peakKb << " KB at the peak";
+    }
 }
 
 TEST(LayerBounds, RecordsClaimingMoreThanTheBoundAreRefused) {
