@@ -32,6 +32,7 @@
 
 #include "platform/PictureLimits.h"
 #include "platform/Timer.h"
+#include "platform/qt/DialogRun.h"
 #include "platform/qt/PortalScreenshot.h"
 #include "platform/qt/Stacking.h"
 #include "platform/qt/Translate.h"
@@ -58,6 +59,12 @@ bool InWaylandSessionNow() {
     return InWaylandSession(QGuiApplication::platformName(),
                             qEnvironmentVariable("WAYLAND_DISPLAY"),
                             qEnvironmentVariable("XDG_SESSION_TYPE"));
+}
+
+/// Runs a dialog; in a Wayland session the keyboard may stay on the window below, so keys
+/// are handed over from there.
+int Run(QDialog& dialog) {
+    return RunDialog(dialog, InWaylandSessionNow());
 }
 
 /// A one-pixel see-through window of fixed size (which tiling compositors float
@@ -184,7 +191,7 @@ void QtDesktop::MessageBox(const QString& text, const QString& title, MessageIco
     QMessageBox box(
         icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon,
         Tr(title), Tr(text), QMessageBox::Ok, SyncedDialogParent());
-    box.exec();
+    Run(box);
 }
 
 SaveAnswer QtDesktop::AskSaveChanges(const QString& text, const QString& title) {
@@ -199,7 +206,7 @@ SaveAnswer QtDesktop::AskSaveChanges(const QString& text, const QString& title) 
     box.button(QMessageBox::Cancel)->setText(Tr(QStringLiteral("&Cancel")));
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
-    switch (box.exec()) {
+    switch (Run(box)) {
         case QMessageBox::Save:
             return SaveAnswer::Save;
         case QMessageBox::Discard:
@@ -219,21 +226,24 @@ int QtDesktop::Ask(const QString& text, const QString& title, const QStringList&
     if (added.empty()) return -1;
     box.setDefaultButton(qobject_cast<QPushButton*>(added.front()));
     box.setEscapeButton(added.back());
-    box.exec();
+    Run(box);
     const auto chosen = std::find(added.begin(), added.end(), box.clickedButton());
     return chosen == added.end() ? int(added.size()) - 1 : int(chosen - added.begin());
 }
 
 std::optional<Colour> QtDesktop::PickColour(Colour initial) {
     DepthGuard g(depth_);
-    const QColor c = QColorDialog::getColor(ToQColor(initial), SyncedDialogParent(), QString());
-    if (!c.isValid()) return std::nullopt;
-    return FromQColor(c);
+    QColorDialog dialog(ToQColor(initial), SyncedDialogParent());
+    if (Run(dialog) != QDialog::Accepted || !dialog.selectedColor().isValid()) return std::nullopt;
+    return FromQColor(dialog.selectedColor());
 }
 
 QString QtDesktop::OpenFileDialog() {
     DepthGuard g(depth_);
-    return QFileDialog::getOpenFileName(SyncedDialogParent());
+    QFileDialog dialog(SyncedDialogParent());
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (Run(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
 }
 
 QString QtDesktop::SaveFileDialog(const SaveDialogRequest& r) {
@@ -272,7 +282,7 @@ QString QtDesktop::SaveFileDialog(const SaveDialogRequest& r) {
     dlg.setDefaultSuffix(filters.isEmpty() ? r.DefaultExtension : suffixFor(first));
     if (!r.InitialFolder.isEmpty()) dlg.setDirectory(r.InitialFolder);
     if (!r.SuggestedName.isEmpty()) dlg.selectFile(r.SuggestedName);
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
+    if (Run(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
     return dlg.selectedFiles().first();
 }
 
