@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/qt/DialogRun.h"
+#include "platform/qt/SaveDialog.h"
 
 namespace orv {
 namespace {
@@ -120,6 +122,46 @@ TEST_F(DialogRunTest, APathTypedIntoTheWindowBelowIsTheFileTheSaveDialogGives) {
     });
     EXPECT_EQ(RunDialog(save, true), QDialog::Accepted);
     EXPECT_EQ(save.selectedFiles(), QStringList{typed});
+}
+
+TEST_F(DialogRunTest, ReplacingAFileIsAskedAndAnsweredFromTheWindowBelow) {
+    const QString folder = QDir::tempPath() + QStringLiteral("/orvane-dialog-run");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString existing = folder + QStringLiteral("/kept.png");
+    QFile file(existing);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    SaveDialogRequest request;
+    request.Filters = {QStringLiteral("PNG File(*.PNG)"), QStringLiteral("*.png")};
+    request.InitialFolder = folder;
+    request.ConfirmOverwrite = true;
+    // Each step is set going before the last one's key, which opens a question and waits in it.
+    int questions = 0;
+    const auto asked = [&] {
+        questions += qobject_cast<QMessageBox*>(QApplication::activeWindow()) != nullptr;
+    };
+    QTimer::singleShot(50, &below, [&] {
+        below.activateWindow();
+        QCoreApplication::processEvents();
+        Type(below, QStringLiteral("kept"));
+        QTimer::singleShot(200, &below, [&] {
+            asked();
+            QTimer::singleShot(200, &below, [&] {
+                asked();
+                Press(below, Qt::Key_Y);  // Yes
+            });
+            Press(below, Qt::Key_Return);  // No, the question's default
+            Press(below, Qt::Key_Return);  // asks again
+        });
+        Press(below, Qt::Key_Return);  // asks
+    });
+    // A case that fails closes whatever is left open instead of hanging.
+    QTimer::singleShot(5000, &below, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) d->reject();
+    });
+    EXPECT_EQ(RunSaveDialog(request, &below, true), existing);
+    EXPECT_EQ(questions, 2);
 }
 
 TEST_F(DialogRunTest, AQuestionAnswersByItsKeysAndEscapeFromTheWindowBelow) {

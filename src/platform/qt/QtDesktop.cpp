@@ -34,6 +34,7 @@
 #include "platform/Timer.h"
 #include "platform/qt/DialogRun.h"
 #include "platform/qt/PortalScreenshot.h"
+#include "platform/qt/SaveDialog.h"
 #include "platform/qt/Stacking.h"
 #include "platform/qt/Translate.h"
 #include "platform/qt/TrayMenu.h"
@@ -248,42 +249,7 @@ QString QtDesktop::OpenFileDialog() {
 
 QString QtDesktop::SaveFileDialog(const SaveDialogRequest& r) {
     DepthGuard g(depth_);
-    QFileDialog dlg(SyncedDialogParent());
-    dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setFileMode(QFileDialog::AnyFile);
-    // Show each entry by its own description only (the pattern appended in brackets is what
-    // filters the list).
-    if (!r.ConfirmOverwrite) dlg.setOption(QFileDialog::DontConfirmOverwrite);
-    dlg.setOption(QFileDialog::HideNameFilterDetails);
-    QStringList filters, patterns;
-    for (int i = 0; i + 1 < r.Filters.size(); i += 2) {
-        filters << r.Filters[i] + QStringLiteral(" (") + r.Filters[i + 1] + QLatin1Char(')');
-        patterns << r.Filters[i + 1];
-    }
-    dlg.setNameFilters(filters);
-    // A name typed without extension takes the chosen entry's extension ("*.jpg" gives
-    // ".jpg"); an entry of every file type takes the requested default extension.
-    const auto suffixFor = [&](int entry) {
-        const QString pattern = entry >= 0 && entry < patterns.size() ? patterns[entry] : QString();
-        const bool specific =
-            pattern.startsWith(QStringLiteral("*.")) && pattern.indexOf(QLatin1Char('*'), 1) < 0 &&
-            !pattern.contains(QLatin1Char(';')) && !pattern.contains(QLatin1Char('?'));
-        return specific ? pattern.mid(2) : r.DefaultExtension;
-    };
-    QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg, [&](const QString& chosen) {
-        // The full entry text, or its description alone where the dialog reports only that.
-        qsizetype entry = filters.indexOf(chosen);
-        for (qsizetype i = 0; entry < 0 && i < filters.size(); ++i)
-            if (r.Filters.value(2 * i) == chosen.trimmed()) entry = i;
-        dlg.setDefaultSuffix(suffixFor(static_cast<int>(entry)));
-    });
-    const int first = r.FilterIndex >= 1 && r.FilterIndex <= filters.size() ? r.FilterIndex - 1 : 0;
-    if (!filters.isEmpty()) dlg.selectNameFilter(filters[first]);
-    dlg.setDefaultSuffix(filters.isEmpty() ? r.DefaultExtension : suffixFor(first));
-    if (!r.InitialFolder.isEmpty()) dlg.setDirectory(r.InitialFolder);
-    if (!r.SuggestedName.isEmpty()) dlg.selectFile(r.SuggestedName);
-    if (Run(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
-    return dlg.selectedFiles().first();
+    return RunSaveDialog(r, SyncedDialogParent(), InWaylandSessionNow());
 }
 
 namespace {
