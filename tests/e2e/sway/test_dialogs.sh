@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Dialogs over the full-screen editor on Wayland: the save button's "Save As"
-# dialog is shown (sway's tree: visible) and typing a name writes the file;
+# dialog is shown (sway's tree: visible) and typing a name writes the file, and
+# saving over it asks first, all from the keyboard without a click into the dialog;
 # closing with a new marker asks "Save changes to this markup?", shown too, and
 # Cancel keeps the editor.
 source "$(dirname "$0")/lib.sh"
@@ -45,6 +46,22 @@ wait_until 10 not shown_dialog || fail "the dialog stayed after saving"
 [ "$(identify-im6.q16 -format %wx%h "$out")" = 600x400 ] || fail "the saved file is $(identify-im6.q16 "$out")"
 expect_pixel "$out" $((260 - 57)) $((300 - 49)) $red "the marker in the saved file"
 pass "typing a name and Return writes the picture with its marker"
+
+# Saving over it asks first; the question answers the keyboard too.
+: >"$out"
+click 1122 21
+wait_until 10 shown_dialog || fail "no save dialog the second time"
+key ctrl+a
+type_text "$out"
+key Return
+# two_shown: the save dialog and its question, both shown.
+two_shown() { [ "$(orvane_windows_json | jq -c 'select(.fullscreen_mode == 0 and .visible == true)' | wc -l)" = 2 ]; }
+wait_until 10 two_shown || { keep_shot no-replace-question; fail "no question before replacing"; }
+sleep 0.5
+key y
+wait_until 10 test -s "$out" || { keep_shot not-replaced; fail "Yes did not replace the file"; }
+wait_until 10 not shown_dialog || fail "a dialog stayed after replacing"
+pass "replacing a file is asked over the editor and Yes typed there replaces it"
 
 drag 150 400 350 410 # (clear of the magnifier at the left)
 move_to 1000 760
