@@ -1,6 +1,5 @@
 #include "editor/VectorCapture.h"
 
-#include <QFile>
 #include <algorithm>
 #include <unordered_map>
 
@@ -11,6 +10,7 @@
 #include "imaging/psd/cpsd.h"
 #include "imaging/psd/psd_layers.h"
 #include "platform/LayerPainter.h"
+#include "platform/RegularFile.h"
 #include "platform/Screen.h"
 
 namespace orv {
@@ -94,9 +94,15 @@ MarkupCanvas::Outcome MarkupCanvas::LoadLayeredPsd(const QString& path, QString&
             QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size())),
             snapshot, why) != AnnotationJsonError::None)
         return Outcome::Unreadable;
-    QFile file(path);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     const int w = reader.Width(), h = reader.Height();
+    // Read as the layered open reads it: by the name's own bytes, checked on the descriptor,
+    // and no larger than a file of ours with this picture can be.
+    const std::uint64_t largest = std::uint64_t(w) * std::uint64_t(h) * 4 * 3 + (64 << 20);
+    QByteArray bytes;
+    if (ReadRegularFile(path, largest, bytes) != ReadFault::None) {
+        why = QStringLiteral("not a PSD orvane reads");
+        return Outcome::Unreadable;
+    }
     const auto isPicture = [&](const psd::LayerPixels& l) {
         return l.name == "Picture" && l.left == 0 && l.top == 0 && l.width == w && l.height == h;
     };

@@ -4,6 +4,7 @@
 
 #include "imaging/io/DecodedPictures.h"
 #include "platform/Desktop.h"
+#include "platform/PathBytes.h"
 
 namespace orv {
 
@@ -16,9 +17,11 @@ QString ShownName(const QString& name) {
     // Control characters would break the box's lines; a long name would take minutes to lay
     // out. The start and end of a name are what tell it apart.
     constexpr qsizetype kHead = 80, kTail = 40;
+    // The bytes of a name that are not UTF-8 show as U+FFFD.
     QString shown = name.size() > kHead + kTail + 1
                         ? name.left(kHead) + QChar(0x2026) + name.right(kTail)
                         : name;
+    shown = ShownPath(shown);
     for (QChar& c : shown)
         if (c.category() == QChar::Other_Control) c = QChar(0xfffd);
     return shown;
