@@ -14,6 +14,7 @@
 #include <random>
 #include <utility>
 
+#include "ByteNamedFiles.h"
 #include "imaging/io/PictureSaver.h"
 #include "platform/RegularFile.h"
 
@@ -188,6 +189,7 @@ TEST(PathBytes, AFileWhoseNameIsNotUtf8IsFoundReadAndWrittenByItsBytes) {
     ASSERT_FALSE(failed.ok());
     EXPECT_TRUE(failed.description.contains(QStringLiteral("gone\ufffd/x.png")))
         << failed.description.toStdString();
+    RemoveFilesByBytes(dir.path());
 }
 
 }  // namespace
