@@ -9,7 +9,6 @@
 #include "app/Recovery.h"
 #include "app/SingleInstance.h"
 #include "app/TrayStandIn.h"
-#include "platform/PathBytes.h"
 #include "platform/StateFolder.h"
 #include "platform/TerminationSignals.h"
 #include "platform/qt/QtDesktop.h"
@@ -48,7 +47,7 @@ Session::~Session() = default;
 
 void Session::KeepWork() {
     signals_ = std::make_unique<TerminationSignals>([this](int) { EndOnSignal(); });
-    const QString state = PathFromBytes(StateFolder().c_str());
+    const QString state = QString::fromStdString(StateFolder());
     if (state.isEmpty()) return;  // no home: nothing can be kept
     recovery_ =
         std::make_unique<Recovery>(app_, desktop_, JournalFolder(state, SessionSocketName()));
