@@ -157,6 +157,18 @@ QString CurrentFolderPath() {
     return folder ? PathFromBytes(folder.get()) : QString();
 }
 
+QString ProgramPath() {
+    // readlink() says nothing of a name longer than its buffer but that it filled it.
+    for (std::size_t room = 256; room <= (std::size_t(1) << 20); room *= 4) {
+        std::string target(room, '\0');
+        const ssize_t got = ::readlink("/proc/self/exe", target.data(), room);
+        if (got < 0) return {};
+        if (std::size_t(got) < room)
+            return PathFromBytes(QByteArray(target.data(), qsizetype(got)));
+    }
+    return {};
+}
+
 PathFacts FactsOfPath(const QString& path) {
     PathFacts facts;
     const std::string bytes = StdBytesOfPath(path);

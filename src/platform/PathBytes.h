@@ -39,6 +39,8 @@ QString ShownPath(const QString& path);
 
 /// The working folder, by its bytes.
 QString CurrentFolderPath();
+/// The running program's file, by its bytes (empty where the system does not say).
+QString ProgramPath();
 
 /// What stat() says of a name, following links.
 struct PathFacts {

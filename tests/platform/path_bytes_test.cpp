@@ -3,6 +3,7 @@
 // form holds no lone surrogate; the file classes find a name that is not UTF-8 by its bytes.
 #include "platform/PathBytes.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -166,6 +167,7 @@ TEST(PathBytes, AFileWhoseNameIsNotUtf8IsFoundAndReadByItsBytes) {
     QByteArray bytes;
     EXPECT_EQ(ReadRegularFile(name, 100, bytes), ReadFault::None);
     EXPECT_EQ(bytes, "12345");
+    EXPECT_EQ(ProgramPath(), QCoreApplication::applicationFilePath());
     EXPECT_FALSE(FactsOfPath(PathFromBytes(folder)).regular);
     EXPECT_TRUE(FactsOfPath(PathFromBytes(folder)).exists);
     // A NUL would cut the name down to another file's: nothing of that name exists.
