@@ -6,7 +6,6 @@
 #include <QPalette>
 #include <QStringList>
 #include <QStyleFactory>
-#include <cstdlib>
 
 #include "app/CommandLine.h"
 #include "app/Languages.h"

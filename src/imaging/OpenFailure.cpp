@@ -17,10 +17,10 @@ QString ShownName(const QString& name) {
     // Control characters would break the box's lines; a long name would take minutes to lay
     // out. The start and end of a name are what tell it apart.
     constexpr qsizetype kHead = 80, kTail = 40;
-    // The bytes of a name that are not UTF-8 show as U+FFFD.
     QString shown = name.size() > kHead + kTail + 1
                         ? name.left(kHead) + QChar(0x2026) + name.right(kTail)
                         : name;
+    // The bytes of a name that are not UTF-8 (and a pair cut in two) show as U+FFFD.
     shown = ShownPath(shown);
     for (QChar& c : shown)
         if (c.category() == QChar::Other_Control) c = QChar(0xfffd);

@@ -1,7 +1,5 @@
 #include "imaging/io/DecodedPictures.h"
 
-#include "platform/PathBytes.h"
-
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +8,8 @@
 #include <chrono>
 #include <future>
 #include <mutex>
+
+#include "platform/PathBytes.h"
 
 namespace orv {
 
