@@ -18,6 +18,7 @@
 #include "imaging/psd/cpsd.h"
 #include "imaging/psd/psd_decoder.h"
 #include "imaging/psd/psd_layers.h"
+#include "platform/PathBytes.h"
 #include "platform/RegularFile.h"
 
 #ifndef ORVANE_VERSION
@@ -153,7 +154,7 @@ int ConvertPicture(const QString& input, const QString& output, QString& why) {
         QString unread;
         if (markup.LoadLayeredPsd(input, unread) == MarkupCanvas::Outcome::Restored) {
             VectorDocument doc = markup.Document();
-            doc.title = QFileInfo(output).completeBaseName();
+            doc.title = ShownPath(QFileInfo(output).completeBaseName());
             const SaveResult saved = SaveVectorDocument(doc, output, vector);
             if (saved.ok()) return kExitOk;
             why = QStringLiteral("cannot write %1: %2").arg(output, saved.description);
@@ -230,7 +231,7 @@ int ExportAnnotations(const QString& psdPath, QByteArray& json, QString& why) {
 
 std::optional<int> RunCommandLine(int& argc, char** argv) {
     QStringList args;
-    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    for (int i = 1; i < argc; ++i) args << PathFromBytes(argv[i]);
     const CommandRequest request = ParseCommandLine(args);
     using Action = CommandRequest::Action;
     switch (request.action) {
@@ -272,8 +273,10 @@ std::optional<int> RunCommandLine(int& argc, char** argv) {
         why = QStringLiteral("cannot open %1: it is too large to fit in memory").arg(request.input);
         status = kExitUnreadableInput;
     }
-    // A failure says why; a success may carry a note (annotations no longer in the file).
-    if (status != kExitOk || !why.isEmpty()) std::fprintf(stderr, "orvane: %s\n", qPrintable(why));
+    // A failure says why; a success may carry a note (annotations no longer in the file). The
+    // bytes of a name that are not UTF-8 show as U+FFFD.
+    if (status != kExitOk || !why.isEmpty())
+        std::fprintf(stderr, "orvane: %s\n", qPrintable(ShownPath(why)));
     return status;
 }
 

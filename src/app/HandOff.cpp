@@ -1,11 +1,12 @@
 #include "app/HandOff.h"
 
-#include <QStringDecoder>
+#include "platform/PathBytes.h"
 
 namespace orv {
 
 QByteArray EncodeHandOff(const QString& commandLine) {
-    const QByteArray text = commandLine.toUtf8();
+    // UTF-8, except that a byte of a name that was not UTF-8 goes as that byte.
+    const QByteArray text = BytesOfPath(commandLine);
     QByteArray out;
     out.reserve(text.size() + 1);
     for (char c : text) {
@@ -59,10 +60,8 @@ std::optional<QString> DecodeHandOff(const QByteArray& line) {
         }
         ++i;
     }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString decoded = utf8.decode(text);
-    if (utf8.hasError()) return std::nullopt;
-    return decoded;
+    // A name that is not UTF-8 arrives as its bytes and stays them.
+    return PathFromBytes(text);
 }
 
 }  // namespace orv

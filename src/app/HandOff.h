@@ -1,8 +1,9 @@
 #pragma once
-// The message a second start sends the running program: its command line as UTF-8, with the
-// characters that would end or cut the message escaped (a backslash as \\, a line break as
-// \n, a carriage return as \r, a NUL as \0), ended by one line break. Any path, line breaks
-// and NULs included, arrives as it was sent. QtCore only, so that it can be fuzzed alone.
+// The message a second start sends the running program: its command line as UTF-8 (a name's
+// bytes that are not UTF-8 go as those bytes, see PathBytes.h), with the characters that would
+// end or cut the message escaped (a backslash as \\, a line break as \n, a carriage return as
+// \r, a NUL as \0), ended by one line break. Any path, line breaks, NULs and bytes of any
+// encoding included, arrives as it was sent. QtCore only, so that it can be fuzzed alone.
 
 #include <QByteArray>
 #include <QString>
@@ -18,7 +19,8 @@ inline constexpr qsizetype kMaxHandOffBytes = 64 * 1024;
 QByteArray EncodeHandOff(const QString& commandLine);
 
 /// The command line a message carries (`line` without its line break); nullopt when it is
-/// too long or not UTF-8. An unknown escape keeps its backslash, as an older sender meant it.
+/// too long. Bytes that are not UTF-8 are kept as escapes (PathFromBytes). An unknown escape
+/// keeps its backslash, as an older sender meant it.
 std::optional<QString> DecodeHandOff(const QByteArray& line);
 
 }  // namespace orv

@@ -3,7 +3,6 @@
 //        orvane --help      lists the options that run without a display.
 
 #include <QApplication>
-#include <QDir>
 #include <QPalette>
 #include <QStringList>
 #include <QStyleFactory>
@@ -15,6 +14,7 @@
 #include "app/Wiring.h"
 #include "imaging/io/DecodedPictures.h"
 #include "platform/InPlaceBackup.h"
+#include "platform/PathBytes.h"
 #include "platform/Screen.h"
 #include "platform/qt/QtDesktop.h"
 #include "shell/App.h"
@@ -62,12 +62,14 @@ int main(int argc, char** argv) {
     orv::QtDesktop desktop;
     orv::ReadScreen(desktop);  // read again wherever a window is laid out
 
-    // Everything after the program's own name, as one text.
-    QStringList args = QApplication::arguments();
-    args.removeFirst();
+    // Everything after the program's own name (Qt has taken its own options out), as one
+    // text; names keep their bytes, whatever the file system holds.
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << orv::PathFromBytes(argv[i]);
     // A program already running in this session takes the path instead.
     orv::SingleInstance instance(orv::SessionSocketName());
-    if (instance.HandOffOrListen(orv::AbsoluteCommandLine(args.join(' '), QDir::currentPath())))
+    if (instance.HandOffOrListen(
+            orv::AbsoluteCommandLine(args.join(' '), orv::CurrentFolderPath())))
         return 0;
     orv::App app(desktop, args.join(QLatin1Char(' ')));
     orv::Connect(app, desktop);

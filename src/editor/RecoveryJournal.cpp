@@ -11,6 +11,7 @@
 #include "annotations/AnnotationJson.h"
 #include "editor/Form1.h"
 #include "editor/OpenCommands.h"
+#include "platform/PathBytes.h"
 #include "platform/ReplacingFile.h"
 #include "platform/Screen.h"
 
@@ -25,7 +26,7 @@ QString PictureName(std::uint64_t id) {
 }
 
 bool WriteWhole(const QString& path, const QByteArray& bytes, QString& why) {
-    ReplacingFile file(QFile::encodeName(path).toStdString());
+    ReplacingFile file(StdBytesOfPath(path));
     FileStatus status = file.Open();
     if (status.ok()) status = file.WriteAt(0, bytes.constData(), std::size_t(bytes.size()));
     if (status.ok()) status = file.Commit();

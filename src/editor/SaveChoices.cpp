@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "platform/Desktop.h"
+#include "platform/PathBytes.h"
 
 namespace orv {
 
@@ -38,7 +39,7 @@ SaveDialogStart SaveStartFor(Desktop& desktop, const QString& shownFile,
         start.Folder = pictureFolder;
     else
         start.Folder = fallbackFolder;
-    if (!shownFile.isEmpty()) start.Name = QFileInfo(shownFile).completeBaseName();
+    if (!shownFile.isEmpty()) start.Name = ShownPath(QFileInfo(shownFile).completeBaseName());
     bool ok = false;
     const int type = desktop.Setting(kTypeKey).toInt(&ok);
     if (ok && type >= 1 && type <= kFilterCount) start.FilterIndex = type;

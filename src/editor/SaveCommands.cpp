@@ -14,6 +14,7 @@
 #include "imaging/io/PictureSaver.h"
 #include "platform/Desktop.h"
 #include "platform/Painter.h"
+#include "platform/PathBytes.h"
 #include "platform/PictureLimits.h"
 #include "platform/Screen.h"
 
@@ -146,7 +147,7 @@ void Form1::CutdSave() {
                 result = SaveLayeredPsd(LayeredCapture(*this, picture), path);
             } else if (VectorFormatOfPath(path, vector)) {
                 VectorDocument doc = VectorCapture(*this);
-                doc.title = QFileInfo(path).completeBaseName();
+                doc.title = ShownPath(QFileInfo(path).completeBaseName());
                 result = SaveVectorDocument(doc, path, vector);
             } else {
                 result = SavePictureWithEncoder(picture, path, ExtensionOf(path), 80, 24,
@@ -167,7 +168,7 @@ void Form1::CutdSave() {
     }
     unsaved.MarkSaved();
     RememberSave(desktop, path);
-    savedNote.SetCaption(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
+    savedNote.SetCaption(QStringLiteral("Saved %1").arg(ShownPath(QFileInfo(path).fileName())));
     savedNote.Visible = true;
     savedNoteTimer.SetEnabled(false);
     savedNoteTimer.SetEnabled(true);

@@ -4,6 +4,7 @@
 
 #include "imaging/io/DecodedPictures.h"
 #include "platform/Desktop.h"
+#include "platform/PathBytes.h"
 
 namespace orv {
 
@@ -19,6 +20,8 @@ QString ShownName(const QString& name) {
     QString shown = name.size() > kHead + kTail + 1
                         ? name.left(kHead) + QChar(0x2026) + name.right(kTail)
                         : name;
+    // The bytes of a name that are not UTF-8 (and a pair cut in two) show as U+FFFD.
+    shown = ShownPath(shown);
     for (QChar& c : shown)
         if (c.category() == QChar::Other_Control) c = QChar(0xfffd);
     return shown;

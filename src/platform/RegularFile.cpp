@@ -1,6 +1,6 @@
 #include "platform/RegularFile.h"
 
-#include <QFile>
+#include "platform/PathBytes.h"
 
 #include <cerrno>
 #include <limits>
@@ -43,12 +43,13 @@ void RegularFile::Close() {
 }
 
 ReadFault RegularFile::Open(const QString& path) {
-    return Open(QFile::encodeName(path).toStdString());
+    return Open(StdBytesOfPath(path));
 }
 
 ReadFault RegularFile::Open(const std::string& path) {
     Close();
-    if (path.empty()) return ReadFault::Missing;
+    // A name cut at a NUL would open another file.
+    if (path.empty() || path.find('\0') != std::string::npos) return ReadFault::Missing;
     int fd = -1;
     do {
         fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);

@@ -37,7 +37,7 @@ class RegularFile {
 
     /// Opens the file named by the bytes of `path` and checks what was opened.
     ReadFault Open(const std::string& path);
-    /// Open() for a name as Qt holds it (turned into bytes by the file system's encoding).
+    /// Open() for a name as Qt holds it (turned back into its bytes by BytesOfPath()).
     ReadFault Open(const QString& path);
     /// The size fstat() gave when the file was opened.
     std::uint64_t Size() const { return size_; }

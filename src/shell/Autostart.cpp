@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "platform/PathBytes.h"
 #include "platform/RegularFile.h"
 
 namespace orv::autostart {
@@ -38,6 +39,13 @@ bool IsEnabled() {
 
 QString ExecRefusal(const QString& executable) {
     if (executable.isEmpty()) return QStringLiteral("the program's path is not known");
+    // An entry is UTF-8 text: a folder name of other bytes has no way to be written in it.
+    for (QChar c : executable) {
+        if (IsEscapedByte(c.unicode()))
+            return QStringLiteral(
+                "the program's path is not UTF-8, which a desktop entry "
+                "cannot hold");
+    }
     for (QChar c : executable) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7f || c.category() == QChar::Other_Control)
             return QStringLiteral(

@@ -6,6 +6,7 @@
 
 #include "editor/Form1.h"
 #include "imaging/OpenFailure.h"
+#include "platform/PathBytes.h"
 #include "platform/Screen.h"
 #include "shell/App.h"
 #include "shell/Autostart.h"
@@ -85,7 +86,9 @@ Menu Form2::TrayMenu() {
 }
 
 void Form2::autostart_Click() {
-    const QString executable = QCoreApplication::applicationFilePath();
+    // By its bytes: Qt's own path of the program reads a name that is not UTF-8 as U+FFFD.
+    QString executable = ProgramPath();
+    if (executable.isEmpty()) executable = QCoreApplication::applicationFilePath();
     if (!autostart::IsEnabled()) {
         const QString refusal = autostart::ExecRefusal(executable);
         if (!refusal.isEmpty()) {

@@ -15,6 +15,7 @@
 
 #include "app/HandOff.h"
 #include "app/SingleInstance.h"
+#include "platform/PathBytes.h"
 
 namespace orv::test {
 namespace {
@@ -54,7 +55,13 @@ TEST(HandOffMessage, AnyNameTravelsInOneLineAndHostileMessagesAreRefused) {
     EXPECT_EQ(DecodeHandOff(message.chopped(1)), odd);
     // An older sender's backslash that starts no escape stands for itself.
     EXPECT_EQ(DecodeHandOff("C:\\x\\"), QStringLiteral("C:\\x\\"));
-    EXPECT_FALSE(DecodeHandOff("caf\xe9").has_value());  // not UTF-8
+    // A name that is not UTF-8 goes as its own bytes, as an older sender's valid names did.
+    const QString latin1 = PathFromBytes("/p/caf\xe9 \xff\xfe.png");
+    const QByteArray raw = EncodeHandOff(latin1);
+    EXPECT_EQ(raw, QByteArray("/p/caf\xe9 \xff\xfe.png\n"));
+    EXPECT_EQ(DecodeHandOff(raw.chopped(1)), latin1);
+    EXPECT_EQ(EncodeHandOff(QStringLiteral("/p/caf\u00e9.png")),
+              QByteArray("/p/caf\xc3\xa9.png\n"));
     EXPECT_FALSE(DecodeHandOff(QByteArray(kMaxHandOffBytes, 'a')).has_value());
     EXPECT_TRUE(DecodeHandOff(QByteArray(kMaxHandOffBytes - 1, 'a')).has_value());
 }

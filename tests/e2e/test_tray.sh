@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The tray as a user meets it: only the icon at start, its menu on left and right
-# click, "Open From clipboard" without a picture, "Open From file" (cancelled,
-# then chosen), "Show", "Exit"; then "Open Form Screen" in a new run.
+# click, "Open From clipboard" without a picture and with one of 12,000 x 12,000 pixels,
+# "Open From file" (cancelled, then chosen), "Show", "Exit"; then "Open Form Screen" in a
+# new run.
 source "$(dirname "$0")/lib.sh"
 
 # A desktop with known content for the screen copy: blue with a yellow block.
@@ -48,6 +49,36 @@ wait_until 5 not message_box || fail "the message box did not close"
 sleep 0.5
 editor_window >/dev/null && fail "the editor showed after the message"
 pass "no picture in the clipboard: a message box and nothing else"
+
+# A picture of 12,000 x 12,000 pixels on the clipboard, inside the editor's limit: it opens.
+# Flat, so that its PNG is a few hundred KB (576 MB once decoded).
+python3 - "$WORK/big.png" <<'PNG' || fail "cannot make the big picture"
+import struct, sys, zlib
+side = 12000
+def chunk(kind, body):
+    return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+row = b"\0" + bytes((40, 170, 90)) * side
+z = zlib.compressobj(9)
+data = b"".join(z.compress(row) for _ in range(side)) + z.flush()
+with open(sys.argv[1], "wb") as f:
+    f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", data) + chunk(b"IEND", b""))
+PNG
+xclip -selection clipboard -t image/png -i "$WORK/big.png" || fail "xclip could not take the picture"
+tray_item 1 # "Open From clipboard"
+menu_closed() { message_box || not open_menu; } # a refusal's box is as large as the menu
+wait_until 5 menu_closed || fail "the tray menu stayed open"
+big_shown() { editor_window || message_box; }
+wait_until 60 big_shown || { keep_shot big-clipboard; fail "nothing opened from the clipboard"; }
+message_box >/dev/null && { keep_shot big-refused; fail "the 12,000 x 12,000 picture was refused"; }
+# The window may show before so large a picture is drawn in it.
+s="$WORK/big-shot.png"
+big_drawn() { shot "$s" && [ "$(pixel "$s" 640 400)" = "40,170,90" ]; }
+wait_until 60 big_drawn || { keep_shot big-undrawn; fail "the big picture was not drawn"; }
+for p in "300 200" "1270 790"; do expect_pixel "$s" $p "40,170,90" "clipboard picture"; done
+click $((1280 - 4 * 35 + 17)) 21 # the editor's hide button
+wait_until 10 not editor_window || fail "the hide button did not hide the big picture's editor"
+pass "a 12,000 x 12,000 picture on the clipboard opens in the editor"
 
 file_dialog() { window_where 300 1200 200 9999; }
 open_from_file() {

@@ -3,13 +3,17 @@
 // covers every pixel that changed, and that the canvas's drawn surface shows
 // in the window and in the saved file alike.
 
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
 #include <QPaintEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include "AppFixture.h"
 #include "editor/Form1.h"
+#include "platform/PathBytes.h"
 #include "platform/qt/FormWindow.h"
 
 namespace orv::test {
@@ -195,6 +199,33 @@ TEST_F(EditorWindowSurfaceTest, TheCanvasSurfaceShowsInTheWindowAndTheSavedFile)
     const QImage saved(path);
     ASSERT_EQ(saved.size(), QSize(100, 80));
     EXPECT_EQ(saved.pixelColor(50, 40), QColor(12, 34, 200));
+}
+
+}  // namespace
+}  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+// A file dropped on a window is named by the bytes its URL's escapes stand for, also where
+// they are not UTF-8.
+TEST_F(FormWindowTest, ADroppedFileKeepsTheBytesOfItsName) {
+    auto w = Show();
+    QStringList dropped;
+    w->setAcceptDrops(true);  // as the editor's window is wired
+    w->FileDropped = [&](const QString& path) { dropped << path; };
+    for (const char* url : {"file:///tmp/caf%E9%20x.png", "file:///tmp/caf%C3%A9.png"}) {
+        QMimeData data;
+        data.setUrls({QUrl(QString::fromLatin1(url))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(w.get(), &enter);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.get(), &drop);
+    }
+    EXPECT_EQ(dropped, QStringList({PathFromBytes("/tmp/caf\xe9 x.png"),
+                                    QStringLiteral("/tmp/caf\u00e9.png")}));
+    EXPECT_EQ(BytesOfPath(dropped.value(0)), QByteArray("/tmp/caf\xe9 x.png"));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "AppFixture.h"
 #include "ChildProcess.h"
 #include "DesktopExec.h"
+#include "platform/PathBytes.h"
 #include "shell/Autostart.h"
 
 namespace orv::test {
@@ -136,7 +137,7 @@ TEST_F(AutostartTest, PathsWithLineBreaksOrControlCharactersAreRefusedNotWritten
          {QStringLiteral("/tmp/x\nExec=/usr/bin/touch /tmp/PWNED\nX-A=/orvane"),
           QStringLiteral("/tmp/x\r/orvane"), QStringLiteral("/tmp/x\t/orvane"),
           QStringLiteral("/tmp/\x1b[0m/orvane"), QStringLiteral("/tmp/\x7f/orvane"),
-          QStringLiteral("/tmp/\u0085/orvane")}) {
+          QStringLiteral("/tmp/\u0085/orvane"), PathFromBytes("/tmp/caf\xe9/orvane")}) {
         SCOPED_TRACE(path.toStdString());
         EXPECT_FALSE(autostart::ExecRefusal(path).isEmpty());
         EXPECT_FALSE(autostart::Enable(path));

@@ -9,6 +9,8 @@
 #include <future>
 #include <mutex>
 
+#include "platform/PathBytes.h"
+
 namespace orv {
 
 namespace {
@@ -46,9 +48,10 @@ PictureFileKey KeyOfPictureFile(const QString& path) {
     const QFileInfo info(path);
     PictureFileKey key;
     key.path = info.absoluteFilePath();
-    if (info.exists() && info.isFile()) {
-        key.size = info.size();
-        key.modified = info.lastModified().toMSecsSinceEpoch();
+    // The file itself is asked by the bytes of its name, which QFileInfo would not keep.
+    if (const PathFacts facts = FactsOfPath(path); facts.regular) {
+        key.size = facts.size;
+        key.modified = facts.modifiedMs;
     }
     return key;
 }

@@ -1,8 +1,7 @@
 #include "imaging/io/PictureChecks.h"
 
 #include "imaging/io/PictureLoader.h"
-
-#include <QFileInfo>
+#include "platform/PathBytes.h"
 
 #include <gif_lib.h>
 
@@ -40,9 +39,8 @@ PictureCheck SizeCheck(qint64 width, qint64 height) {
 }  // namespace
 
 bool IsRegularPictureFile(const QString& path) {
-    // QFileInfo asks stat(), which never blocks on a FIFO the way open() does.
-    const QFileInfo info(path);
-    return info.exists() && info.isFile();
+    // stat(), which never blocks on a FIFO the way open() does.
+    return FactsOfPath(path).regular;
 }
 
 PictureCheck CheckPngData(const unsigned char* data, std::size_t size) {

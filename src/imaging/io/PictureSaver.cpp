@@ -4,6 +4,7 @@
 #include "imaging/io/PictureWriters.h"
 #include "imaging/io/PsdSaver.h"
 #include "imaging/io/VectorWriter.h"
+#include "platform/PathBytes.h"
 
 #include <QFile>
 #include <QImageWriter>
@@ -79,7 +80,8 @@ SaveResult Failure(SaveError error, const QString& description) {
 }
 
 // The error number and words for a file that could not be written.
-SaveResult FileFailure(const FileStatus& status, const QString& path) {
+SaveResult FileFailure(const FileStatus& status, const QString& name) {
+    const QString path = ShownPath(name);
     const QString why = QString::fromStdString(status.message);
     switch (status.fault) {
         case FileFault::None:
@@ -172,7 +174,7 @@ SaveResult EncodePictureTo(ByteSink& sink, const QImage& picture, const QString&
 
 SaveResult SaveThroughDevice(const QString& path, const QString& what,
                              const std::function<bool(QIODevice&, QString&)>& write) {
-    ReplacingFile file(QFile::encodeName(path).toStdString());
+    ReplacingFile file(StdBytesOfPath(path));
     const FileStatus opened = file.Open();
     if (!opened.ok()) return FileFailure(opened, path);
     detail::CheckedDevice device(file);
@@ -197,7 +199,7 @@ SaveResult SavePictureWithEncoder(const QImage& picture, const QString& path,
                                       tiffCompression, settings, opaque);
     if (!result.ok()) return result;
 
-    ReplacingFile file(QFile::encodeName(path).toStdString());
+    ReplacingFile file(StdBytesOfPath(path));
     FileStatus opened = file.Open();
     if (!opened.ok()) return FileFailure(opened, path);
     result = EncodeChecked(opaque, file, settings, path);

@@ -1,7 +1,6 @@
 #include "imaging/io/PsdSaver.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "psd_writer.h"
 
@@ -70,21 +69,10 @@ bool WriteLayeredPsd(const LayeredPicture& doc, QIODevice& device, QString& why)
 SaveResult SaveLayeredPsd(const LayeredPicture& doc, const QString& path) {
     if (doc.merged.isNull())
         return {SaveError::EmptyPicture, QStringLiteral("There is no picture to save")};
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {SaveError::FolderNotWritable,
-                QStringLiteral("Cannot write %1 (%2)").arg(path, file.errorString())};
-    QString why;
-    if (!WriteLayeredPsd(doc, file, why)) {
-        const bool deviceFailed = file.error() != QFileDevice::NoError;
-        file.cancelWriting();
-        return {deviceFailed ? SaveError::FolderNotWritable : SaveError::EncodeFailed,
-                QStringLiteral("The PSD writer failed: %1").arg(why)};
-    }
-    if (!file.commit())
-        return {SaveError::FolderNotWritable,
-                QStringLiteral("Cannot write %1 (%2)").arg(path, file.errorString())};
-    return {};
+    // Written like every other save, so that the name's own bytes are the file's name.
+    return SaveThroughDevice(path, QStringLiteral("PSD"), [&doc](QIODevice& device, QString& why) {
+        return WriteLayeredPsd(doc, device, why);
+    });
 }
 
 }  // namespace orv

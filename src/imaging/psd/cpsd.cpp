@@ -3,6 +3,7 @@
 #include "imaging/io/DecodedPictures.h"
 #include "imaging/io/PictureLoader.h"
 #include "platform/LargeMemory.h"
+#include "platform/PathBytes.h"
 #include "platform/RegularFile.h"
 
 #include <QDateTime>
@@ -93,16 +94,15 @@ bool cpsd::LoadPsdFile(const QString& fileName) {
 }
 
 bool cpsd::LoadPsdFileUnguarded(const QString& fileName) {
-    const QFileInfo info(fileName);
+    const PathFacts facts = FactsOfPath(fileName);
     // A FIFO, device or socket is never opened: opening a FIFO blocks until a writer comes.
-    if (!info.exists() || !info.isFile()) {
+    if (!facts.regular) {
         loaded_ = FileStamp{};
-        NotePictureRefused(info.exists() ? QStringLiteral("it is not a regular file")
-                                         : QStringLiteral("the file does not exist"));
+        NotePictureRefused(facts.exists ? QStringLiteral("it is not a regular file")
+                                        : QStringLiteral("the file does not exist"));
         return false;
     }
-    const FileStamp stamp{info.absoluteFilePath(), info.size(),
-                          info.lastModified().toMSecsSinceEpoch()};
+    const FileStamp stamp{QFileInfo(fileName).absoluteFilePath(), facts.size, facts.modifiedMs};
     if (stamp == loaded_ && !bitmap_.isNull()) {
         NotePictureLoaded();
         return true;

@@ -12,12 +12,14 @@
 #include <QPainter>
 #include <QScreen>
 #include <QToolTip>
+#include <QUrl>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
 
 #include "platform/Painter.h"
+#include "platform/PathBytes.h"
 #include "platform/Screen.h"
 #include "platform/ShownPlace.h"
 #include "platform/qt/Stacking.h"
@@ -346,7 +348,11 @@ void FormWindow::dropEvent(QDropEvent* e) {
     const auto urls = e->mimeData()->urls();
     if (!FileDropped || urls.isEmpty() || !urls.first().isLocalFile()) return;
     e->acceptProposedAction();
-    FileDropped(urls.first().toLocalFile());
+    // The URL's escapes are the name's bytes, which toLocalFile() would read as UTF-8 only.
+    const QUrl& url = urls.first();
+    FileDropped(url.host().isEmpty() ? PathFromBytes(QByteArray::fromPercentEncoding(
+                                           url.path(QUrl::FullyEncoded).toLatin1()))
+                                     : url.toLocalFile());
     if (AfterEvent()) AfterEvent()();
 }
 
