@@ -14,6 +14,41 @@ inline unsigned Div255(unsigned v) {
     return (t + (t >> 8)) >> 8;
 }
 
+// An opaque white pixel as the picture holds it (blue, green, red, 255 in memory).
+constexpr uint32_t kWhite = 0xFFFFFFFFu;
+
+// Div255 on the two 16-bit halves of v at once (each at most 255 * 255), each result in the
+// low byte of its half.
+inline uint32_t Div255Pair(uint32_t v) {
+    const uint32_t t = v + 0x00800080u;
+    return ((t + ((t >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+}
+
+// Pixels from..to of a layer row, given as its blue, green, red and alpha rows, replace the
+// pixels at `dst`.
+void CopyRow(const uint8_t* const* rows, std::size_t from, std::size_t to, uint32_t* dst) {
+    const uint8_t *b = rows[0], *g = rows[1], *r = rows[2];
+    for (std::size_t at = from; at < to; ++at)
+        *dst++ = uint32_t{b[at]} | uint32_t{g[at]} << 8 | uint32_t{r[at]} << 16 | 0xFF000000u;
+}
+
+// The same pixels blended over those at `dst` by their alpha times `opacity`, each channel
+// (c * a + under * (255 - a)) / 255 rounded, two channels at a time. With a at 255 this gives
+// the layer's pixel and at 0 the pixel under it, so neither needs a case of its own; the
+// fourth byte stays 255.
+void BlendRow(const uint8_t* const* rows, unsigned opacity, std::size_t from, std::size_t to,
+              uint32_t* dst) {
+    const uint8_t *b = rows[0], *g = rows[1], *r = rows[2], *alpha = rows[3];
+    for (std::size_t at = from; at < to; ++at, ++dst) {
+        const uint32_t a = Div255(alpha[at] * opacity), keep = 255 - a;
+        const uint32_t under = *dst;
+        const uint32_t blueRed = uint32_t{b[at]} | uint32_t{r[at]} << 16;
+        const uint32_t greenFull = uint32_t{g[at]} | 0x00FF0000u;
+        *dst = Div255Pair(blueRed * a + (under & 0x00FF00FFu) * keep) |
+               Div255Pair(greenFull * a + ((under >> 8) & 0x00FF00FFu) * keep) << 8;
+    }
+}
+
 }  // namespace
 
 void BlendNormal(const LayerPixels& layer, uint8_t* out, int32_t width, int32_t height) {
@@ -94,15 +129,19 @@ std::vector<bool> ShownLayers(const std::vector<LayerPixels>& layers, bool& appr
     return shown;
 }
 
-bool ComposeSection(std::span<const uint8_t> section, bool large, int32_t width, int32_t height,
-                    uint8_t* out, bool& approximated) {
+bool ComposeSection(ByteSource& source, uint64_t at, uint64_t length, bool large, int32_t width,
+                    int32_t height, uint8_t* out, bool& approximated) {
     approximated = false;
-    std::fill(out, out + std::size_t(width) * std::size_t(height) * 4, uint8_t{255});
+    const auto w = std::size_t(width);
+    auto* const pixels = reinterpret_cast<uint32_t*>(out);
+    // Rows start white the first time a layer reaches them, unless an opaque row of the full
+    // width covers them anyway (the picture layer most often): the picture is written once.
+    std::vector<uint8_t> started(std::size_t(height), 0);
     std::vector<LayerPixels> layers;
     std::vector<bool> shown;
     bool drew = false;
     const bool read = VisitLayerRows(
-        section, large, uint64_t(width), uint64_t(height),
+        source, at, length, large, uint64_t(width), uint64_t(height),
         [&](const std::vector<LayerPixels>& records) {
             layers = records;
             shown = ShownLayers(layers, approximated);
@@ -114,28 +153,24 @@ bool ComposeSection(std::span<const uint8_t> section, bool large, int32_t width,
             drew = true;
             const int64_t x0 = std::max<int64_t>(l.left, 0);
             const int64_t x1 = std::min<int64_t>(int64_t{l.left} + l.width, width);
-            uint8_t* dst = out + (std::size_t(docY) * std::size_t(width) + std::size_t(x0)) * 4;
-            const unsigned opacity = l.opacity;
+            uint32_t* const line = pixels + std::size_t(docY) * w;
             const std::size_t from = std::size_t(x0 - l.left), to = std::size_t(x1 - l.left);
-            if (opacity == 255 &&
-                std::all_of(rows[3] + from, rows[3] + to, [](uint8_t a) { return a == 255; })) {
-                // An opaque row (most of a picture layer) replaces what lies under it.
-                const uint8_t *b = rows[0], *g = rows[1], *r = rows[2];
-                for (std::size_t at = from; at < to; ++at, dst += 4) {
-                    dst[0] = b[at];
-                    dst[1] = g[at];
-                    dst[2] = r[at];
-                }
-                return;
+            const bool opaque =
+                x0 < x1 && l.opacity == 255 &&
+                std::all_of(rows[3] + from, rows[3] + to, [](uint8_t a) { return a == 255; });
+            if (!started[std::size_t(docY)]) {
+                started[std::size_t(docY)] = 1;
+                if (!opaque || x0 != 0 || x1 != width) std::fill(line, line + w, kWhite);
             }
-            const uint8_t *b = rows[0], *g = rows[1], *r = rows[2], *alpha = rows[3];
-            for (std::size_t at = from; at < to; ++at, dst += 4) {
-                const unsigned a = Div255(alpha[at] * opacity);
-                dst[0] = static_cast<uint8_t>(Div255(b[at] * a + dst[0] * (255 - a)));
-                dst[1] = static_cast<uint8_t>(Div255(g[at] * a + dst[1] * (255 - a)));
-                dst[2] = static_cast<uint8_t>(Div255(r[at] * a + dst[2] * (255 - a)));
-            }
+            if (x0 >= x1) return;
+            if (opaque)
+                CopyRow(rows, from, to, line + x0);
+            else if (l.opacity != 0 &&
+                     !std::all_of(rows[3] + from, rows[3] + to, [](uint8_t a) { return a == 0; }))
+                BlendRow(rows, l.opacity, from, to, line + x0);
         });
+    for (std::size_t y = 0; y < std::size_t(height); ++y)
+        if (!started[y]) std::fill(pixels + y * w, pixels + (y + 1) * w, kWhite);
     return read && drew;
 }
 
