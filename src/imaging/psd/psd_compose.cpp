@@ -155,9 +155,12 @@ bool ComposeSection(ByteSource& source, uint64_t at, uint64_t length, bool large
             const int64_t x1 = std::min<int64_t>(int64_t{l.left} + l.width, width);
             uint32_t* const line = pixels + std::size_t(docY) * w;
             const std::size_t from = std::size_t(x0 - l.left), to = std::size_t(x1 - l.left);
-            const bool opaque =
-                x0 < x1 && l.opacity == 255 &&
-                std::all_of(rows[3] + from, rows[3] + to, [](uint8_t a) { return a == 255; });
+            uint8_t all = 255, any = 0;  // alpha of the row's pixels, and-ed and or-ed
+            for (std::size_t x = from; x < to; ++x) {
+                all &= rows[3][x];
+                any |= rows[3][x];
+            }
+            const bool opaque = x0 < x1 && l.opacity == 255 && all == 255;
             if (!started[std::size_t(docY)]) {
                 started[std::size_t(docY)] = 1;
                 if (!opaque || x0 != 0 || x1 != width) std::fill(line, line + w, kWhite);
@@ -165,8 +168,7 @@ bool ComposeSection(ByteSource& source, uint64_t at, uint64_t length, bool large
             if (x0 >= x1) return;
             if (opaque)
                 CopyRow(rows, from, to, line + x0);
-            else if (l.opacity != 0 &&
-                     !std::all_of(rows[3] + from, rows[3] + to, [](uint8_t a) { return a == 0; }))
+            else if (l.opacity != 0 && any != 0)
                 BlendRow(rows, l.opacity, from, to, line + x0);
         });
     for (std::size_t y = 0; y < std::size_t(height); ++y)
