@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace orv::psd {
 
 namespace {
@@ -36,8 +40,8 @@ void CopyRow(const uint8_t* const* rows, std::size_t from, std::size_t to, uint3
 // (c * a + under * (255 - a)) / 255 rounded, two channels at a time. With a at 255 this gives
 // the layer's pixel and at 0 the pixel under it, so neither needs a case of its own; the
 // fourth byte stays 255.
-void BlendRow(const uint8_t* const* rows, unsigned opacity, std::size_t from, std::size_t to,
-              uint32_t* dst) {
+void BlendPixels(const uint8_t* const* rows, unsigned opacity, std::size_t from, std::size_t to,
+                 uint32_t* dst) {
     const uint8_t *b = rows[0], *g = rows[1], *r = rows[2], *alpha = rows[3];
     for (std::size_t at = from; at < to; ++at, ++dst) {
         const uint32_t a = Div255(alpha[at] * opacity), keep = 255 - a;
@@ -48,6 +52,58 @@ void BlendRow(const uint8_t* const* rows, unsigned opacity, std::size_t from, st
                Div255Pair(greenFull * a + ((under >> 8) & 0x00FF00FFu) * keep) << 8;
     }
 }
+
+#ifdef __SSE2__
+// Div255 on eight 16-bit lanes, each at most 255 * 255.
+inline __m128i Div255Lanes(__m128i v) {
+    const __m128i t = _mm_add_epi16(v, _mm_set1_epi16(128));
+    return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+}
+
+// Two pixels' channels (16 bits each) of the layer and of what lies under it, mixed by a.
+inline __m128i Mix(__m128i layer, __m128i under, __m128i a) {
+    const __m128i keep = _mm_sub_epi16(_mm_set1_epi16(255), a);
+    return Div255Lanes(_mm_add_epi16(_mm_mullo_epi16(layer, a), _mm_mullo_epi16(under, keep)));
+}
+
+// BlendPixels eight pixels at a time, with every channel in a 16-bit lane of its own; the
+// same rounding, so the same pixels.
+void BlendRow(const uint8_t* const* rows, unsigned opacity, std::size_t from, std::size_t to,
+              uint32_t* dst) {
+    const auto load8 = [](const uint8_t* p) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    };
+    const __m128i zero = _mm_setzero_si128(), op = _mm_set1_epi16(short(opacity));
+    std::size_t at = from;
+    for (; at + 8 <= to; at += 8, dst += 8) {
+        // Each pixel's a, repeated for its four bytes.
+        const __m128i a16 =
+            Div255Lanes(_mm_mullo_epi16(_mm_unpacklo_epi8(load8(rows[3] + at), zero), op));
+        const __m128i a8 = _mm_packus_epi16(a16, a16);
+        const __m128i aa = _mm_unpacklo_epi8(a8, a8);
+        const __m128i aQuads[2] = {_mm_unpacklo_epi16(aa, aa), _mm_unpackhi_epi16(aa, aa)};
+        // The layer's pixels as the picture holds them: blue, green, red, 255.
+        const __m128i bg = _mm_unpacklo_epi8(load8(rows[0] + at), load8(rows[1] + at));
+        const __m128i rf = _mm_unpacklo_epi8(load8(rows[2] + at), _mm_set1_epi8(-1));
+        const __m128i layer[2] = {_mm_unpacklo_epi16(bg, rf), _mm_unpackhi_epi16(bg, rf)};
+        auto* out = reinterpret_cast<__m128i*>(dst);
+        for (int half = 0; half < 2; ++half) {
+            const __m128i under = _mm_loadu_si128(out + half), a = aQuads[half];
+            const __m128i low = Mix(_mm_unpacklo_epi8(layer[half], zero),
+                                    _mm_unpacklo_epi8(under, zero), _mm_unpacklo_epi8(a, zero));
+            const __m128i high = Mix(_mm_unpackhi_epi8(layer[half], zero),
+                                     _mm_unpackhi_epi8(under, zero), _mm_unpackhi_epi8(a, zero));
+            _mm_storeu_si128(out + half, _mm_packus_epi16(low, high));
+        }
+    }
+    BlendPixels(rows, opacity, at, to, dst);
+}
+#else
+void BlendRow(const uint8_t* const* rows, unsigned opacity, std::size_t from, std::size_t to,
+              uint32_t* dst) {
+    BlendPixels(rows, opacity, from, to, dst);
+}
+#endif
 
 }  // namespace
 
