@@ -196,7 +196,7 @@ bool ComposeSection(ByteSource& source, uint64_t at, uint64_t length, bool large
     std::vector<LayerPixels> layers;
     std::vector<bool> shown;
     bool drew = false;
-    const bool read = VisitLayerRows(
+    const bool read = VisitDocumentRowsInOrder(
         source, at, length, large, uint64_t(width), uint64_t(height),
         [&](const std::vector<LayerPixels>& records) {
             layers = records;

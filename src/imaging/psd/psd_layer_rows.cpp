@@ -48,12 +48,19 @@ bool layerdata::UnpackRow(const uint8_t* in, std::size_t inSize, uint8_t* out, s
 
 namespace {
 
+// Channel data is read this much at a time when a layer is read alone, and about this much in
+// all when every layer is read at once.
+constexpr std::size_t kLayerPiece = 256 * 1024;
+constexpr std::size_t kAllLayersRead = 4 * 1024 * 1024;
+// The most that reading every layer at once may hold.
+constexpr uint64_t kMaxHeldOpen = 64 * 1024 * 1024;
+
 // Where channel data is read from for the rows: in place when the source is in memory, else
 // into a buffer of its own a piece at a time, so that a layer is never read whole.
 class ChannelStream {
   public:
-    ChannelStream(ByteSource& source, uint64_t at, uint64_t end)
-        : source_(&source), pos_(at), end_(end) {}
+    ChannelStream(ByteSource& source, uint64_t at, uint64_t end, std::size_t piece)
+        : source_(&source), pos_(at), end_(end), piece_(piece) {}
 
     // The next n bytes, valid until the next Take; nullptr when they pass the channel's end or
     // cannot be read.
@@ -64,7 +71,7 @@ class ChannelStream {
         if (source_->InMemory()) return source_->Fetch(at, n);
         if (at < bufferAt_ || at + n > bufferAt_ + filled_) {
             const auto len = static_cast<std::size_t>(
-                std::min<uint64_t>(std::max<uint64_t>(n, kPiece), end_ - at));
+                std::min<uint64_t>(std::max<uint64_t>(n, piece_), end_ - at));
             if (len > capacity_) {
                 buffer_ = std::make_unique_for_overwrite<uint8_t[]>(len);
                 capacity_ = len;
@@ -78,10 +85,9 @@ class ChannelStream {
     }
 
   private:
-    static constexpr std::size_t kPiece = 256 * 1024;
-
     ByteSource* source_;
     uint64_t pos_, end_;
+    std::size_t piece_;
     std::unique_ptr<uint8_t[]> buffer_;
     std::size_t capacity_ = 0, filled_ = 0;
     uint64_t bufferAt_ = 0;
@@ -122,47 +128,30 @@ bool ReadSourceRecords(ByteSource& source, uint64_t at, uint64_t length, bool la
     }
 }
 
-}  // namespace
-
-bool VisitLayerRows(ByteSource& source, uint64_t at, uint64_t length, bool large, uint64_t width,
-                    uint64_t height,
-                    const std::function<void(const std::vector<LayerPixels>&)>& begin,
-                    const std::function<void(std::size_t, int32_t, const uint8_t* const*)>& row) {
-    std::vector<Record> records;
-    uint64_t next = 0, end = 0;
-    if (!ReadSourceRecords(source, at, length, large, width, height, records, next, end))
-        return false;
-    if (records.empty()) return true;
-    std::vector<LayerPixels> layers;
-    for (const Record& r : records) layers.push_back(r.layer);
-    begin(layers);
-    // One channel of the layer being read: where its pixel byte goes and its data.
-    struct Channel {
-        int byteInPixel;
-        uint32_t compression;
-        ChannelStream data;
-        std::vector<uint32_t> counts;
-    };
-    std::array<std::vector<uint8_t>, 4> buffers;
-    const std::size_t countBytes = large ? 4 : 2;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const LayerPixels& l = records[i].layer;
-        const auto w = static_cast<std::size_t>(l.width), h = static_cast<std::size_t>(l.height);
-        std::vector<Channel> channels;
-        for (const auto& [id, stored] : records[i].channels) {
+// The rows of one layer, unpacked one after the other from its channels.
+class LayerRows {
+  public:
+    // Takes the layer's channels from the data at `next` (moved past them), which must end by
+    // `end`, reading each a `piece` at a time; false when they do not fit or are damaged.
+    bool Open(ByteSource& source, const Record& r, bool large, uint64_t& next, uint64_t end,
+              std::size_t piece) {
+        w_ = static_cast<std::size_t>(r.layer.width);
+        h_ = static_cast<std::size_t>(r.layer.height);
+        const std::size_t countBytes = large ? 4 : 2;
+        for (const auto& [id, stored] : r.channels) {
             if (stored > end - next) return false;
-            ChannelStream data(source, next, next + stored);
+            ChannelStream data(source, next, next + stored, piece);
             next += stored;
             const int byteInPixel = id == -1 ? 3 : id == 0 ? 2 : id == 1 ? 1 : id == 2 ? 0 : -1;
-            if (byteInPixel < 0 || w == 0 || h == 0) continue;
+            if (byteInPixel < 0 || w_ == 0 || h_ == 0) continue;
             const uint8_t* kind = data.Take(2);
             if (kind == nullptr) return false;
             Channel c{byteInPixel, uint32_t{kind[0]} << 8 | kind[1], std::move(data), {}};
             if (c.compression == 1) {
-                const uint8_t* counts = c.data.Take(h * countBytes);
+                const uint8_t* counts = c.data.Take(h_ * countBytes);
                 if (counts == nullptr) return false;
-                c.counts.resize(h);
-                for (std::size_t y = 0; y < h; ++y) {
+                c.counts.resize(h_);
+                for (std::size_t y = 0; y < h_; ++y) {
                     uint32_t v = 0;
                     for (std::size_t b = 0; b < countBytes; ++b)
                         v = v << 8 | counts[y * countBytes + b];
@@ -171,28 +160,135 @@ bool VisitLayerRows(ByteSource& source, uint64_t at, uint64_t length, bool large
             } else if (c.compression != 0) {
                 return false;
             }
-            channels.push_back(std::move(c));
+            channels_.push_back(std::move(c));
         }
-        if (w == 0 || h == 0) continue;
+        if (w_ == 0 || h_ == 0) {
+            h_ = 0;  // no rows to hand out
+            return true;
+        }
         // Channels the layer lacks: no colour, or fully opaque.
-        for (int b = 0; b < 4; ++b) buffers[std::size_t(b)].assign(w + kRowSlack, b == 3 ? 255 : 0);
-        const uint8_t* rows[4] = {buffers[0].data(), buffers[1].data(), buffers[2].data(),
-                                  buffers[3].data()};
-        for (std::size_t y = 0; y < h; ++y) {
-            for (Channel& c : channels) {
-                if (c.compression == 0) {
-                    rows[c.byteInPixel] = c.data.Take(w);
-                    if (!rows[c.byteInPixel]) return false;
-                    continue;
-                }
-                auto& buffer = buffers[std::size_t(c.byteInPixel)];
-                const uint8_t* packed = c.data.Take(c.counts[y]);
-                if (!packed || !UnpackRow(packed, c.counts[y], buffer.data(), w)) return false;
-                rows[c.byteInPixel] = buffer.data();
-            }
-            row(i, static_cast<int32_t>(y), rows);
+        for (int b = 0; b < 4; ++b) {
+            buffers_[std::size_t(b)].assign(w_ + kRowSlack, b == 3 ? 255 : 0);
+            rows_[b] = buffers_[std::size_t(b)].data();
         }
+        return true;
     }
+
+    // Rows of the layer not unpacked yet.
+    std::size_t left() const { return h_ - y_; }
+    // The next row, at index y, whose four rows rows() then holds; false when it is damaged.
+    bool Next(std::size_t& y) {
+        y = y_++;
+        for (Channel& c : channels_) {
+            if (c.compression == 0) {
+                rows_[c.byteInPixel] = c.data.Take(w_);
+                if (!rows_[c.byteInPixel]) return false;
+                continue;
+            }
+            auto& buffer = buffers_[std::size_t(c.byteInPixel)];
+            const uint8_t* packed = c.data.Take(c.counts[y]);
+            if (!packed || !UnpackRow(packed, c.counts[y], buffer.data(), w_)) return false;
+            rows_[c.byteInPixel] = buffer.data();
+        }
+        return true;
+    }
+    const uint8_t* const* rows() const { return rows_; }
+
+  private:
+    // One channel: where its pixel byte goes and its data.
+    struct Channel {
+        int byteInPixel;
+        uint32_t compression;
+        ChannelStream data;
+        std::vector<uint32_t> counts;
+    };
+    std::size_t w_ = 0, h_ = 0, y_ = 0;
+    std::vector<Channel> channels_;
+    std::array<std::vector<uint8_t>, 4> buffers_;
+    const uint8_t* rows_[4] = {};
+};
+
+using RowVisit = std::function<void(std::size_t, int32_t, const uint8_t* const*)>;
+
+// Hands `row` the next row of `layer` i; false when it is damaged.
+bool VisitNext(LayerRows& layer, std::size_t i, const RowVisit& row) {
+    std::size_t y = 0;
+    if (!layer.Next(y)) return false;
+    row(i, static_cast<int32_t>(y), layer.rows());
+    return true;
+}
+
+}  // namespace
+
+namespace {
+
+// Every layer's rows, one layer after the other, from the channel data at `next`.
+bool VisitLayerByLayer(ByteSource& source, const std::vector<Record>& records, bool large,
+                       uint64_t next, uint64_t end, const RowVisit& row) {
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        LayerRows layer;
+        if (!layer.Open(source, records[i], large, next, end, kLayerPiece)) return false;
+        while (layer.left() > 0)
+            if (!VisitNext(layer, i, row)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool VisitLayerRows(ByteSource& source, uint64_t at, uint64_t length, bool large, uint64_t width,
+                    uint64_t height,
+                    const std::function<void(const std::vector<LayerPixels>&)>& begin,
+                    const RowVisit& row) {
+    std::vector<Record> records;
+    uint64_t next = 0, end = 0;
+    if (!ReadSourceRecords(source, at, length, large, width, height, records, next, end))
+        return false;
+    if (records.empty()) return true;
+    std::vector<LayerPixels> layers;
+    for (const Record& r : records) layers.push_back(r.layer);
+    begin(layers);
+    return VisitLayerByLayer(source, records, large, next, end, row);
+}
+
+bool VisitDocumentRowsInOrder(ByteSource& source, uint64_t at, uint64_t length, bool large,
+                              uint64_t width, uint64_t height,
+                              const std::function<void(const std::vector<LayerPixels>&)>& begin,
+                              const RowVisit& row) {
+    std::vector<Record> records;
+    uint64_t next = 0, end = 0;
+    if (!ReadSourceRecords(source, at, length, large, width, height, records, next, end))
+        return false;
+    if (records.empty()) return true;
+    std::vector<LayerPixels> layers;
+    for (const Record& r : records) layers.push_back(r.layer);
+    begin(layers);
+    // Every layer is read at once, so each reads in smaller pieces the more there are.
+    const std::size_t piece =
+        std::clamp<std::size_t>(kAllLayersRead / (4 * records.size()), 16 * 1024, kLayerPiece);
+    // What holding every layer open takes (its rows, row byte counts and pieces): past the
+    // bound, as with thousands of layers, they are read one after the other after all.
+    uint64_t held = 0;
+    for (const Record& r : records)
+        held +=
+            (uint64_t(r.layer.width) + kRowSlack) * 4 +
+            r.channels.size() * (uint64_t(r.layer.height) * 4 + (source.InMemory() ? 0 : piece));
+    if (held > kMaxHeldOpen) return VisitLayerByLayer(source, records, large, next, end, row);
+    std::vector<LayerRows> open(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (!open[i].Open(source, records[i], large, next, end, piece)) return false;
+    // Rows above the document first, then each document row of every layer that reaches it,
+    // bottom first, then the rows below it.
+    for (std::size_t i = 0; i < records.size(); ++i)
+        for (int64_t top = records[i].layer.top; top < 0 && open[i].left() > 0; ++top)
+            if (!VisitNext(open[i], i, row)) return false;
+    for (int64_t y = 0; y < int64_t(height); ++y)
+        for (std::size_t i = 0; i < records.size(); ++i)
+            if (y >= records[i].layer.top && open[i].left() > 0)
+                if (!VisitNext(open[i], i, row)) return false;
+    for (std::size_t i = 0; i < records.size(); ++i)
+        while (open[i].left() > 0)
+            if (!VisitNext(open[i], i, row)) return false;
     return true;
 }
 

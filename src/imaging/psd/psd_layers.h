@@ -95,4 +95,14 @@ bool VisitLayerRows(ByteSource& source, uint64_t at, uint64_t length, bool large
                     const std::function<void(const std::vector<LayerPixels>&)>& begin,
                     const std::function<void(std::size_t, int32_t, const uint8_t* const*)>& row);
 
+// The same rows in document order: every layer's rows above the document, then for each row of
+// the document the row of every layer that reaches it, bottom first, then the rows below it.
+// Every layer is read at once, each in smaller pieces the more layers there are, so that a row
+// of the document stays at hand while each layer is drawn onto it; layers that would hold too
+// much memory so are read one after the other, in VisitLayerRows order.
+bool VisitDocumentRowsInOrder(
+    ByteSource& source, uint64_t at, uint64_t length, bool large, uint64_t width, uint64_t height,
+    const std::function<void(const std::vector<LayerPixels>&)>& begin,
+    const std::function<void(std::size_t, int32_t, const uint8_t* const*)>& row);
+
 }  // namespace orv::psd

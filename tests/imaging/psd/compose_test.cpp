@@ -245,6 +245,8 @@ TEST(ComposeFromLayers, AStackComposesAsEachLayerBlendedWholeInTurn) {
         layout.layers.push_back({"hidden", 0, 0, {strip.data(), 100, 40, 400}, 255, false});
         layout.layers.push_back({"strip", 20, 100, {strip.data(), 100, 40, 400}, 255});
         layout.layers.push_back({"outside", 700, 10, {strip.data(), 100, 40, 400}, 90});
+        layout.layers.push_back({"above", 10, -60, {strip.data(), 100, 40, 400}, 255});
+        layout.layers.push_back({"below", 10, 430, {strip.data(), 100, 40, 400}, 255});
         Bytes file;
         std::string why;
         ASSERT_TRUE(WriteDocument(layout, file, why)) << why;
@@ -267,6 +269,30 @@ TEST(ComposeFromLayers, AStackComposesAsEachLayerBlendedWholeInTurn) {
         // Read a piece of a channel at a time, never the layers whole.
         EXPECT_LT(source.largest, file.size() / 3) << file.size();
     }
+}
+
+// So many layers that reading them all at once would hold too much: they are read one after
+// the other instead, to the same picture.
+TEST(ComposeFromLayers, ThousandsOfLayersComposeAsEachBlendedWholeInTurn) {
+    constexpr int w = 8000, h = 12, count = 2200;
+    const Bytes row = Noisy(w, 1, 5, false);
+    DocumentLayout layout;
+    const Bytes base = Fill(w, h, 10, 20, 30, 255);
+    layout.composite = {base.data(), w, h, w * 4};
+    for (int i = 0; i < count; ++i)
+        layout.layers.push_back({"row", 0, i % h, {row.data(), w, 1, w * 4}, uint8_t(i % 256)});
+    Bytes file;
+    std::string why;
+    ASSERT_TRUE(WriteDocument(layout, file, why)) << why;
+    file.resize(LayersEnd(file, false));
+    std::vector<LayerPixels> layers;
+    ASSERT_TRUE(ReadLayers(file, layers));
+    Bytes expected(std::size_t(w) * h * 4, 255);
+    for (const LayerPixels& l : layers) BlendNormal(l, expected.data(), w, h);
+    Decoder d;
+    Bytes px;
+    ASSERT_TRUE(d.Decode(file, px));
+    EXPECT_TRUE(px == expected);
 }
 
 TEST(LargeDocument, APsbGivesThePixelsAndLayersOfThePsdOfTheSameContent) {
