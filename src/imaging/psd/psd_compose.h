@@ -25,11 +25,11 @@ void BlendNormalRow(const LayerPixels& layer, int32_t y, const uint8_t* const* r
 // group's own blending).
 std::vector<bool> ShownLayers(const std::vector<LayerPixels>& layers, bool& approximated);
 
-// Composes the shown layers of a layer and mask information section (as ReadLayerSection
-// takes it), bottom first, over white into `out` (width * height * 4 bytes), holding one
-// layer's pixels at a time. False when the section cannot be read or no shown layer has any
-// pixels, so nothing was composed.
-bool ComposeSection(std::span<const uint8_t> section, bool large, int32_t width, int32_t height,
-                    uint8_t* out, bool& approximated);
+// Composes the shown layers of the layer and mask information section `length` bytes at `at`
+// in `source` (as VisitLayerRows reads it), bottom first, over white into `out` (width * height
+// * 4 bytes), holding a row of one layer at a time. False when the section cannot be read or no
+// shown layer has any pixels, so nothing was composed.
+bool ComposeSection(ByteSource& source, uint64_t at, uint64_t length, bool large, int32_t width,
+                    int32_t height, uint8_t* out, bool& approximated);
 
 }  // namespace orv::psd

@@ -342,19 +342,10 @@ bool Decoder::Convert(uint8_t* out) {
 
 bool Decoder::ComposeFromLayers(uint8_t* out) {
     triedComposing_ = true;
-    if (file_ == nullptr || layersLength_ > std::numeric_limits<std::size_t>::max()) return false;
-    const auto n = static_cast<std::size_t>(layersLength_);
-    std::vector<uint8_t> copy;
-    const uint8_t* section = nullptr;
-    if (file_->InMemory()) {
-        section = file_->Fetch(layersAt_, n);
-    } else {
-        copy.resize(n);
-        if (file_->ReadAt(layersAt_, copy.data(), n)) section = copy.data();
-    }
-    if (section == nullptr) return false;
-    composed_ =
-        ComposeSection({section, n}, large_, header_.width, header_.height, out, approximated_);
+    if (file_ == nullptr) return false;
+    // Read from the file a piece of each channel at a time, never the section whole.
+    composed_ = ComposeSection(*file_, layersAt_, layersLength_, large_, header_.width,
+                               header_.height, out, approximated_);
     return composed_;
 }
 

@@ -1,5 +1,7 @@
 #include "psd_layers.h"
 
+#include "psd_layer_records.h"
+
 #include <array>
 #include <cstring>
 #include <functional>
@@ -7,73 +9,9 @@
 
 namespace orv::psd {
 
+using namespace layerdata;
+
 namespace {
-
-// Big-endian cursor over a span; every read is checked, and a failed read fails the cursor.
-class Cursor {
-  public:
-    explicit Cursor(std::span<const uint8_t> b) : b_(b) {}
-    bool ok() const { return ok_; }
-    std::size_t pos() const { return pos_; }
-    std::size_t left() const { return ok_ ? b_.size() - pos_ : 0; }
-    const uint8_t* Take(std::size_t n) {
-        if (!ok_ || n > b_.size() - pos_) {
-            ok_ = false;
-            return nullptr;
-        }
-        const uint8_t* p = b_.data() + pos_;
-        pos_ += n;
-        return p;
-    }
-    void Skip(std::size_t n) { Take(n); }
-    uint32_t U(int bytes) {
-        const uint8_t* p = Take(std::size_t(bytes));
-        uint32_t v = 0;
-        for (int i = 0; p && i < bytes; ++i) v = v << 8 | p[i];
-        return v;
-    }
-    int32_t I32() { return static_cast<int32_t>(U(4)); }
-    // A length of 4 bytes, or of 8 in the large document format.
-    uint64_t Length(bool large) {
-        if (!large) return U(4);
-        const uint64_t high = U(4);
-        return high << 32 | U(4);
-    }
-    // A sub-cursor over the next n bytes, which this one skips.
-    Cursor Sub(std::size_t n) {
-        const uint8_t* p = Take(n);
-        Cursor c(p ? std::span<const uint8_t>(p, n) : std::span<const uint8_t>());
-        c.ok_ = p != nullptr;
-        return c;
-    }
-
-  private:
-    std::span<const uint8_t> b_;
-    std::size_t pos_ = 0;
-    bool ok_ = true;
-};
-
-// Unpacks one PackBits row of exactly `n` bytes; false when the data runs short or over.
-bool UnpackRow(const uint8_t* in, std::size_t inSize, uint8_t* out, std::size_t n) {
-    std::size_t i = 0, o = 0;
-    while (i < inSize && o < n) {
-        const unsigned h = in[i++];
-        if (h == 128) continue;
-        if (h < 128) {
-            const std::size_t len = h + 1;
-            if (len > inSize - i || len > n - o) return false;
-            std::memcpy(out + o, in + i, len);
-            i += len;
-            o += len;
-        } else {
-            const std::size_t len = 257 - h;
-            if (i == inSize || len > n - o) return false;
-            std::memset(out + o, in[i++], len);
-            o += len;
-        }
-    }
-    return o == n;
-}
 
 void AppendUtf8(std::string& s, char32_t cp) {
     if (cp < 0x80) {
@@ -113,11 +51,6 @@ std::string UnicodeName(Cursor c) {
     while (!out.empty() && out.back() == '\0') out.pop_back();
     return out;
 }
-
-struct Record {
-    LayerPixels layer;
-    std::vector<std::pair<int16_t, uint32_t>> channels;  // id, length of its data
-};
 
 // Keys of additional layer information whose length takes 8 bytes in the large format.
 bool HasLongLength(const uint8_t* key) {
@@ -207,7 +140,7 @@ bool ReadChannels(Cursor& in, bool large, Record& r) {
     if (stored > in.left() || (w * h > 0 && uint64_t(w) * h > stored * 128)) return false;
     l.bgra.assign(w * h * 4, 0);
     for (std::size_t i = 3; i < l.bgra.size(); i += 4) l.bgra[i] = 255;
-    std::vector<uint8_t> row(w);
+    std::vector<uint8_t> row(w + kRowSlack);
     for (const auto& [id, length] : r.channels) {
         Cursor data = in.Sub(length);
         if (!data.ok()) return false;
@@ -235,11 +168,10 @@ bool ReadChannels(Cursor& in, bool large, Record& r) {
     return true;
 }
 
-// Every layer record of a section; false for a damaged one, or for records that claim more
-// than kMaxLayerAreas times the document's area between them (refused before any pixels are
-// read).
-bool ReadRecords(Cursor& info, uint64_t width, uint64_t height, bool large,
-                 std::vector<Record>& records) {
+}  // namespace
+
+bool layerdata::ReadRecords(Cursor& info, uint64_t width, uint64_t height, bool large,
+                            std::vector<Record>& records) {
     uint64_t claimed = 0;
     for (Record& r : records) {
         if (!ReadRecord(info, width * height, large, r)) return false;
@@ -247,6 +179,8 @@ bool ReadRecords(Cursor& info, uint64_t width, uint64_t height, bool large,
     }
     return claimed <= width * height * kMaxLayerAreas;
 }
+
+namespace {
 
 // The layer info of a section, left at the layers' channel data, with every layer record in
 // `records`; nullopt for a damaged section. A section without layers gives no records.
@@ -290,66 +224,6 @@ bool VisitLayerSection(std::span<const uint8_t> bytes, bool large, uint64_t widt
         visit(layers, i);
         // Freed, not only emptied: `= {}` would keep the capacity, and with it every layer.
         std::vector<uint8_t>().swap(layers[i].bgra);
-    }
-    return true;
-}
-
-bool VisitLayerRows(std::span<const uint8_t> bytes, bool large, uint64_t width, uint64_t height,
-                    const std::function<void(const std::vector<LayerPixels>&)>& begin,
-                    const std::function<void(std::size_t, int32_t, const uint8_t* const*)>& row) {
-    std::vector<Record> records;
-    std::optional<Cursor> at = ReadLayerInfo(bytes, large, width, height, records);
-    if (!at) return false;
-    if (records.empty()) return true;
-    Cursor& info = *at;
-    std::vector<LayerPixels> layers;
-    for (const Record& r : records) layers.push_back(r.layer);
-    begin(layers);
-    // One channel of the layer being read: where its pixel byte goes and its data.
-    struct Channel {
-        int byteInPixel;
-        uint32_t compression;
-        Cursor data;
-        std::vector<uint32_t> counts;
-    };
-    std::array<std::vector<uint8_t>, 4> buffers;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const LayerPixels& l = records[i].layer;
-        const auto w = static_cast<std::size_t>(l.width), h = static_cast<std::size_t>(l.height);
-        std::vector<Channel> channels;
-        for (const auto& [id, length] : records[i].channels) {
-            Cursor data = info.Sub(length);
-            if (!data.ok()) return false;
-            const int byteInPixel = id == -1 ? 3 : id == 0 ? 2 : id == 1 ? 1 : id == 2 ? 0 : -1;
-            if (byteInPixel < 0 || w == 0 || h == 0) continue;
-            Channel c{byteInPixel, data.U(2), data, {}};
-            if (c.compression == 1) {
-                if (c.data.left() < h * (large ? 4 : 2)) return false;
-                for (std::size_t y = 0; y < h; ++y) c.counts.push_back(c.data.U(large ? 4 : 2));
-            } else if (c.compression != 0) {
-                return false;
-            }
-            channels.push_back(std::move(c));
-        }
-        if (w == 0 || h == 0) continue;
-        // Channels the layer lacks: no colour, or fully opaque.
-        for (int b = 0; b < 4; ++b) buffers[std::size_t(b)].assign(w, b == 3 ? 255 : 0);
-        const uint8_t* rows[4] = {buffers[0].data(), buffers[1].data(), buffers[2].data(),
-                                  buffers[3].data()};
-        for (std::size_t y = 0; y < h; ++y) {
-            for (Channel& c : channels) {
-                auto& buffer = buffers[std::size_t(c.byteInPixel)];
-                if (c.compression == 0) {
-                    rows[c.byteInPixel] = c.data.Take(w);
-                    if (!rows[c.byteInPixel]) return false;
-                    continue;
-                }
-                const uint8_t* packed = c.data.Take(c.counts[y]);
-                if (!packed || !UnpackRow(packed, c.counts[y], buffer.data(), w)) return false;
-                rows[c.byteInPixel] = buffer.data();
-            }
-            row(i, static_cast<int32_t>(y), rows);
-        }
     }
     return true;
 }

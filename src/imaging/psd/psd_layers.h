@@ -11,6 +11,8 @@
 
 namespace orv::psd {
 
+class ByteSource;
+
 // Blend mode keys of the format.
 inline constexpr uint32_t kNormal = 0x6E6F726D;       // "norm"
 inline constexpr uint32_t kPassThrough = 0x70617373;  // "pass", a group's own blending
@@ -84,5 +86,23 @@ bool VisitDocumentRows(std::span<const uint8_t> file,
 bool VisitLayerRows(std::span<const uint8_t> section, bool large, uint64_t width, uint64_t height,
                     const std::function<void(const std::vector<LayerPixels>&)>& begin,
                     const std::function<void(std::size_t, int32_t, const uint8_t* const*)>& row);
+
+// VisitLayerRows over the section `length` bytes at `at` in `source` (from the start of its
+// layer info length): a file source is read a bounded piece of each channel at a time, so that
+// neither the section nor a layer is ever held whole.
+bool VisitLayerRows(ByteSource& source, uint64_t at, uint64_t length, bool large, uint64_t width,
+                    uint64_t height,
+                    const std::function<void(const std::vector<LayerPixels>&)>& begin,
+                    const std::function<void(std::size_t, int32_t, const uint8_t* const*)>& row);
+
+// The same rows in document order: every layer's rows above the document, then for each row of
+// the document the row of every layer that reaches it, bottom first, then the rows below it.
+// Every layer is read at once, each in smaller pieces the more layers there are, so that a row
+// of the document stays at hand while each layer is drawn onto it; layers that would hold too
+// much memory so are read one after the other, in VisitLayerRows order.
+bool VisitDocumentRowsInOrder(
+    ByteSource& source, uint64_t at, uint64_t length, bool large, uint64_t width, uint64_t height,
+    const std::function<void(const std::vector<LayerPixels>&)>& begin,
+    const std::function<void(std::size_t, int32_t, const uint8_t* const*)>& row);
 
 }  // namespace orv::psd

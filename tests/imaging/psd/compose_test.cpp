@@ -192,6 +192,109 @@ TEST(ComposeFromLayers, ALayerDrawnRowByRowIsTheLayerDrawnWhole) {
     }
 }
 
+// A file that is not in memory: handed out in reads of its own, the largest one recorded.
+class PiecedSource final : public ByteSource {
+  public:
+    explicit PiecedSource(const Bytes& bytes) : bytes_(bytes) {}
+    uint64_t size() const override { return bytes_.size(); }
+    const uint8_t* Fetch(uint64_t offset, std::size_t n) override {
+        window_.resize(n);
+        return ReadAt(offset, window_.data(), n) ? window_.data() : nullptr;
+    }
+    bool ReadAt(uint64_t offset, uint8_t* out, std::size_t n) override {
+        largest = std::max(largest, n);
+        if (offset > bytes_.size() || n > bytes_.size() - offset) return false;
+        std::copy_n(bytes_.data() + offset, n, out);
+        return true;
+    }
+    std::size_t largest = 0;
+
+  private:
+    const Bytes& bytes_;
+    Bytes window_;
+};
+
+// Noise in colour and alpha, with stretches of fully transparent and fully opaque pixels.
+Bytes Noisy(int w, int h, uint32_t seed, bool opaque) {
+    Bytes p(std::size_t(w) * h * 4);
+    for (std::size_t i = 0; i < p.size(); i += 4) {
+        seed = seed * 1664525u + 1013904223u;
+        p[i] = uint8_t(seed >> 24);
+        p[i + 1] = uint8_t(seed >> 16);
+        p[i + 2] = uint8_t(seed >> 8);
+        const std::size_t x = i / 4 % std::size_t(w);
+        p[i + 3] = opaque || x % 50 < 10 ? 255 : x % 50 < 20 ? 0 : uint8_t(seed);
+    }
+    return p;
+}
+
+// The whole document composed from memory and from a file read in pieces equals each shown
+// layer blended whole in turn over white: with and without an opaque picture layer under the
+// rest, layers at every offset, partly or wholly outside, hidden, and rows no layer reaches.
+TEST(ComposeFromLayers, AStackComposesAsEachLayerBlendedWholeInTurn) {
+    constexpr int w = 640, h = 420;
+    const Bytes base = Noisy(w, h, 1, true), a = Noisy(300, 200, 2, false),
+                b = Noisy(250, 500, 3, false), strip = Noisy(100, 40, 4, true);
+    for (const bool withBase : {true, false}) {
+        SCOPED_TRACE(withBase ? "over a picture layer" : "over nothing");
+        DocumentLayout layout;
+        layout.composite = {base.data(), w, h, w * 4};
+        if (withBase) layout.layers.push_back({"base", 0, 0, {base.data(), w, h, w * 4}});
+        layout.layers.push_back({"a", -50, 300, {a.data(), 300, 200, 1200}, 200});
+        layout.layers.push_back({"b", 500, -30, {b.data(), 250, 500, 1000}, 255});
+        layout.layers.push_back({"hidden", 0, 0, {strip.data(), 100, 40, 400}, 255, false});
+        layout.layers.push_back({"strip", 20, 100, {strip.data(), 100, 40, 400}, 255});
+        layout.layers.push_back({"outside", 700, 10, {strip.data(), 100, 40, 400}, 90});
+        layout.layers.push_back({"above", 10, -60, {strip.data(), 100, 40, 400}, 255});
+        layout.layers.push_back({"below", 10, 430, {strip.data(), 100, 40, 400}, 255});
+        Bytes file;
+        std::string why;
+        ASSERT_TRUE(WriteDocument(layout, file, why)) << why;
+        file.resize(LayersEnd(file, false));
+        std::vector<LayerPixels> layers;
+        ASSERT_TRUE(ReadLayers(file, layers));
+        Bytes expected(std::size_t(w) * h * 4, 255);
+        for (const LayerPixels& l : layers)
+            if (l.visible) BlendNormal(l, expected.data(), w, h);
+        Decoder inMemory, pieced;
+        Bytes px;
+        ASSERT_TRUE(inMemory.Decode(file, px));
+        EXPECT_TRUE(inMemory.ComposedFromLayers());
+        EXPECT_TRUE(px == expected);
+        PiecedSource source(file);
+        ASSERT_TRUE(pieced.Parse(source));
+        Bytes read(px.size());
+        ASSERT_TRUE(pieced.Convert(read.data()));
+        EXPECT_TRUE(read == expected);
+        // Read a piece of a channel at a time, never the layers whole.
+        EXPECT_LT(source.largest, file.size() / 3) << file.size();
+    }
+}
+
+// So many layers that reading them all at once would hold too much: they are read one after
+// the other instead, to the same picture.
+TEST(ComposeFromLayers, ThousandsOfLayersComposeAsEachBlendedWholeInTurn) {
+    constexpr int w = 8000, h = 12, count = 2200;
+    const Bytes row = Noisy(w, 1, 5, false);
+    DocumentLayout layout;
+    const Bytes base = Fill(w, h, 10, 20, 30, 255);
+    layout.composite = {base.data(), w, h, w * 4};
+    for (int i = 0; i < count; ++i)
+        layout.layers.push_back({"row", 0, i % h, {row.data(), w, 1, w * 4}, uint8_t(i % 256)});
+    Bytes file;
+    std::string why;
+    ASSERT_TRUE(WriteDocument(layout, file, why)) << why;
+    file.resize(LayersEnd(file, false));
+    std::vector<LayerPixels> layers;
+    ASSERT_TRUE(ReadLayers(file, layers));
+    Bytes expected(std::size_t(w) * h * 4, 255);
+    for (const LayerPixels& l : layers) BlendNormal(l, expected.data(), w, h);
+    Decoder d;
+    Bytes px;
+    ASSERT_TRUE(d.Decode(file, px));
+    EXPECT_TRUE(px == expected);
+}
+
 TEST(LargeDocument, APsbGivesThePixelsAndLayersOfThePsdOfTheSameContent) {
     Doc doc;
     doc.composite = Fill(W, H, 1, 2, 3, 255);

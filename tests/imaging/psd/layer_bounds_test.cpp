@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 
 #include "ChildProcess.h"
+#include "imaging/psd/psd_decoder.h"
 #include "imaging/psd/psd_layers.h"
 #include "imaging/psd/psd_writer.h"
 
@@ -60,6 +61,39 @@ TEST(LayerBounds, OnlyTheWantedLayerIsUnpackedFromTwoHundredFullSizeOnes) {
     if (orv::test::kPeakMemoryIsMeaningful) {
         EXPECT_LT(end.peakKb - before, 200 * 1024) << end.peakKb << " KB at the peak";
     }
+}
+
+// Composing those layers, when the merged picture is black as writers leave it for "none", holds
+// every layer open at once but a row of each only.
+TEST(LayerBounds, ComposingTwoHundredFullSizeLayersHoldsARowOfEach) {
+    const int w = 1920, h = 1080;
+    Bytes flat(std::size_t(w) * h * 4, 0x80);
+    for (std::size_t i = 3; i < flat.size(); i += 4) flat[i] = 255;
+    const Bytes black(std::size_t(w) * h * 4, 0);
+    DocumentLayout doc;
+    doc.composite = {black.data(), w, h, std::size_t(w) * 4};
+    for (int i = 0; i < 200; ++i)
+        doc.layers.push_back({"Layer " + std::to_string(i),
+                              0,
+                              0,
+                              {flat.data(), w, h, std::size_t(w) * 4},
+                              uint8_t(100 + i % 100)});
+    Bytes file;
+    std::string why;
+    ASSERT_TRUE(WriteDocument(doc, file, why)) << why;
+    const long before = OwnPeakKb();
+    const orv::test::ChildEnd end = orv::test::RunInChild(
+        [&] {
+            Decoder decoder;
+            Bytes px;
+            if (!decoder.Decode(file, px) || !decoder.ComposedFromLayers()) return 1;
+            return px[0] == 0x80 && px[3] == 255 ? 0 : 2;
+        },
+        60);
+    ASSERT_TRUE(end.ended);
+    EXPECT_EQ(end.status, 0);
+    // The picture is 8 MB, and so is each layer: nothing near 200 of them was ever held.
+    EXPECT_LT(end.peakKb - before, 100 * 1024) << end.peakKb << " KB at the peak";
 }
 
 TEST(LayerBounds, RecordsClaimingMoreThanTheBoundAreRefused) {
