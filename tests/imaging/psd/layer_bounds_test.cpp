@@ -93,7 +93,9 @@ TEST(LayerBounds, ComposingTwoHundredFullSizeLayersHoldsARowOfEach) {
     ASSERT_TRUE(end.ended);
     EXPECT_EQ(end.status, 0);
     // The picture is 8 MB, and so is each layer: nothing near 200 of them was ever held.
-    EXPECT_LT(end.peakKb - before, 100 * 1024) << end.peakKb << " KB at the peak";
+    if (orv::test::kPeakMemoryIsMeaningful) {
+        EXPECT_LT(end.peakKb - before, 100 * 1024) << end.peakKb << " KB at the peak";
+    }
 }
 
 TEST(LayerBounds, RecordsClaimingMoreThanTheBoundAreRefused) {
