@@ -385,7 +385,7 @@ void FormWindow::paintEvent(QPaintEvent* e) {
             q.translate(view_.Origin(place.topLeft()));
             q.scale(view_.Scale(), view_.Scale());
             q.setRenderHint(QPainter::SmoothPixmapTransform, view_.Zoom() < 1.0);
-            PaintPictureBoxContent(q, static_cast<const PictureBox&>(c));
+            PaintPictureBoxContent(q, static_cast<const PictureBox&>(c), &canvasIndex_);
             q.restore();
             return true;
         },
@@ -462,9 +462,11 @@ void FormWindow::Sync() {
     }
     QHash<const Control*, Snapshot> now;
     CollectSnapshots(form_, QPoint(0, 0), false, nullptr, now);
-    if (const Control* zb = ZoomBox())
+    if (const Control* zb = ZoomBox()) {
         for (auto it = now.begin(); it != now.end(); ++it)
             if (it->root == zb) it->rect = WindowRect(it->rect, zb);
+        canvasIndex_.Refresh(static_cast<const PictureBox&>(*zb));
+    }
     QRect marked;
     if (const Control* m = form_.Marked ? form_.Marked() : nullptr; m && now.contains(m))
         marked = now.value(m).rect.adjusted(-3, -3, 3, 3);
