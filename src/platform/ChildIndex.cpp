@@ -72,26 +72,44 @@ bool ChildIndex::CellsOf(const QRect& r, int& x0, int& y0, int& x1, int& y1) con
     return true;
 }
 
+void ChildIndex::Collect(const QRect& r, std::vector<int>& found) const {
+    int x0, y0, x1, y1;
+    if (!CellsOf(r, x0, y0, x1, y1)) return;
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x)
+            for (int i : cells_[static_cast<size_t>(y * columns_ + x)])
+                if (entries_[static_cast<size_t>(i)].rect.intersects(r)) found.push_back(i);
+    for (int i : wide_)
+        if (entries_[static_cast<size_t>(i)].rect.intersects(r)) found.push_back(i);
+}
+
+void ChildIndex::Hand(std::vector<int>& found, std::vector<const Control*>& out) const {
+    // Positions in the entries are positions in the painting order.
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    out.reserve(found.size());
+    for (int i : found) out.push_back(entries_[static_cast<size_t>(i)].control);
+}
+
 bool ChildIndex::Meeting(const Container& box, const QRect& r,
                          std::vector<const Control*>& out) const {
     out.clear();
     if (box_ != &box || version_ != box.ChildrenVersion()) return false;
     thread_local std::vector<int> found;
     found.clear();
-    int x0, y0, x1, y1;
-    if (CellsOf(r, x0, y0, x1, y1)) {
-        for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x)
-                for (int i : cells_[static_cast<size_t>(y * columns_ + x)])
-                    if (entries_[static_cast<size_t>(i)].rect.intersects(r)) found.push_back(i);
-        for (int i : wide_)
-            if (entries_[static_cast<size_t>(i)].rect.intersects(r)) found.push_back(i);
-    }
-    // Positions in the entries are positions in the painting order.
-    std::sort(found.begin(), found.end());
-    found.erase(std::unique(found.begin(), found.end()), found.end());
-    out.reserve(found.size());
-    for (int i : found) out.push_back(entries_[static_cast<size_t>(i)].control);
+    Collect(r, found);
+    Hand(found, out);
+    return true;
+}
+
+bool ChildIndex::Meeting(const Container& box, const QRegion& area,
+                         std::vector<const Control*>& out) const {
+    out.clear();
+    if (box_ != &box || version_ != box.ChildrenVersion()) return false;
+    thread_local std::vector<int> found;
+    found.clear();
+    for (const QRect& r : area) Collect(r, found);
+    Hand(found, out);
     return true;
 }
 

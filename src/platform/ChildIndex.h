@@ -7,6 +7,7 @@
 // next refresh repaints both places, so nothing stays wrong on screen.
 
 #include <QRect>
+#include <QRegion>
 #include <cstdint>
 #include <vector>
 
@@ -24,6 +25,8 @@ class ChildIndex {
     /// when the index is not in step with box's children (none built yet, another box, a
     /// child added, removed or restacked since): then only a walk of all of them is right.
     bool Meeting(const Container& box, const QRect& r, std::vector<const Control*>& out) const;
+    /// The same for every rectangle of an area (a frame round something is four thin ones).
+    bool Meeting(const Container& box, const QRegion& area, std::vector<const Control*>& out) const;
 
   private:
     struct Entry {
@@ -33,6 +36,10 @@ class ChildIndex {
     void Build(const PictureBox& box);
     /// The cells a rectangle covers, clamped to the grid: [x0, x1] x [y0, y1].
     bool CellsOf(const QRect& r, int& x0, int& y0, int& x1, int& y1) const;
+    /// Adds the positions of the entries meeting r to found.
+    void Collect(const QRect& r, std::vector<int>& found) const;
+    /// The controls at the positions found, in their order, each once.
+    void Hand(std::vector<int>& found, std::vector<const Control*>& out) const;
 
     const Container* box_ = nullptr;
     uint64_t version_ = 0;

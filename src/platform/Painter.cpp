@@ -283,7 +283,17 @@ void PaintChildren(QPainter& p, const Container& box, bool ps, const PaintHook& 
         PaintControl(p, *c, ps);
     };
     thread_local std::vector<const Control*> meeting;
-    if (index && clipped && index->Meeting(box, clip, meeting)) {
+    // Each part of the area is asked for on its own (a frame's four sides, not all it
+    // frames), widened a little: mapped back through a zoom, its edges are rounded.
+    QRegion parts;
+    if (index && clipped) {
+        const QRegion region = p.clipRegion();
+        if (region.rectCount() > 16)
+            parts = clip.adjusted(-2, -2, 2, 2);
+        else
+            for (const QRect& r : region) parts += r.adjusted(-2, -2, 2, 2);
+    }
+    if (index && clipped && index->Meeting(box, parts, meeting)) {
         // Painting may paint other boxes, which use the same list: this one is taken.
         const std::vector<const Control*> mine = std::move(meeting);
         meeting.clear();

@@ -218,3 +218,54 @@ TEST(ChildIndexTest, TheZoomedCanvasRepaintsMovedChildrenAtTheirNewPlaces) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+// The magnifier's view over a crowded canvas: its tick repaints its place, where the canvas is
+// painted only round the view and the view over the rest; no pixel is left unpainted and the
+// window shows what a repaint of everything shows.
+TEST(ChildIndexTest, AMagnifierTickPaintsTheCanvasOnlyRoundTheView) {
+    ZoomedEditor z(1.0);
+    Form1& e = z.ed();
+    const QPoint canvas = ControlPlace(e.Picture2).topLeft();
+    e.fd.Left = static_cast<float>(canvas.x() + 100) * 15;
+    e.fd.Top = static_cast<float>(canvas.y() + 40) * 15;
+    std::vector<std::unique_ptr<Shape>> marks;
+    for (int y = 20; y < 140; y += 6)
+        for (int x = 80; x < 200; x += 6) {
+            auto s = std::make_unique<Shape>();
+            s->Left = static_cast<float>(x) * 15, s->Top = static_cast<float>(y) * 15;
+            s->Width = 5 * 15, s->Height = 4 * 15;
+            s->BackStyle = 1;
+            s->BackColor = RGB(x, y, 255);
+            e.Picture2.Add(*s);
+            marks.push_back(std::move(s));
+        }
+    z.win->Sync();
+    QCoreApplication::processEvents();
+    e.Timer3_Timer();
+    ASSERT_TRUE(z.win->SyncOne(e.fd));
+    QCoreApplication::processEvents();
+
+    const QRect around = ControlPlace(e.fd).adjusted(-4, -4, 4, 4);
+    QImage tick(around.size(), QImage::Format_ARGB32_Premultiplied);
+    tick.fill(QColor(255, 0, 255));
+    z.win->render(&tick, QPoint(), QRegion(around), QWidget::RenderFlags());
+    const QImage whole =
+        z.win->grab().toImage().copy(around).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    int unpainted = 0, differ = 0;
+    for (int y = 0; y < tick.height(); ++y)
+        for (int x = 0; x < tick.width(); ++x) {
+            unpainted += tick.pixel(x, y) == qRgb(255, 0, 255) ? 1 : 0;
+            differ += tick.pixel(x, y) != whole.pixel(x, y) ? 1 : 0;
+        }
+    EXPECT_EQ(unpainted, 0);
+    EXPECT_EQ(differ, 0);
+    // Round the view's frame, the canvas's marks show.
+    EXPECT_EQ(QColor(tick.pixel(1, 1)), QColor(whole.pixel(1, 1)));
+    EXPECT_NE(QColor(tick.pixel(1, 1)), QColor(0, 0, 0));
+}
+
+}  // namespace
+}  // namespace orv::test

@@ -381,7 +381,16 @@ void FormWindow::paintEvent(QPaintEvent* e) {
             const QRect place = ControlPlace(c);
             if (!q.clipBoundingRect().toAlignedRect().intersects(WindowRect(place, &c)))
                 return true;
+            // A picture box above the canvas (the magnifier's view) paints every pixel of its
+            // place: the canvas is painted only round it, not under it.
+            QRegion round = q.clipRegion();
+            const std::vector<Control*>& order = form_.PaintOrder();
+            for (auto it = std::find(order.begin(), order.end(), &c); it != order.end(); ++it)
+                if (*it != &c && (*it)->Visible && (*it)->Kind() == ControlKind::PictureBox)
+                    round -= ControlPlace(**it);
+            if (round.isEmpty()) return true;
             q.save();
+            q.setClipRegion(round);
             q.translate(view_.Origin(place.topLeft()));
             q.scale(view_.Scale(), view_.Scale());
             q.setRenderHint(QPainter::SmoothPixmapTransform, view_.Zoom() < 1.0);
