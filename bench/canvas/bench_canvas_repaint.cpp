@@ -10,6 +10,10 @@
 // Then the full repaint at 100 % with 1,000 annotations in view (a third each
 // distance markers, colour markers and notes) against the same window with
 // none. Goal: within 2x.
+//
+// Last, a repaint of a small square of the canvas (the size of the magnifier's view, which
+// its tick repaints ten times a second) with 10,000 annotations all over the canvas,
+// against the same square with only the annotations in and round it. Goal: within 1.5x.
 
 #include <QApplication>
 #include <QFile>
@@ -190,6 +194,48 @@ void AnnotationFigures(const QImage& picture) {
     std::printf("  1,000 annotations in view  %8.2f ms  (%.2fx)\n", many, many / none);
 }
 
+// The repaint of one small square of the window, median of runs.
+double SquareRepaint(Editor& e, const QRect& square, int runs) {
+    e.win->repaint(square);
+    return MedianOf(runs, nullptr, [&] { e.win->repaint(square); });
+}
+
+void SmallAreaFigures(const QImage& picture) {
+    const int runs = 41;
+    const QRect square(1200, 900, 240, 240);  // the magnifier's view: 240 x 240 pixels
+    // A grid of 100 x 100 places over the canvas, 37 x 21 pixels apart.
+    const orv::bench::MarkupGrid all{100, 100, 38, 21, 555, 315, 300, 180};
+    const auto repaint = [&](bool onlyNear) {
+        Editor e(3840, 2160, picture);
+        orv::bench::MarkupGrid g = all;
+        if (onlyNear) {
+            // The grid's places that lie within 40 pixels of the square, and no others.
+            const QRect near = square.translated(-e.win->CanvasOrigin()).adjusted(-40, -40, 40, 40);
+            const int c0 = std::max(0, static_cast<int>((near.left() * 15 - all.left) / all.stepX));
+            const int r0 = std::max(0, static_cast<int>((near.top() * 15 - all.top) / all.stepY));
+            const int c1 = static_cast<int>((near.right() * 15 - all.left) / all.stepX) + 1;
+            const int r1 = static_cast<int>((near.bottom() * 15 - all.top) / all.stepY) + 1;
+            g.columns = c1 - c0, g.rows = r1 - r0;
+            g.left = all.left + all.stepX * static_cast<float>(c0);
+            g.top = all.top + all.stepY * static_cast<float>(r0);
+        }
+        orv::bench::DrawAnnotations(e.ed(), g.columns * g.rows, g);
+        e.ed().history.Clear();
+        e.win->Sync();
+        e.Settle();
+        const int n = g.columns * g.rows;
+        return std::make_pair(n, SquareRepaint(e, square, runs));
+    };
+    const auto [few, peer] = repaint(true);
+    const auto [many, cost] = repaint(false);
+    std::printf(
+        "\nrepaint of a 240 x 240 square of the canvas, median of %d runs (goal: within 1.5x)\n",
+        runs);
+    std::printf("  %6d annotations, those in and round the square (peer) %8.3f ms\n", few, peer);
+    std::printf("  %6d annotations, the same ones and all the others     %8.3f ms  (%.2fx)\n", many,
+                cost, cost / peer);
+}
+
 }  // namespace
 
 static void InitResources() {
@@ -213,5 +259,6 @@ int main(int argc, char** argv) {
     const QImage picture = orv::bench::DesignPicture(3840, 2160);
     ZoomFigures(picture);
     AnnotationFigures(picture);
+    SmallAreaFigures(picture);
     return 0;
 }

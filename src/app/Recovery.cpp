@@ -56,6 +56,12 @@ void Recovery::OfferLeftWork() {
                 app_.ShowEditor();
                 OpenRecoveredMarkup(app_.Editor(), content);
                 written_ = true;  // the journal on disk holds this markup until the next write
+                // So the first look finds nothing new: the markup it was restored from is not
+                // copied and written again (however much of it there is).
+                const Form1& restored = app_.Editor();
+                BasePicture(restored);
+                look_ = Look{restored.history.Revision(), restored.unsaved.Generation(), baseId_};
+                looked_ = true;
             } else {
                 journal.Remove();
             }

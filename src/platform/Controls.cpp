@@ -14,6 +14,10 @@ uint64_t NextStackKey() {
     static uint64_t key = 0;
     return ++key;
 }
+uint64_t NextChildrenVersion() {
+    static uint64_t version = 0;
+    return ++version;
+}
 }  // namespace
 
 Control::Control(const Control& o)
@@ -85,26 +89,31 @@ void Container::Add(Control& c) {
     c.parent_ = this;
     c.stack_ = NextStackKey();
     children_.push_back(&c);
-    orderValid_ = false;
+    Changed();
 }
 
 void Container::Remove(Control& c) {
     auto it = std::find(children_.begin(), children_.end(), &c);
     if (it != children_.end()) children_.erase(it);
     c.parent_ = nullptr;
-    orderValid_ = false;
+    Changed();
 }
 
 void Container::BringToFront(Control& c) {
     if (c.parent_ != this) return;
     c.stack_ = NextStackKey();
-    orderValid_ = false;
+    Changed();
 }
 
 void Container::SetStackKey(Control& c, uint64_t key) {
     if (c.parent_ != this || key == 0) return;
     c.stack_ = key;
+    Changed();
+}
+
+void Container::Changed() {
     orderValid_ = false;
+    version_ = NextChildrenVersion();
 }
 
 const std::vector<Control*>& Container::PaintOrder() const {

@@ -185,9 +185,16 @@ class Container {
     /// Gives a child back a stacking key it held before (keys are never handed
     /// out twice, so it goes back exactly where it was among the others).
     void SetStackKey(Control& c, uint64_t key);
+    /// Changes with every change of the children or their stacking, and is never the same
+    /// for two containers: what was worked out from the children (where they lie) can tell
+    /// that it is out of date.
+    uint64_t ChildrenVersion() const { return version_; }
 
   private:
+    void Changed();
+
     std::vector<Control*> children_;
+    uint64_t version_ = 0;
     /// PaintOrder as last worked out; every paint asks for it (the magnifier's tick among
     /// them), so it is sorted again only after a child or its stacking changed.
     mutable std::vector<Control*> order_;

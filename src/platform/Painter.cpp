@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/Artwork.h"
+#include "platform/ChildIndex.h"
 #include "platform/Fonts.h"
 #include "platform/Screen.h"
 
@@ -269,15 +270,37 @@ void DrawVisible(QPainter& p, const QImage& img) {
 // Paints the visible children in stacking order, skipping those wholly outside
 // the area being repainted (a drag repaints a few small rectangles of a large
 // picture with many annotations).
-void PaintChildren(QPainter& p, const Container& box, bool ps, const PaintHook& hook = nullptr) {
+// An index of where the children lie, when in step with them, gives the few that may meet
+// the area without a look at every child.
+void PaintChildren(QPainter& p, const Container& box, bool ps, const PaintHook& hook = nullptr,
+                   const ChildIndex* index = nullptr) {
     const bool clipped = p.hasClipping();
     const QRect clip = clipped ? p.clipBoundingRect().toAlignedRect() : QRect();
-    for (const Control* c : box.PaintOrder()) {
-        if (!c->Visible) continue;
-        if (hook && hook(p, *c)) continue;
-        if (clipped && !clip.intersects(ControlPixelRect(*c, ps))) continue;
+    const auto paint = [&](const Control* c) {
+        if (!c->Visible) return;
+        if (hook && hook(p, *c)) return;
+        if (clipped && !clip.intersects(ControlPixelRect(*c, ps))) return;
         PaintControl(p, *c, ps);
+    };
+    thread_local std::vector<const Control*> meeting;
+    // Each part of the area is asked for on its own (a frame's four sides, not all it
+    // frames), widened a little: mapped back through a zoom, its edges are rounded.
+    QRegion parts;
+    if (index && clipped) {
+        const QRegion region = p.clipRegion();
+        if (region.rectCount() > 16)
+            parts = clip.adjusted(-2, -2, 2, 2);
+        else
+            for (const QRect& r : region) parts += r.adjusted(-2, -2, 2, 2);
     }
+    if (index && clipped && index->Meeting(box, parts, meeting)) {
+        // Painting may paint other boxes, which use the same list: this one is taken.
+        const std::vector<const Control*> mine = std::move(meeting);
+        meeting.clear();
+        for (const Control* c : mine) paint(c);
+        return;
+    }
+    for (const Control* c : box.PaintOrder()) paint(c);
 }
 
 }  // namespace
@@ -305,7 +328,7 @@ QRect ControlPixelRect(const Control& c, bool ps) {
     return ControlPlace(c, ps).adjusted(-m, -m, m, m);
 }
 
-void PaintPictureBoxContent(QPainter& p, const PictureBox& box) {
+void PaintPictureBoxContent(QPainter& p, const PictureBox& box, const ChildIndex* index) {
     const QRect r(0, 0, static_cast<int>(std::ceil(Px(box.Width, false))),
                   static_cast<int>(std::ceil(Px(box.Height, false, true))));
     p.save();
@@ -322,7 +345,7 @@ void PaintPictureBoxContent(QPainter& p, const PictureBox& box) {
     }
     if (!box.Picture().isNull()) DrawVisible(p, box.Picture());
     if (box.HasSurface()) DrawVisible(p, const_cast<PictureBox&>(box).Surface());
-    PaintChildren(p, box, box.ScalePixels);
+    PaintChildren(p, box, box.ScalePixels, nullptr, index);
     p.restore();
     if (box.BorderStyle == 1) {
         // A frame just outside the box, in a grey that reads on light pictures and

@@ -24,9 +24,13 @@ void PaintForm(QPainter& p, const Form& form, const PaintHook& paintOwn = nullpt
 /// Paints one control at its place in the painter's coordinates (pixels of its
 /// container), with everything it contains.
 void PaintControl(QPainter& p, const Control& c, bool pixelScale = false);
+class ChildIndex;
+
 /// Paints a picture box's own content (background, picture, drawing, children)
-/// with its top-left corner at the painter's origin.
-void PaintPictureBoxContent(QPainter& p, const PictureBox& box);
+/// with its top-left corner at the painter's origin. With an index of where the box's
+/// children lie, a repaint of part of the box looks only at the children that index
+/// finds there (while it is in step with the children; else at all of them).
+void PaintPictureBoxContent(QPainter& p, const PictureBox& box, const ChildIndex* index = nullptr);
 /// The pixel rectangle a control occupies within its container: its place for
 /// painting and pointer hits (a line: the rectangle between its end pixels).
 QRect ControlPlace(const Control& c, bool pixelScale = false);

@@ -78,6 +78,16 @@ TEST_F(RecoveryTest, UnsavedMarkupIsKeptAndRestoredLiveOnTheSamePicture) {
     EXPECT_EQ(ed().Picture2.Picture().convertToFormat(QImage::Format_RGB32),
               base.convertToFormat(QImage::Format_RGB32));
     EXPECT_TRUE(ed().unsaved.Pending());
+    // The journal already holds what was restored: looking again writes nothing, but the
+    // next change is written.
+    const QString journal = folder + QStringLiteral("/journal.json");
+    ASSERT_TRUE(QFile::remove(journal));
+    recovery->WriteNow();
+    EXPECT_FALSE(OnDisk()) << "the restored markup was written again";
+    Draw(3000, 300, 3000, 2500);
+    recovery->WriteNow();
+    EXPECT_TRUE(OnDisk());
+    ASSERT_TRUE(ed().history.Undo());
     // The history starts at the restored markup: one more marker, undone, gives it back.
     EXPECT_EQ(ed().history.UndoCount(), 0u);
     Draw(3000, 300, 3000, 2500);

@@ -387,11 +387,20 @@ void FormWindow::paintEvent(QPaintEvent* e) {
             const QRect place = ControlPlace(c);
             if (!q.clipBoundingRect().toAlignedRect().intersects(WindowRect(place, &c)))
                 return true;
+            // A picture box above the canvas (the magnifier's view) paints every pixel of its
+            // place: the canvas is painted only round it, not under it.
+            QRegion round = q.clipRegion();
+            const std::vector<Control*>& order = form_.PaintOrder();
+            for (auto it = std::find(order.begin(), order.end(), &c); it != order.end(); ++it)
+                if (*it != &c && (*it)->Visible && (*it)->Kind() == ControlKind::PictureBox)
+                    round -= ControlPlace(**it);
+            if (round.isEmpty()) return true;
             q.save();
+            q.setClipRegion(round);
             q.translate(view_.Origin(place.topLeft()));
             q.scale(view_.Scale(), view_.Scale());
             q.setRenderHint(QPainter::SmoothPixmapTransform, view_.Zoom() < 1.0);
-            PaintPictureBoxContent(q, static_cast<const PictureBox&>(c));
+            PaintPictureBoxContent(q, static_cast<const PictureBox&>(c), &canvasIndex_);
             q.restore();
             return true;
         },
@@ -468,9 +477,11 @@ void FormWindow::Sync() {
     }
     QHash<const Control*, Snapshot> now;
     CollectSnapshots(form_, QPoint(0, 0), false, nullptr, now);
-    if (const Control* zb = ZoomBox())
+    if (const Control* zb = ZoomBox()) {
         for (auto it = now.begin(); it != now.end(); ++it)
             if (it->root == zb) it->rect = WindowRect(it->rect, zb);
+        canvasIndex_.Refresh(static_cast<const PictureBox&>(*zb));
+    }
     QRect marked;
     if (const Control* m = form_.Marked ? form_.Marked() : nullptr; m && now.contains(m))
         marked = now.value(m).rect.adjusted(-3, -3, 3, 3);

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "platform/ChildIndex.h"
 #include "platform/Form.h"
 #include "platform/qt/CanvasView.h"
 #include "platform/qt/TextBoxEditors.h"
@@ -114,6 +115,9 @@ class FormWindow : public QWidget {
     Qt::MouseButtons chorded_;
     QPoint pointer_;  ///< on the screen, in the pointer event being handled
     QHash<const Control*, Snapshot> painted_;
+    /// Where the zooming canvas's children lie as of the last sync, so a repaint of a
+    /// small part of it (the magnifier's tick) looks only at those there.
+    ChildIndex canvasIndex_;
     QRect marked_;  ///< where the selection frame of the form's marked control is painted
     bool firstSync_ = true;
     bool viewChanged_ = false;  ///< the zoomed canvas's view changed since the last sync
