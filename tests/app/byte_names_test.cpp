@@ -25,6 +25,7 @@
 namespace orv {
 namespace {
 
+using test::HeadlessEnvironment;
 using test::Outcome;
 
 bool IsUtf8(const QByteArray& bytes) {
@@ -49,11 +50,7 @@ class ByteNames : public ::testing::Test {
             script += QStringLiteral(" \"$(printf '%1')\"").arg(octal);
         }
         QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        process.setProcessEnvironment(env);
+        process.setProcessEnvironment(HeadlessEnvironment());
         process.setWorkingDirectory(dir.path());
         process.start(QStringLiteral("/bin/sh"),
                       {QStringLiteral("-c"), script, QStringLiteral(ORVANE_BINARY)});

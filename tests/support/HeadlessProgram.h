@@ -16,13 +16,18 @@ struct Outcome {
     QByteArray out, err;
 };
 
-inline Outcome RunHeadless(const QStringList& args) {
-    QProcess process;
+/// This process's environment without a display, so that the program runs headless.
+inline QProcessEnvironment HeadlessEnvironment() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    process.setProcessEnvironment(env);
+    return env;
+}
+
+inline Outcome RunHeadless(const QStringList& args) {
+    QProcess process;
+    process.setProcessEnvironment(HeadlessEnvironment());
     process.start(QStringLiteral(ORVANE_BINARY), args);
     EXPECT_TRUE(process.waitForFinished(60000));
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,

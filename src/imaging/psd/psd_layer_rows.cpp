@@ -234,6 +234,20 @@ bool VisitLayerByLayer(ByteSource& source, const std::vector<Record>& records, b
     return true;
 }
 
+// Reads the layer records and, when there are any, hands their layers to `begin`; false when
+// the records are damaged.
+bool BeginVisit(ByteSource& source, uint64_t at, uint64_t length, bool large, uint64_t width,
+                uint64_t height, const std::function<void(const std::vector<LayerPixels>&)>& begin,
+                std::vector<Record>& records, uint64_t& next, uint64_t& end) {
+    if (!ReadSourceRecords(source, at, length, large, width, height, records, next, end))
+        return false;
+    if (records.empty()) return true;
+    std::vector<LayerPixels> layers;
+    for (const Record& r : records) layers.push_back(r.layer);
+    begin(layers);
+    return true;
+}
+
 }  // namespace
 
 bool VisitLayerRows(ByteSource& source, uint64_t at, uint64_t length, bool large, uint64_t width,
@@ -242,12 +256,9 @@ bool VisitLayerRows(ByteSource& source, uint64_t at, uint64_t length, bool large
                     const RowVisit& row) {
     std::vector<Record> records;
     uint64_t next = 0, end = 0;
-    if (!ReadSourceRecords(source, at, length, large, width, height, records, next, end))
+    if (!BeginVisit(source, at, length, large, width, height, begin, records, next, end))
         return false;
     if (records.empty()) return true;
-    std::vector<LayerPixels> layers;
-    for (const Record& r : records) layers.push_back(r.layer);
-    begin(layers);
     return VisitLayerByLayer(source, records, large, next, end, row);
 }
 
@@ -257,12 +268,9 @@ bool VisitDocumentRowsInOrder(ByteSource& source, uint64_t at, uint64_t length, 
                               const RowVisit& row) {
     std::vector<Record> records;
     uint64_t next = 0, end = 0;
-    if (!ReadSourceRecords(source, at, length, large, width, height, records, next, end))
+    if (!BeginVisit(source, at, length, large, width, height, begin, records, next, end))
         return false;
     if (records.empty()) return true;
-    std::vector<LayerPixels> layers;
-    for (const Record& r : records) layers.push_back(r.layer);
-    begin(layers);
     // Every layer is read at once, so each reads in smaller pieces the more there are.
     const std::size_t piece =
         std::clamp<std::size_t>(kAllLayersRead / (4 * records.size()), 16 * 1024, kLayerPiece);

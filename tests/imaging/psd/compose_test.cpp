@@ -231,6 +231,25 @@ Bytes Noisy(int w, int h, uint32_t seed, bool opaque) {
 // The whole document composed from memory and from a file read in pieces equals each shown
 // layer blended whole in turn over white: with and without an opaque picture layer under the
 // rest, layers at every offset, partly or wholly outside, hidden, and rows no layer reaches.
+// The document written without its merged picture (cut after the layers).
+Bytes WithoutMergedPicture(const DocumentLayout& layout) {
+    Bytes file;
+    std::string why;
+    EXPECT_TRUE(WriteDocument(layout, file, why)) << why;
+    file.resize(LayersEnd(file, false));
+    return file;
+}
+
+// The picture as each visible layer of `file` blended whole in turn over white.
+Bytes EachBlendedInTurn(const Bytes& file, int w, int h) {
+    std::vector<LayerPixels> layers;
+    EXPECT_TRUE(ReadLayers(file, layers));
+    Bytes expected(std::size_t(w) * h * 4, 255);
+    for (const LayerPixels& l : layers)
+        if (l.visible) BlendNormal(l, expected.data(), w, h);
+    return expected;
+}
+
 TEST(ComposeFromLayers, AStackComposesAsEachLayerBlendedWholeInTurn) {
     constexpr int w = 640, h = 420;
     const Bytes base = Noisy(w, h, 1, true), a = Noisy(300, 200, 2, false),
@@ -247,15 +266,8 @@ TEST(ComposeFromLayers, AStackComposesAsEachLayerBlendedWholeInTurn) {
         layout.layers.push_back({"outside", 700, 10, {strip.data(), 100, 40, 400}, 90});
         layout.layers.push_back({"above", 10, -60, {strip.data(), 100, 40, 400}, 255});
         layout.layers.push_back({"below", 10, 430, {strip.data(), 100, 40, 400}, 255});
-        Bytes file;
-        std::string why;
-        ASSERT_TRUE(WriteDocument(layout, file, why)) << why;
-        file.resize(LayersEnd(file, false));
-        std::vector<LayerPixels> layers;
-        ASSERT_TRUE(ReadLayers(file, layers));
-        Bytes expected(std::size_t(w) * h * 4, 255);
-        for (const LayerPixels& l : layers)
-            if (l.visible) BlendNormal(l, expected.data(), w, h);
+        const Bytes file = WithoutMergedPicture(layout);
+        const Bytes expected = EachBlendedInTurn(file, w, h);
         Decoder inMemory, pieced;
         Bytes px;
         ASSERT_TRUE(inMemory.Decode(file, px));
@@ -281,14 +293,8 @@ TEST(ComposeFromLayers, ThousandsOfLayersComposeAsEachBlendedWholeInTurn) {
     layout.composite = {base.data(), w, h, w * 4};
     for (int i = 0; i < count; ++i)
         layout.layers.push_back({"row", 0, i % h, {row.data(), w, 1, w * 4}, uint8_t(i % 256)});
-    Bytes file;
-    std::string why;
-    ASSERT_TRUE(WriteDocument(layout, file, why)) << why;
-    file.resize(LayersEnd(file, false));
-    std::vector<LayerPixels> layers;
-    ASSERT_TRUE(ReadLayers(file, layers));
-    Bytes expected(std::size_t(w) * h * 4, 255);
-    for (const LayerPixels& l : layers) BlendNormal(l, expected.data(), w, h);
+    const Bytes file = WithoutMergedPicture(layout);
+    const Bytes expected = EachBlendedInTurn(file, w, h);
     Decoder d;
     Bytes px;
     ASSERT_TRUE(d.Decode(file, px));
