@@ -9,6 +9,8 @@
 #include "imaging/psd/psd_layers.h"
 #include "imaging/psd/psd_writer.h"
 
+#include "LayerSpecs.h"
+
 namespace orv {
 namespace {
 
@@ -139,13 +141,7 @@ std::vector<uint8_t> FileOf(const std::vector<psd::LayerPixels>& layers) {
     const std::vector<uint8_t> composite(40 * 30 * 4, 90);
     psd::DocumentLayout doc;
     doc.composite = {composite.data(), 40, 30, 40 * 4};
-    for (const psd::LayerPixels& l : layers)
-        doc.layers.push_back({l.name,
-                              l.left,
-                              l.top,
-                              {l.bgra.data(), l.width, l.height, std::size_t(l.width) * 4},
-                              l.opacity,
-                              l.visible});
+    for (const psd::LayerPixels& l : layers) doc.layers.push_back(test::SpecOf(l));
     std::vector<uint8_t> out;
     std::string why;
     EXPECT_TRUE(psd::WriteDocument(doc, out, why)) << why;

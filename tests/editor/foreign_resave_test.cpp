@@ -12,6 +12,7 @@
 
 #include "CanvasFixture.h"
 #include "ChildProcess.h"
+#include "LayerSpecs.h"
 #include "imaging/psd/psd_decoder.h"
 #include "imaging/psd/psd_layers.h"
 #include "imaging/psd/psd_writer.h"
@@ -179,9 +180,7 @@ TEST_F(ForeignResaveTest, DeletedAndChangedLayersDoNotComeBackLive) {
     psd::DocumentLayout layout;
     std::vector<uint8_t> composite(160 * 100 * 4, 0);
     layout.composite = {composite.data(), 160, 100, 160 * 4};
-    for (const psd::LayerPixels& l : layers)
-        layout.layers.push_back(
-            {l.name, l.left, l.top, {l.bgra.data(), l.width, l.height, std::size_t(l.width) * 4}});
+    for (const psd::LayerPixels& l : layers) layout.layers.push_back(SpecOf(l));
     layout.privateResource = decoder.privateResource();
     std::vector<uint8_t> bytes;
     std::string why;
@@ -230,11 +229,7 @@ TEST_F(ForeignResaveTest, TwoHundredFullSizeLayersAddedElsewhereReopenInBoundedM
         SCOPED_TRACE(sameName ? "named as the note's layer" : "foreign");
         psd::DocumentLayout layout;
         layout.composite = {composite.data(), 1920, 1080, 1920 * 4};
-        for (const psd::LayerPixels& l : layers)
-            layout.layers.push_back({l.name,
-                                     l.left,
-                                     l.top,
-                                     {l.bgra.data(), l.width, l.height, std::size_t(l.width) * 4}});
+        for (const psd::LayerPixels& l : layers) layout.layers.push_back(SpecOf(l));
         for (int i = 0; i < 200; ++i) {
             const std::vector<uint8_t>& pixels = !sameName && i == 199 ? white : clear;
             layout.layers.push_back({sameName ? noteLayer : "Layer " + std::to_string(i),
