@@ -49,7 +49,7 @@ QString DialogStartFolder() {
         const QString folder = QStandardPaths::writableLocation(location);
         if (!folder.isEmpty() && QDir(folder).exists()) return folder;
     }
-    return QDir::homePath();
+    return HomeFolderPath();
 }
 
 // The extension of a saved file: what follows the last "." of its name, in the case it was
