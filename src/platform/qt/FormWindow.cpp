@@ -22,6 +22,7 @@
 #include "platform/PathBytes.h"
 #include "platform/Screen.h"
 #include "platform/ShownPlace.h"
+#include "platform/qt/EditorLook.h"
 #include "platform/qt/Stacking.h"
 #include "platform/qt/Translate.h"
 
@@ -130,6 +131,11 @@ FormWindow::FormWindow(Form& form) : form_(form) {
     editors_.ScaleOf = [this](const Control* root) {
         return root && root == ZoomBox() ? view_.Scale() : 1.0;
     };
+    // The notes on the zooming canvas: painted as their editors show them (see paintEvent).
+    editors_.PaintsItself = [this](const TextBox& box) {
+        const Control* zoomed = ZoomBox();
+        return box.MultiLine && zoomed && box.Parent() == dynamic_cast<const Container*>(zoomed);
+    };
 }
 
 FormWindow::~FormWindow() {
@@ -211,6 +217,7 @@ QRect FormWindow::WindowRect(const QRect& r, const Control* root) const {
 
 void FormWindow::Dispatch(QMouseEvent* e, int kind) {
     const QPointF pos = e->position();
+    editors_.PointerAt(pos.toPoint());
     // A second button pressed during a left drag (a right press while drawing) would open a
     // menu that takes the drag's release, or end the drag half-way: it is let go by.
     if (kind == 0 && e->button() != Qt::LeftButton && (e->buttons() & Qt::LeftButton)) {
@@ -289,13 +296,15 @@ void FormWindow::Dispatch(QMouseEvent* e, int kind) {
 }
 
 void FormWindow::mousePressEvent(QMouseEvent* e) {
-    Dispatch(e, 0);
+    // A press on a note painted by the window (no move brought its editor first) goes to
+    // the editor made for it, which passes it on to the model.
+    if (!editors_.HandPress(e)) Dispatch(e, 0);
 }
 void FormWindow::mouseMoveEvent(QMouseEvent* e) {
-    Dispatch(e, 1);
+    if (!editors_.HandOn(e)) Dispatch(e, 1);
 }
 void FormWindow::mouseReleaseEvent(QMouseEvent* e) {
-    Dispatch(e, 2);
+    if (!editors_.HandOn(e)) Dispatch(e, 2);
 }
 
 void FormWindow::DispatchKey(QKeyEvent* e, bool down) {
@@ -400,7 +409,25 @@ void FormWindow::paintEvent(QPaintEvent* e) {
             q.translate(view_.Origin(place.topLeft()));
             q.scale(view_.Scale(), view_.Scale());
             q.setRenderHint(QPainter::SmoothPixmapTransform, view_.Zoom() < 1.0);
-            PaintPictureBoxContent(q, static_cast<const PictureBox&>(c), &canvasIndex_);
+            // Its notes in window pixels, just as their editors show them (where an editor
+            // widget lies over one, it shows these very pixels).
+            const PaintHook notes = [&](QPainter& n, const Control& child) {
+                if (child.Kind() != ControlKind::TextBox ||
+                    !editors_.PaintsItself(static_cast<const TextBox&>(child)))
+                    return false;
+                const QRect at = view_.ToWindow(
+                    ControlPlace(child, static_cast<const PictureBox&>(c).ScalePixels)
+                        .translated(place.topLeft()),
+                    place.topLeft());
+                n.save();
+                n.resetTransform();
+                if (n.clipBoundingRect().toAlignedRect().intersects(at))
+                    PaintAsPlainTextEditor(n, static_cast<const TextBox&>(child), at,
+                                           view_.Scale());
+                n.restore();
+                return true;
+            };
+            PaintPictureBoxContent(q, static_cast<const PictureBox&>(c), &canvasIndex_, notes);
             q.restore();
             return true;
         },
