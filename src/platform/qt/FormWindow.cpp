@@ -22,7 +22,6 @@
 #include "platform/PathBytes.h"
 #include "platform/Screen.h"
 #include "platform/ShownPlace.h"
-#include "platform/qt/EditorLook.h"
 #include "platform/qt/Stacking.h"
 #include "platform/qt/Translate.h"
 
@@ -68,6 +67,15 @@ bool Alive(const Container& in, const Control* target) {
 
 size_t Mix(size_t h, size_t v) {
     return h ^ (v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2));
+}
+
+// What to repaint of a control whose look changed where it lies (pixelRect, its
+// ControlPixelRect in the window): a picture box's frame lies just round its place and
+// does not change with what it shows (the magnifier's view, ten times a second), so
+// nothing beside the box is painted again. On the zoomed canvas places are rounded: all.
+QRect InPlace(const Control& c, const QRect& pixelRect, bool zoomed) {
+    if (c.Kind() != ControlKind::PictureBox || zoomed) return pixelRect;
+    return pixelRect.adjusted(1, 1, -1, -1);
 }
 
 size_t LookKey(const Control& c) {
@@ -371,79 +379,6 @@ void FormWindow::BeginChildDrag(const QString& child) {
     childDragLast_ = pointer_;
 }
 
-void FormWindow::paintEvent(QPaintEvent* e) {
-    QPainter p(this);
-    p.setClipRegion(e->region());
-    const Control* zoomed = ZoomBox();
-    // The zoomed canvas fills its box with opaque pixels: the window's backdrop
-    // need not be painted under the pixels it covers whole.
-    QRegion covered;
-    if (zoomed && zoomed->Visible) {
-        const float tx = Screen().TwipsPerPixelX, ty = Screen().TwipsPerPixelY;
-        const double s = view_.Scale();
-        const QSize box(static_cast<int>(std::ceil(zoomed->Width / tx)),
-                        static_cast<int>(std::ceil(zoomed->Height / ty)));
-        covered = QRect(view_.Origin(ControlPlace(*zoomed).topLeft()),
-                        QSize(static_cast<int>(std::floor(s * box.width())),
-                              static_cast<int>(std::floor(s * box.height()))));
-    }
-    PaintForm(
-        p, form_,
-        [&](QPainter& q, const Control& c) {
-            if (&c != zoomed) return false;
-            // The canvas and all it holds, scaled as one: whole blocks per picture
-            // pixel when zoomed in, smoothed when zoomed out.
-            const QRect place = ControlPlace(c);
-            if (!q.clipBoundingRect().toAlignedRect().intersects(WindowRect(place, &c)))
-                return true;
-            // A picture box above the canvas (the magnifier's view) paints every pixel of its
-            // place: the canvas is painted only round it, not under it.
-            QRegion round = q.clipRegion();
-            const std::vector<Control*>& order = form_.PaintOrder();
-            for (auto it = std::find(order.begin(), order.end(), &c); it != order.end(); ++it)
-                if (*it != &c && (*it)->Visible && (*it)->Kind() == ControlKind::PictureBox)
-                    round -= ControlPlace(**it);
-            if (round.isEmpty()) return true;
-            q.save();
-            q.setClipRegion(round);
-            q.translate(view_.Origin(place.topLeft()));
-            q.scale(view_.Scale(), view_.Scale());
-            q.setRenderHint(QPainter::SmoothPixmapTransform, view_.Zoom() < 1.0);
-            // Its notes in window pixels, just as their editors show them (where an editor
-            // widget lies over one, it shows these very pixels).
-            const PaintHook notes = [&](QPainter& n, const Control& child) {
-                if (child.Kind() != ControlKind::TextBox ||
-                    !editors_.PaintsItself(static_cast<const TextBox&>(child)))
-                    return false;
-                const QRect at = view_.ToWindow(
-                    ControlPlace(child, static_cast<const PictureBox&>(c).ScalePixels)
-                        .translated(place.topLeft()),
-                    place.topLeft());
-                n.save();
-                n.resetTransform();
-                if (n.clipBoundingRect().toAlignedRect().intersects(at))
-                    PaintAsPlainTextEditor(n, static_cast<const TextBox&>(child), at,
-                                           view_.Scale());
-                n.restore();
-                return true;
-            };
-            PaintPictureBoxContent(q, static_cast<const PictureBox&>(c), &canvasIndex_, notes);
-            q.restore();
-            return true;
-        },
-        covered);
-    if (!marked_.isEmpty()) {
-        // A thin two-tone dashed frame that shows on any picture.
-        const QRect r = marked_.adjusted(0, 0, -1, -1);
-        p.setClipRegion(e->region());
-        p.setPen(QPen(QColor(255, 255, 255), 1));
-        p.drawRect(r);
-        QPen dash(QColor(0, 120, 215), 1, Qt::DashLine);
-        p.setPen(dash);
-        p.drawRect(r);
-    }
-}
-
 void FormWindow::CollectSnapshots(const Container& box, QPoint origin, bool ps, const Control* root,
                                   QHash<const Control*, Snapshot>& out) const {
     for (const Control* c : box.Children()) {
@@ -540,9 +475,11 @@ void FormWindow::Sync() {
             } else if (moved && it->root == moved && old->rect.translated(d) == it->rect &&
                        old->key == it->key) {
                 // Carried along by the scroll.
-            } else if (old->rect != it->rect || old->key != it->key) {
+            } else if (old->rect != it->rect) {
                 dirty += old->rect;
                 dirty += it->rect;
+            } else if (old->key != it->key) {
+                dirty += InPlace(*it.key(), it->rect, it->root == ZoomBox());
             }
         }
         for (auto it = painted_.constBegin(); it != painted_.constEnd(); ++it)
@@ -589,9 +526,11 @@ bool FormWindow::SyncOne(const Control& control) {
             return;
         }
         const Snapshot now{ControlPixelRect(c, ps).translated(origin), LookKey(c), &control};
-        if (old == painted_.constEnd() || old->rect != now.rect || old->key != now.key) {
+        if (old == painted_.constEnd() || old->rect != now.rect) {
             if (old != painted_.constEnd()) dirty += old->rect;
             dirty += now.rect;
+        } else if (old->key != now.key) {
+            dirty += InPlace(c, now.rect, false);
         }
         painted_.insert(&c, now);
         if (auto* inner = dynamic_cast<const PictureBox*>(&c)) {
