@@ -123,6 +123,17 @@ TEST(PaintedNotes, APressOnAPaintedNotePutsTheCaretWhereItLandsAndReachesTheNote
     QKeyEvent x(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("X"));
     QApplication::sendEvent(editors.front(), &x);
     EXPECT_EQ(box.Text(), QStringLiteral("abcdXefgh"));
+
+    // A right press on it, painted again, opens the note menu only, once.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(editors.front(), &escape);
+    MoveTo(z, z.At(236, 156));
+    ASSERT_TRUE(Editors(z).isEmpty());
+    z.Send(QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
+    EXPECT_EQ(z.desktop.menusOpened, std::vector<QString>{QStringLiteral("cddd")});
+    EXPECT_EQ(presses, 2);
+    z.Send(QEvent::MouseButtonRelease, at, Qt::RightButton, Qt::NoButton);
+    EXPECT_EQ(box.Text(), QStringLiteral("abcdXefgh"));
 }
 
 TEST(PaintedNotes, OnlyTheNotesThatNeedOneKeepAnEditor) {

@@ -111,6 +111,11 @@ void TextBoxEditors::Collect(const Container& in, QPoint origin, bool ps, const 
 }
 
 void TextBoxEditors::Sync() {
+    // The keyboard given back first: the editor that held it may no longer be needed.
+    if (form_.FocusToWindow) {
+        form_.FocusToWindow = false;
+        if (QWidget* f = window_.focusWidget(); f && f != &window_) window_.setFocus();
+    }
     QSet<const TextBox*> alive;
     CollectAlive(form_, alive);
     std::vector<Shown> shown;
@@ -159,10 +164,6 @@ void TextBoxEditors::Sync() {
         order_ = std::move(order);
     }
 
-    if (form_.FocusToWindow) {
-        form_.FocusToWindow = false;
-        if (QWidget* f = window_.focusWidget(); f && f != &window_) window_.setFocus();
-    }
     if (form_.FocusRequest) {
         TextBox* want = form_.FocusRequest;
         const bool selectAll = std::exchange(form_.FocusSelectsAll, false);
