@@ -184,8 +184,7 @@ bool TextBoxEditors::Needs(const Shown& s, const TextBox* hovered) const {
     // The window's focus child keeps the keyboard's place, and its selection, while a menu
     // is open over it.
     QWidget* w = it->widget;
-    return w == window_.focusWidget() || w->hasFocus() ||
-           (handed_ && handed_ == PointerSurface(w));
+    return w == window_.focusWidget() || w->hasFocus() || (handed_ && handed_ == PointerSurface(w));
 }
 
 QWidget* TextBoxEditors::EditorOf(const TextBox& box) const {
@@ -351,7 +350,10 @@ bool TextBoxEditors::HandPress(QMouseEvent* e) {
 bool TextBoxEditors::HandOn(QMouseEvent* e) {
     if (forwarding_ || !handed_) return false;
     QPointer<QWidget> surface = handed_;
-    if (e->type() == QEvent::MouseButtonRelease && e->buttons() == Qt::NoButton) handed_ = nullptr;
+    // The press is over with its last release, or when a move comes with no button held
+    // (a menu the press opened took the release).
+    if (e->buttons() == Qt::NoButton) handed_ = nullptr;
+    if (e->type() == QEvent::MouseMove && e->buttons() == Qt::NoButton) return false;
     if (!surface->isVisible()) return false;
     SendTo(surface, e);
     return true;

@@ -7,9 +7,10 @@
 // Pointer events over an editor still reach the model's handlers of the box,
 // through the window, so pointer capture and the note menu keep working.
 // A box the window paints itself, as its editor would show it, has an editor
-// only while it needs one: while it holds the keyboard (or is asked to), lies
-// under the pointer, holds the pointer or keeps a selection. So a window with
-// thousands of notes has a handful of editor widgets, not thousands.
+// only while it needs one: while it holds the keyboard (or is asked to, or keeps
+// it and its selection under an open menu), lies under the pointer or holds the
+// pointer. So a window with thousands of notes has a handful of editor widgets,
+// not thousands, and the pointer finds a real editor wherever it rests on a note.
 
 #include <QHash>
 #include <QObject>
