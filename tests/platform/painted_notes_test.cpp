@@ -78,7 +78,7 @@ TEST(PaintedNotes, APaintedNoteShowsThePixelsOfItsEditorAtEveryZoom) {
         ASSERT_TRUE(editor->isVisible());
         const QRect shown = editor->geometry();
         const QImage real = Rgb(editor->grab());
-        EXPECT_EQ(editor->font(), EditorFont(z.ed().bz(n), z.win->Zoom()));
+        EXPECT_EQ(editor->font(), EditorFont(z.ed().bz(n), z.scale));
 
         // The pointer away: no editor, and the window shows the very same pixels.
         MoveTo(z, z.At(200, 140));
@@ -88,8 +88,9 @@ TEST(PaintedNotes, APaintedNoteShowsThePixelsOfItsEditorAtEveryZoom) {
         EXPECT_TRUE(painted == real);
         // Text is there to compare: glyphs on the note's yellow.
         const int yellow = CountColour(painted, qRgb(255, 255, 192));
-        EXPECT_GT(yellow, shown.width() * shown.height() / 2);
-        EXPECT_GT(shown.width() * shown.height() - yellow, 10);
+        const int area = painted.width() * painted.height();
+        EXPECT_GT(yellow, area / 2);
+        EXPECT_GT(area - yellow, 10);
     }
 }
 
@@ -106,7 +107,7 @@ TEST(PaintedNotes, APressOnAPaintedNotePutsTheCaretWhereItLandsAndReachesTheNote
     };
     // Between "d" and "e" of the zoomed text, with no move over the note before.
     const QRect place = ControlPlace(box);
-    const double scale = z.win->Zoom();
+    const double scale = z.scale;
     const QPointF corner = QPointF(z.corner) + scale * QPointF(place.topLeft());
     const double advance = QFontMetricsF(EditorFont(box, scale)).horizontalAdvance("abcd");
     const QPointF at = corner + QPointF(EditorMargin(scale) + advance + 1, scale * 5);
