@@ -306,7 +306,10 @@ void FormWindow::Dispatch(QMouseEvent* e, int kind) {
 void FormWindow::mousePressEvent(QMouseEvent* e) {
     // A press on a note painted by the window (no move brought its editor first) goes to
     // the editor made for it, which passes it on to the model.
-    if (!editors_.HandPress(e)) Dispatch(e, 0);
+    const Control* hit = HitTest(e->position());
+    const bool note = hit && hit->Kind() == ControlKind::TextBox &&
+                      editors_.PaintsItself(static_cast<const TextBox&>(*hit));
+    if (!note || !editors_.HandPress(e)) Dispatch(e, 0);
 }
 void FormWindow::mouseMoveEvent(QMouseEvent* e) {
     if (!editors_.HandOn(e)) Dispatch(e, 1);
