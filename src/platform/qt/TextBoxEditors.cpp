@@ -8,12 +8,9 @@
 #include <QSet>
 #include <QTextCursor>
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
-#include "platform/Fonts.h"
 #include "platform/Painter.h"
-#include "platform/Screen.h"
 #include "platform/qt/EditorLook.h"
 #include "platform/qt/FormWindow.h"
 
