@@ -62,11 +62,13 @@ TEST(PaintedNotes, APaintedNoteShowsThePixelsOfItsEditorAtEveryZoom) {
     const Case cases[] = {{1.0, "TEXT\r\n"},
                           {1.0, "Padding 8px\r\nsecond line, longer\r\n3"},
                           {3.0, "Padding 8px\r\nsecond line, longer\r\n3"},
-                          {0.5, "Gap 12px\r\ntwo"}};
+                          {0.5, "Gap 12px\r\ntwo"},
+                          // Right-to-left text, shaped and placed as its editor does.
+                          {2.0, "\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d 8px\r\nab"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.zoom << " " << c.text);
         ZoomedEditor z(c.zoom);
-        const int n = PlaceNote(z, 60, 40, QString::fromLatin1(c.text));
+        const int n = PlaceNote(z, 60, 40, QString::fromUtf8(c.text));
         ASSERT_TRUE(Editors(z).isEmpty());
         const QRect place = ControlPlace(z.ed().bz(n));
 
