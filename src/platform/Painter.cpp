@@ -329,6 +329,11 @@ QRect ControlPixelRect(const Control& c, bool ps) {
 }
 
 void PaintPictureBoxContent(QPainter& p, const PictureBox& box, const ChildIndex* index) {
+    PaintPictureBoxContent(p, box, index, nullptr);
+}
+
+void PaintPictureBoxContent(QPainter& p, const PictureBox& box, const ChildIndex* index,
+                            const PaintHook& paintOwn) {
     const QRect r(0, 0, static_cast<int>(std::ceil(Px(box.Width, false))),
                   static_cast<int>(std::ceil(Px(box.Height, false, true))));
     p.save();
@@ -345,7 +350,7 @@ void PaintPictureBoxContent(QPainter& p, const PictureBox& box, const ChildIndex
     }
     if (!box.Picture().isNull()) DrawVisible(p, box.Picture());
     if (box.HasSurface()) DrawVisible(p, const_cast<PictureBox&>(box).Surface());
-    PaintChildren(p, box, box.ScalePixels, nullptr, index);
+    PaintChildren(p, box, box.ScalePixels, paintOwn, index);
     p.restore();
     if (box.BorderStyle == 1) {
         // A frame just outside the box, in a grey that reads on light pictures and

@@ -31,6 +31,9 @@ class ChildIndex;
 /// children lie, a repaint of part of the box looks only at the children that index
 /// finds there (while it is in step with the children; else at all of them).
 void PaintPictureBoxContent(QPainter& p, const PictureBox& box, const ChildIndex* index = nullptr);
+/// The same, each child offered to paintOwn first (which returns true when it painted it).
+void PaintPictureBoxContent(QPainter& p, const PictureBox& box, const ChildIndex* index,
+                            const PaintHook& paintOwn);
 /// The pixel rectangle a control occupies within its container: its place for
 /// painting and pointer hits (a line: the rectangle between its end pixels).
 QRect ControlPlace(const Control& c, bool pixelScale = false);

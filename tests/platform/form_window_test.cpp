@@ -134,6 +134,7 @@ TEST_F(FormWindowTest, APartialRepaintCoversEveryPixelThatChanged) {
 TEST_F(FormWindowTest, OneControlIsSyncedAloneWhenOnlyItChanged) {
     PictureBox view;
     view.Left = 20 * 15, view.Top = 20 * 15, view.Width = 80 * 15, view.Height = 60 * 15;
+    view.BorderStyle = 1;
     form.Add(view);
     Shape frame;
     frame.Left = 5 * 15, frame.Top = 5 * 15, frame.Width = 10 * 15, frame.Height = 10 * 15;
@@ -170,6 +171,9 @@ TEST_F(FormWindowTest, OneControlIsSyncedAloneWhenOnlyItChanged) {
     EXPECT_EQ(missed, 0) << "the view's new pixels were not all repainted";
     EXPECT_FALSE(recorder.painted.intersects(label))
         << "a control the sync was not about was looked at";
+    // The view changed where it lies: what lies round it (its frame, the controls under
+    // the frame) is not painted again.
+    EXPECT_TRUE((recorder.painted - QRegion(20, 20, 80, 60)).isEmpty());
     EXPECT_FALSE(w->SyncOne(frame));  // not a top-level control of the form
 }
 

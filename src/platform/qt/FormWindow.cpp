@@ -69,6 +69,15 @@ size_t Mix(size_t h, size_t v) {
     return h ^ (v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2));
 }
 
+// What to repaint of a control whose look changed where it lies (pixelRect, its
+// ControlPixelRect in the window): a picture box's frame lies just round its place and
+// does not change with what it shows (the magnifier's view, ten times a second), so
+// nothing beside the box is painted again. On the zoomed canvas places are rounded: all.
+QRect InPlace(const Control& c, const QRect& pixelRect, bool zoomed) {
+    if (c.Kind() != ControlKind::PictureBox || zoomed) return pixelRect;
+    return pixelRect.adjusted(1, 1, -1, -1);
+}
+
 size_t LookKey(const Control& c) {
     size_t h = std::hash<int>()(static_cast<int>(c.Kind()));
     h = Mix(h, c.StackKey());
@@ -129,6 +138,11 @@ FormWindow::FormWindow(Form& form) : form_(form) {
     };
     editors_.ScaleOf = [this](const Control* root) {
         return root && root == ZoomBox() ? view_.Scale() : 1.0;
+    };
+    // The notes on the zooming canvas: painted as their editors show them (see paintEvent).
+    editors_.PaintsItself = [this](const TextBox& box) {
+        const Control* zoomed = ZoomBox();
+        return box.MultiLine && zoomed && box.Parent() == dynamic_cast<const Container*>(zoomed);
     };
 }
 
@@ -211,6 +225,7 @@ QRect FormWindow::WindowRect(const QRect& r, const Control* root) const {
 
 void FormWindow::Dispatch(QMouseEvent* e, int kind) {
     const QPointF pos = e->position();
+    editors_.PointerAt(pos.toPoint());
     // A second button pressed during a left drag (a right press while drawing) would open a
     // menu that takes the drag's release, or end the drag half-way: it is let go by.
     if (kind == 0 && e->button() != Qt::LeftButton && (e->buttons() & Qt::LeftButton)) {
@@ -289,13 +304,18 @@ void FormWindow::Dispatch(QMouseEvent* e, int kind) {
 }
 
 void FormWindow::mousePressEvent(QMouseEvent* e) {
-    Dispatch(e, 0);
+    // A press on a note painted by the window (no move brought its editor first) goes to
+    // the editor made for it, which passes it on to the model.
+    const Control* hit = HitTest(e->position());
+    const bool note = hit && hit->Kind() == ControlKind::TextBox &&
+                      editors_.PaintsItself(static_cast<const TextBox&>(*hit));
+    if (!note || !editors_.HandPress(e)) Dispatch(e, 0);
 }
 void FormWindow::mouseMoveEvent(QMouseEvent* e) {
-    Dispatch(e, 1);
+    if (!editors_.HandOn(e)) Dispatch(e, 1);
 }
 void FormWindow::mouseReleaseEvent(QMouseEvent* e) {
-    Dispatch(e, 2);
+    if (!editors_.HandOn(e)) Dispatch(e, 2);
 }
 
 void FormWindow::DispatchKey(QKeyEvent* e, bool down) {
@@ -360,61 +380,6 @@ void FormWindow::BeginChildDrag(const QString& child) {
     childDrag_ = child;
     windowDrag_ = child.isEmpty();
     childDragLast_ = pointer_;
-}
-
-void FormWindow::paintEvent(QPaintEvent* e) {
-    QPainter p(this);
-    p.setClipRegion(e->region());
-    const Control* zoomed = ZoomBox();
-    // The zoomed canvas fills its box with opaque pixels: the window's backdrop
-    // need not be painted under the pixels it covers whole.
-    QRegion covered;
-    if (zoomed && zoomed->Visible) {
-        const float tx = Screen().TwipsPerPixelX, ty = Screen().TwipsPerPixelY;
-        const double s = view_.Scale();
-        const QSize box(static_cast<int>(std::ceil(zoomed->Width / tx)),
-                        static_cast<int>(std::ceil(zoomed->Height / ty)));
-        covered = QRect(view_.Origin(ControlPlace(*zoomed).topLeft()),
-                        QSize(static_cast<int>(std::floor(s * box.width())),
-                              static_cast<int>(std::floor(s * box.height()))));
-    }
-    PaintForm(
-        p, form_,
-        [&](QPainter& q, const Control& c) {
-            if (&c != zoomed) return false;
-            // The canvas and all it holds, scaled as one: whole blocks per picture
-            // pixel when zoomed in, smoothed when zoomed out.
-            const QRect place = ControlPlace(c);
-            if (!q.clipBoundingRect().toAlignedRect().intersects(WindowRect(place, &c)))
-                return true;
-            // A picture box above the canvas (the magnifier's view) paints every pixel of its
-            // place: the canvas is painted only round it, not under it.
-            QRegion round = q.clipRegion();
-            const std::vector<Control*>& order = form_.PaintOrder();
-            for (auto it = std::find(order.begin(), order.end(), &c); it != order.end(); ++it)
-                if (*it != &c && (*it)->Visible && (*it)->Kind() == ControlKind::PictureBox)
-                    round -= ControlPlace(**it);
-            if (round.isEmpty()) return true;
-            q.save();
-            q.setClipRegion(round);
-            q.translate(view_.Origin(place.topLeft()));
-            q.scale(view_.Scale(), view_.Scale());
-            q.setRenderHint(QPainter::SmoothPixmapTransform, view_.Zoom() < 1.0);
-            PaintPictureBoxContent(q, static_cast<const PictureBox&>(c), &canvasIndex_);
-            q.restore();
-            return true;
-        },
-        covered);
-    if (!marked_.isEmpty()) {
-        // A thin two-tone dashed frame that shows on any picture.
-        const QRect r = marked_.adjusted(0, 0, -1, -1);
-        p.setClipRegion(e->region());
-        p.setPen(QPen(QColor(255, 255, 255), 1));
-        p.drawRect(r);
-        QPen dash(QColor(0, 120, 215), 1, Qt::DashLine);
-        p.setPen(dash);
-        p.drawRect(r);
-    }
 }
 
 void FormWindow::CollectSnapshots(const Container& box, QPoint origin, bool ps, const Control* root,
@@ -513,9 +478,11 @@ void FormWindow::Sync() {
             } else if (moved && it->root == moved && old->rect.translated(d) == it->rect &&
                        old->key == it->key) {
                 // Carried along by the scroll.
-            } else if (old->rect != it->rect || old->key != it->key) {
+            } else if (old->rect != it->rect) {
                 dirty += old->rect;
                 dirty += it->rect;
+            } else if (old->key != it->key) {
+                dirty += InPlace(*it.key(), it->rect, it->root == ZoomBox());
             }
         }
         for (auto it = painted_.constBegin(); it != painted_.constEnd(); ++it)
@@ -562,9 +529,11 @@ bool FormWindow::SyncOne(const Control& control) {
             return;
         }
         const Snapshot now{ControlPixelRect(c, ps).translated(origin), LookKey(c), &control};
-        if (old == painted_.constEnd() || old->rect != now.rect || old->key != now.key) {
+        if (old == painted_.constEnd() || old->rect != now.rect) {
             if (old != painted_.constEnd()) dirty += old->rect;
             dirty += now.rect;
+        } else if (old->key != now.key) {
+            dirty += InPlace(c, now.rect, false);
         }
         painted_.insert(&c, now);
         if (auto* inner = dynamic_cast<const PictureBox*>(&c)) {

@@ -7,12 +7,11 @@
 #include <QPlainTextEdit>
 #include <QSet>
 #include <QTextCursor>
-#include <cmath>
+#include <algorithm>
 #include <utility>
 
-#include "platform/Fonts.h"
 #include "platform/Painter.h"
-#include "platform/Screen.h"
+#include "platform/qt/EditorLook.h"
 #include "platform/qt/FormWindow.h"
 
 namespace orv {
@@ -109,6 +108,11 @@ void TextBoxEditors::Collect(const Container& in, QPoint origin, bool ps, const 
 }
 
 void TextBoxEditors::Sync() {
+    // The keyboard given back first: the editor that held it may no longer be needed.
+    if (form_.FocusToWindow) {
+        form_.FocusToWindow = false;
+        if (QWidget* f = window_.focusWidget(); f && f != &window_) window_.setFocus();
+    }
     QSet<const TextBox*> alive;
     CollectAlive(form_, alive);
     std::vector<Shown> shown;
@@ -126,27 +130,37 @@ void TextBoxEditors::Sync() {
             ++it;
         }
     }
+    // The box under the pointer: the shown parts of boxes do not overlap.
+    const TextBox* hovered = nullptr;
+    if (pointer_)
+        for (const Shown& s : shown)
+            if (s.visible.contains(*pointer_)) hovered = s.box;
     QSet<const TextBox*> showing;
     std::vector<const TextBox*> order;
     for (const Shown& s : shown) {
-        if (s.visible.isEmpty()) continue;
+        if (s.visible.isEmpty() || !Needs(s, hovered)) continue;
         Editor& ed = Ensure(*s.box);
         Update(ed, *s.box, s);
         showing.insert(s.box);
         order.push_back(s.box);
     }
-    for (auto it = editors_.begin(); it != editors_.end(); ++it)
-        if (!showing.contains(it.key()) && it->widget && it->widget->isVisible())
-            it->widget->hide();
+    // The editors of boxes the window paints are freed once not needed; others wait hidden.
+    for (auto it = editors_.begin(); it != editors_.end();) {
+        if (showing.contains(it.key())) {
+            ++it;
+        } else if (PaintsItself && PaintsItself(*it.key()) && form_.FocusRequest != it.key()) {
+            Retire(*it);
+            it = editors_.erase(it);
+        } else {
+            if (it->widget && it->widget->isVisible()) it->widget->hide();
+            ++it;
+        }
+    }
     if (order != order_) {
         for (const TextBox* b : order) editors_[b].widget->raise();
         order_ = std::move(order);
     }
 
-    if (form_.FocusToWindow) {
-        form_.FocusToWindow = false;
-        if (QWidget* f = window_.focusWidget(); f && f != &window_) window_.setFocus();
-    }
     if (form_.FocusRequest) {
         TextBox* want = form_.FocusRequest;
         const bool selectAll = std::exchange(form_.FocusSelectsAll, false);
@@ -157,6 +171,17 @@ void TextBoxEditors::Sync() {
                 if (selectAll) SelectAll(w);
             }
     }
+}
+
+bool TextBoxEditors::Needs(const Shown& s, const TextBox* hovered) const {
+    if (!PaintsItself || !PaintsItself(*s.box)) return true;
+    if (s.box == hovered || s.box == form_.FocusRequest || s.box == form_.Capture) return true;
+    auto it = editors_.constFind(s.box);
+    if (it == editors_.constEnd() || !it->widget) return false;
+    // The window's focus child keeps the keyboard's place, and its selection, while a menu
+    // is open over it.
+    QWidget* w = it->widget;
+    return w == window_.focusWidget() || w->hasFocus() || (handed_ && handed_ == PointerSurface(w));
 }
 
 QWidget* TextBoxEditors::EditorOf(const TextBox& box) const {
@@ -178,7 +203,7 @@ TextBoxEditors::Editor& TextBoxEditors::Ensure(TextBox& box) {
         pe->setLineWrapMode(QPlainTextEdit::NoWrap);
         pe->setTabChangesFocus(true);
         // The text sits 50 twips in from the box's corner, as painted.
-        pe->document()->setDocumentMargin(std::round(50.0 / Screen().TwipsPerPixelX));
+        pe->document()->setDocumentMargin(EditorMargin(1.0));
         pe->setPlainText(ForEditor(box.Text()));
         connect(pe, &QPlainTextEdit::textChanged, this, [this, pe] { TextEdited(pe); });
         w = pe;
@@ -227,12 +252,9 @@ void TextBoxEditors::Update(Editor& ed, const TextBox& box, const Shown& place) 
         pal.setColor(QPalette::Text, fore);
         w->setPalette(pal);
     }
-    QFont font = MakeQFont(box.Font);
-    if (place.scale != 1.0)  // text in a zoomed canvas grows and shrinks with it
-        font.setPixelSize(
-            std::max(1, static_cast<int>(std::lround(font.pixelSize() * place.scale))));
+    const QFont font = EditorFont(box, place.scale);
     if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
-        const double margin = std::round(50.0 / Screen().TwipsPerPixelX * place.scale);
+        const double margin = EditorMargin(place.scale);
         if (pe->document()->documentMargin() != margin) pe->document()->setDocumentMargin(margin);
     }
     if (w->font() != font) w->setFont(font);
@@ -290,11 +312,54 @@ bool TextBoxEditors::ForwardPointer(QWidget* from, QEvent* e) {
     QMouseEvent copy(e->type(), at, me->globalPosition(), me->button(), me->buttons(),
                      me->modifiers());
     QPointer<QWidget> guard(from);
+    const bool was = std::exchange(forwarding_, true);
     QApplication::sendEvent(&window_, &copy);
+    forwarding_ = was;
     if (!guard || !guard->isVisible()) return true;  // the model removed or hid the box
     // The right button belongs to the note menu only, never to the editor.
     const bool right = me->button() == Qt::RightButton || (me->buttons() & Qt::RightButton);
     return right && e->type() != QEvent::MouseMove;
+}
+
+bool TextBoxEditors::HandPress(QMouseEvent* e) {
+    if (forwarding_ || !PaintsItself || !form_.Visible) return false;
+    const QPoint at = e->position().toPoint();
+    pointer_ = at;
+    std::vector<Shown> shown;
+    Collect(form_, QPoint(0, 0), false, QRegion(QRect(QPoint(0, 0), window_.size())), nullptr,
+            shown);
+    auto s = std::find_if(shown.begin(), shown.end(),
+                          [&](const Shown& one) { return one.visible.contains(at); });
+    if (s == shown.end() || !PaintsItself(*s->box)) return false;
+    if (QWidget* w = EditorOf(*s->box); w && w->isVisible()) return false;
+    Editor& ed = Ensure(*s->box);
+    Update(ed, *s->box, *s);
+    QPointer<QWidget> w = ed.widget;
+    w->raise();
+    // As a press on the editor itself would: the keyboard first, then the press.
+    if (w->isEnabled()) w->setFocus(Qt::MouseFocusReason);
+    if (!w) return true;
+    handed_ = PointerSurface(w);
+    SendTo(handed_, e);
+    return true;
+}
+
+bool TextBoxEditors::HandOn(QMouseEvent* e) {
+    if (forwarding_ || !handed_) return false;
+    QPointer<QWidget> surface = handed_;
+    // The press is over with its last release, or when a move comes with no button held
+    // (a menu the press opened took the release).
+    if (e->buttons() == Qt::NoButton) handed_ = nullptr;
+    if (e->type() == QEvent::MouseMove && e->buttons() == Qt::NoButton) return false;
+    if (!surface->isVisible()) return false;
+    SendTo(surface, e);
+    return true;
+}
+
+void TextBoxEditors::SendTo(QWidget* surface, QMouseEvent* e) {
+    QMouseEvent copy(e->type(), surface->mapFrom(&window_, e->position()), e->globalPosition(),
+                     e->button(), e->buttons(), e->modifiers());
+    QApplication::sendEvent(surface, &copy);
 }
 
 bool TextBoxEditors::eventFilter(QObject* watched, QEvent* e) {

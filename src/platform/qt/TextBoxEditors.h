@@ -1,21 +1,28 @@
 #pragma once
-// Real text editing for the text boxes of a form: every visible TextBox gets a
+// Real text editing for the text boxes of a form: a visible TextBox gets a
 // Qt editor child widget of the form's window (a plain-text editor for
 // multi-line boxes, a line editor otherwise), laid exactly over the box's
 // pixel place, in its colours and font. Typing flows into the model (SetText,
 // so its Change handler runs); model changes flow back into the editor.
 // Pointer events over an editor still reach the model's handlers of the box,
 // through the window, so pointer capture and the note menu keep working.
+// A box the window paints itself, as its editor would show it, has an editor
+// only while it needs one: while it holds the keyboard (or is asked to, or keeps
+// it and its selection under an open menu), lies under the pointer or holds the
+// pointer. So a window with thousands of notes has a handful of editor widgets,
+// not thousands, and the pointer finds a real editor wherever it rests on a note.
 
 #include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QRegion>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/Form.h"
 
+class QMouseEvent;
 class QWidget;
 
 namespace orv {
@@ -38,6 +45,18 @@ class TextBoxEditors : public QObject {
     /// canvas): a rectangle of that space in window pixels, and its scale.
     std::function<QRect(const Control* root, const QRect& r)> ToWindow;
     std::function<double(const Control* root)> ScaleOf;
+    /// Whether the window paints a text box itself, as its editor shows it, when the box
+    /// has no editor widget (such a box gets one only while it needs one).
+    std::function<bool(const TextBox& box)> PaintsItself;
+
+    /// Where the pointer is in the window, as of the pointer event being handled.
+    void PointerAt(QPoint pos) { pointer_ = pos; }
+    /// A press on a box the window paints: gives the box its editor and hands the editor
+    /// the press (which it passes on to the model, as any press of its own), and the rest
+    /// of that press's moves and release. False when the press is not for such a box.
+    bool HandPress(QMouseEvent* e);
+    /// A move or release of the press handed to an editor: handed on to it; else false.
+    bool HandOn(QMouseEvent* e);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -59,6 +78,9 @@ class TextBoxEditors : public QObject {
     Editor& Ensure(TextBox& box);
     void Update(Editor& ed, const TextBox& box, const Shown& place);
     void Retire(Editor& ed);
+    /// Whether a shown box painted by the window needs its editor widget now.
+    bool Needs(const Shown& s, const TextBox* hovered) const;
+    void SendTo(QWidget* surface, QMouseEvent* e);
     /// The live text box an editor widget (or its viewport) belongs to, or null.
     TextBox* BoxOf(QObject* watched) const;
     void TextEdited(QWidget* widget);
@@ -69,6 +91,9 @@ class TextBoxEditors : public QObject {
     QHash<const TextBox*, Editor> editors_;
     std::vector<const TextBox*> order_;  ///< stacking order of the last sync
     bool pushing_ = false;               ///< the model's text is being put into an editor
+    bool forwarding_ = false;            ///< an editor's pointer event is on its way to the model
+    std::optional<QPoint> pointer_;      ///< in the window, as of the last pointer event
+    QPointer<QWidget> handed_;           ///< the editor surface a press was handed to
 };
 
 }  // namespace orv
