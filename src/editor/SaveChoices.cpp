@@ -1,10 +1,10 @@
 #include "editor/SaveChoices.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include "platform/Desktop.h"
 #include "platform/PathBytes.h"
+#include "platform/ShownNames.h"
 
 namespace orv {
 
@@ -33,9 +33,9 @@ SaveDialogStart SaveStartFor(Desktop& desktop, const QString& shownFile,
     const QString saved = desktop.Setting(kFolderKey);
     const QString pictureFolder =
         shownFile.isEmpty() ? QString() : QFileInfo(shownFile).absolutePath();
-    if (!saved.isEmpty() && QDir(saved).exists())
+    if (!saved.isEmpty() && IsFolderByBytes(saved))
         start.Folder = saved;
-    else if (!pictureFolder.isEmpty() && QDir(pictureFolder).exists())
+    else if (!pictureFolder.isEmpty() && IsFolderByBytes(pictureFolder))
         start.Folder = pictureFolder;
     else
         start.Folder = fallbackFolder;
