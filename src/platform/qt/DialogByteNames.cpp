@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QIdentityProxyModel>
@@ -14,6 +15,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <vector>
@@ -189,6 +191,14 @@ std::vector<QRegularExpression> PatternsOf(const QString& filter) {
     return patterns;
 }
 
+/// The private folder (mode 0700) that holds the links of every dialog while it runs; empty
+/// where none can be made. Made before the dialog that needs it: made while Qt reads the
+/// folder it lies in, it would be left out of the listing, link and all.
+QString LinkFolder() {
+    static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/orvane-folders-XXXXXX"));
+    return folder.isValid() ? folder.path() : QString();
+}
+
 }  // namespace
 
 struct DialogByteNames::Parts {
@@ -196,7 +206,6 @@ struct DialogByteNames::Parts {
     bool saving;
     bool handKeysOver;
     WithUnreadableRows* rows = nullptr;
-    std::unique_ptr<QTemporaryDir> links;              ///< the links to folders Qt cannot name
     std::vector<std::pair<QString, QString>> aliases;  ///< link, folder (by its bytes)
 
     /// The folder a shown path lies in, by its bytes: `base` (empty where no link of ours is
@@ -228,16 +237,11 @@ struct DialogByteNames::Parts {
     QString LinkTo(const QString& folder) {
         for (const auto& [link, real] : aliases)
             if (real == folder) return link;
-        if (!links) {
-            links = std::make_unique<QTemporaryDir>(QDir::tempPath() +
-                                                    QStringLiteral("/orvane-folders-XXXXXX"));
-            if (!links->isValid()) {
-                links.reset();
-                return {};
-            }
-        }
+        const QString links = LinkFolder();
+        if (links.isEmpty()) return {};
         // Each link in a folder of its own, under the folder's own name as shown.
-        const QString holder = links->path() + QLatin1Char('/') + QString::number(aliases.size());
+        static int made = 0;
+        const QString holder = links + QLatin1Char('/') + QString::number(++made);
         QString name =
             ShownPath(folder.section(QLatin1Char('/'), -1, -1, QString::SectionSkipEmpty));
         if (name.isEmpty()) name = QStringLiteral("folder");
@@ -288,8 +292,12 @@ struct DialogByteNames::Parts {
         if (!view || !view->selectionModel() || !edit) return;
         const QModelIndexList picked = view->selectionModel()->selectedRows();
         if (picked.size() == 1)
-            if (const ExtraRow* row = rows->ExtraAt(picked.first()); row && !row->entry.folder)
-                if (!edit->hasFocus()) edit->setText(row->shown);
+            if (const ExtraRow* row = rows->ExtraAt(picked.first()); row && !row->entry.folder) {
+                // Unseen by Qt, which would take the row out of the selection as a name it
+                // does not know.
+                const QSignalBlocker quiet(edit);
+                edit->setText(row->shown);
+            }
         EnableAccept();
     }
 
@@ -338,7 +346,7 @@ struct DialogByteNames::Parts {
 };
 
 DialogByteNames::DialogByteNames(QFileDialog& dialog, bool saving, bool handKeysOver)
-    : parts_(new Parts{dialog, saving, handKeysOver, nullptr, {}, {}}) {
+    : parts_(new Parts{dialog, saving, handKeysOver, nullptr, {}}) {
     Parts& p = *parts_;
     if (!dialog.findChild<QFileSystemModel*>()) return;  // a dialog of the desktop's own
     p.rows = new WithUnreadableRows(&dialog);
@@ -356,11 +364,24 @@ DialogByteNames::DialogByteNames(QFileDialog& dialog, bool saving, bool handKeys
                          [&p] { p.Picked(); });
     if (QLineEdit* edit = p.NameEdit())
         QObject::connect(edit, &QLineEdit::textChanged, &dialog, [&p] { p.EnableAccept(); });
-    QObject::connect(&dialog, &QFileDialog::directoryEntered, &dialog, [&p] { p.Refresh(); });
+    // Every way to another folder (a click, the path typed, the dialog told where to start)
+    // goes through the model's root.
+    QObject::connect(dialog.findChild<QFileSystemModel*>(), &QFileSystemModel::rootPathChanged,
+                     &dialog, [&p] { p.Refresh(); });
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&p] { p.Refresh(); });
+    p.Refresh();
 }
 
-DialogByteNames::~DialogByteNames() = default;
+DialogByteNames::~DialogByteNames() {
+    for (const auto& [link, real] : parts_->aliases) {
+        QFile::remove(link);  // the link, never what it points to
+        QDir().rmdir(link.section(QLatin1Char('/'), 0, -2));
+    }
+}
+
+void DialogByteNames::Prepare(const QString& folder) {
+    if (HoldsEscapedBytes(folder)) LinkFolder();
+}
 
 void DialogByteNames::SetFolder(const QString& folder) {
     parts_->Enter(folder);

@@ -21,6 +21,10 @@ class DialogByteNames {
     DialogByteNames(const DialogByteNames&) = delete;
     DialogByteNames& operator=(const DialogByteNames&) = delete;
 
+    /// Readies what a dialog needs to show `folder` (by its bytes): called before the dialog
+    /// is made.
+    static void Prepare(const QString& folder);
+
     /// Shows the folder `folder` (a path by its bytes), whatever its name.
     void SetFolder(const QString& folder);
 

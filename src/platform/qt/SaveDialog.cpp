@@ -79,6 +79,7 @@ class SaveDialog : public QFileDialog {
 }  // namespace
 
 QString RunSaveDialog(const SaveDialogRequest& r, QWidget* parent, bool handKeysOver) {
+    DialogByteNames::Prepare(r.InitialFolder);
     SaveDialog dlg(parent, handKeysOver);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
