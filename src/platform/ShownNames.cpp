@@ -95,6 +95,20 @@ std::optional<std::vector<std::string>> ListFolderByBytes(const std::string& fol
     return entries;
 }
 
+namespace {
+const QString kStoredBytes = QStringLiteral("bytes:");
+}  // namespace
+
+QString StorablePath(const QString& path) {
+    if (!HoldsEscapedBytes(path)) return path;
+    return kStoredBytes + QString::fromLatin1(BytesOfPath(path).toPercentEncoding("/"));
+}
+
+QString PathFromStored(const QString& text) {
+    if (!text.startsWith(kStoredBytes)) return text;
+    return PathFromBytes(QByteArray::fromPercentEncoding(text.mid(kStoredBytes.size()).toLatin1()));
+}
+
 std::vector<UnreadableEntry> UnreadableEntriesOf(const std::string& folder) {
     std::vector<UnreadableEntry> unreadable;
     const std::optional<std::vector<std::string>> entries = ListFolderByBytes(folder);

@@ -77,6 +77,12 @@ bool MakeLinkByBytes(const QString& target, const QString& link);
 
 /// Whether `path` holds a byte that is not UTF-8 (a path Qt cannot name).
 bool HoldsEscapedBytes(const QString& path);
+/// `path` (by its bytes) as text any store of text keeps: itself where it is UTF-8, its bytes
+/// percent-encoded after "bytes:" where it is not (an absolute path never starts so).
+QString StorablePath(const QString& path);
+/// The path StorablePath() gave `text` for.
+QString PathFromStored(const QString& text);
+
 /// Whether a dialog's `chosen` path can stand for anything but itself: it holds U+FFFD.
 bool MayNameOtherBytes(const QString& chosen);
 

@@ -4,6 +4,8 @@
 #include "platform/ShownNames.h"
 
 #include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -122,6 +124,28 @@ TEST(ShownNames, NestedFoldersNotInUtf8AreFoundOneLevelAtATime) {
     EXPECT_EQ(disk.listed, std::vector<std::string>{"/d\xe9p\xf4t/\xe9t\xe9"});
     real = RealPathUnder(base, QString(), disk.Lister(), false);
     EXPECT_EQ(BytesOf(real), "/d\xe9p\xf4t/\xe9t\xe9");
+}
+
+TEST(ShownNames, AFolderNotInUtf8IsKeptInASettingsFileByItsBytes) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("kept.conf"));
+    const QString plain = Shown("/home/u/Pictures/caf\xc3\xa9 %41");
+    const std::string bytes[] = {"/srv/d\xe9p\xf4t", "/a/\xff\xfe/b%41 c", "/x/\xe2\x82/y"};
+    {
+        QSettings settings(file, QSettings::IniFormat);
+        settings.setValue(QStringLiteral("plain"), StorablePath(plain));
+        for (std::size_t i = 0; i < std::size(bytes); ++i)
+            settings.setValue(QString::number(i),
+                              StorablePath(PathFromBytes(QByteArray::fromStdString(bytes[i]))));
+    }
+    // A path in UTF-8 is kept as it stands, as before; the others come back byte for byte.
+    const QSettings settings(file, QSettings::IniFormat);
+    EXPECT_EQ(settings.value(QStringLiteral("plain")).toString(), plain);
+    EXPECT_EQ(PathFromStored(settings.value(QStringLiteral("plain")).toString()), plain);
+    for (std::size_t i = 0; i < std::size(bytes); ++i)
+        EXPECT_EQ(StdBytesOfPath(PathFromStored(settings.value(QString::number(i)).toString())),
+                  bytes[i]);
 }
 
 }  // namespace

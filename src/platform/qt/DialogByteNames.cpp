@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalBlocker>
@@ -150,9 +151,10 @@ class WithUnreadableRows : public QIdentityProxyModel {
                 return e.folder ? QString() : QLocale::system().formattedDataSize(e.size);
             case 2: {
                 if (e.folder) return QFileSystemModel::tr("Folder");
-                const QString suffix = QFileInfo(row->shown).suffix();
-                return suffix.isEmpty() ? QFileSystemModel::tr("File")
-                                        : QFileSystemModel::tr("%1 File").arg(suffix);
+                // The type Qt gives a file of that name ("PNG image"), from its name alone.
+                return QMimeDatabase()
+                    .mimeTypeForFile(row->shown, QMimeDatabase::MatchExtension)
+                    .comment();
             }
             case 3:
                 return QLocale::system().toString(QDateTime::fromMSecsSinceEpoch(e.modifiedMs),
