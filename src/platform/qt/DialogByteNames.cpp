@@ -209,6 +209,8 @@ struct DialogByteNames::Parts {
     bool handKeysOver;
     WithUnreadableRows* rows = nullptr;
     std::vector<std::pair<QString, QString>> aliases;  ///< link, folder (by its bytes)
+    /// What this connected to the dialog's parts, which outlive it while the dialog ends.
+    std::vector<QMetaObject::Connection> connections;
 
     /// The folder a shown path lies in, by its bytes: `base` (empty where no link of ours is
     /// part of the path) and the rest of the path below it.
@@ -348,7 +350,7 @@ struct DialogByteNames::Parts {
 };
 
 DialogByteNames::DialogByteNames(QFileDialog& dialog, bool saving, bool handKeysOver)
-    : parts_(new Parts{dialog, saving, handKeysOver, nullptr, {}}) {
+    : parts_(new Parts{dialog, saving, handKeysOver, nullptr, {}, {}}) {
     Parts& p = *parts_;
     if (!dialog.findChild<QFileSystemModel*>()) return;  // a dialog of the desktop's own
     p.rows = new WithUnreadableRows(&dialog);
@@ -358,23 +360,29 @@ DialogByteNames::DialogByteNames(QFileDialog& dialog, bool saving, bool handKeys
         // A double click or Enter on a row of ours would take Qt to the top of the file system.
         if (view && QObject::disconnect(view, SIGNAL(activated(QModelIndex)), &dialog,
                                         SLOT(_q_enterDirectory(QModelIndex))))
-            QObject::connect(view, &QAbstractItemView::activated, &dialog,
-                             [&p](const QModelIndex& index) { p.Activated(index); });
+            p.connections.push_back(
+                QObject::connect(view, &QAbstractItemView::activated, &dialog,
+                                 [&p](const QModelIndex& index) { p.Activated(index); }));
     }
     if (auto* view = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView")))
-        QObject::connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, &dialog,
-                         [&p] { p.Picked(); });
+        p.connections.push_back(QObject::connect(view->selectionModel(),
+                                                 &QItemSelectionModel::selectionChanged, &dialog,
+                                                 [&p] { p.Picked(); }));
     if (QLineEdit* edit = p.NameEdit())
-        QObject::connect(edit, &QLineEdit::textChanged, &dialog, [&p] { p.EnableAccept(); });
+        p.connections.push_back(
+            QObject::connect(edit, &QLineEdit::textChanged, &dialog, [&p] { p.EnableAccept(); }));
     // Every way to another folder (a click, the path typed, the dialog told where to start)
     // goes through the model's root.
-    QObject::connect(dialog.findChild<QFileSystemModel*>(), &QFileSystemModel::rootPathChanged,
-                     &dialog, [&p] { p.Refresh(); });
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&p] { p.Refresh(); });
+    p.connections.push_back(QObject::connect(dialog.findChild<QFileSystemModel*>(),
+                                             &QFileSystemModel::rootPathChanged, &dialog,
+                                             [&p] { p.Refresh(); }));
+    p.connections.push_back(
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&p] { p.Refresh(); }));
     p.Refresh();
 }
 
 DialogByteNames::~DialogByteNames() {
+    for (const QMetaObject::Connection& c : parts_->connections) QObject::disconnect(c);
     for (const auto& [link, real] : parts_->aliases) {
         QFile::remove(link);  // the link, never what it points to
         QDir().rmdir(link.section(QLatin1Char('/'), 0, -2));
