@@ -285,6 +285,21 @@ TEST(DialogByteNames, TwoEntriesShownAlikeAreRefusedWithAMessage) {
         EXPECT_TRUE(seen.questions[0].startsWith(U("twin\xef\xbf\xbd.png\nMore than one file")))
             << seen.questions[0].toStdString();
     }
+    // Inside the folder really named so, which Qt shows, its files open as ever: only what
+    // the user chose there is looked up, not the folder beside one shown alike.
+    disk.Folder("twin\xef\xbf\xbd.d");
+    disk.Folder("twin\xe9.d");
+    disk.File("twin\xef\xbf\xbd.d/inside.png");
+    Seen seen;
+    Driver driver(seen, {QStringLiteral("inside.png")}, [&](QFileDialog& dialog) {
+        dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QStringLiteral("inside.png"));
+        QTest::mouseClick(AcceptButton(dialog), Qt::LeftButton);
+    });
+    GoTo(disk.Path("twin\xef\xbf\xbd.d"));
+    EXPECT_EQ(StdBytesOfPath(RunOpenDialog(nullptr, false)),
+              disk.Bytes("twin\xef\xbf\xbd.d/inside.png"));
+    EXPECT_TRUE(seen.questions.isEmpty()) << seen.questions.join('|').toStdString();
 }
 
 }  // namespace

@@ -227,7 +227,17 @@ struct DialogByteNames::Parts {
 
     RealPath Real(const QString& shown, bool lastMayBeNew) const {
         QString rest;
-        const QString base = Unalias(shown, rest);
+        QString base = Unalias(shown, rest);
+        if (base.isEmpty()) {
+            // The folder the dialog shows is the one Qt reads (a link of ours aside): only
+            // what lies below it was chosen, and only that is looked up.
+            const QString folder = dialog.directory().absolutePath();
+            const QString below = folder.endsWith(QLatin1Char('/')) ? folder : folder + '/';
+            if ((shown == folder || shown.startsWith(below)) && IsFolderByBytes(folder)) {
+                base = folder;
+                rest = shown.mid(folder.size());
+            }
+        }
         if (base.isEmpty()) return RealPathOfChosen(shown, ListFolderByBytes, lastMayBeNew);
         return RealPathUnder(base, rest, ListFolderByBytes, lastMayBeNew);
     }
