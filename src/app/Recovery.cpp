@@ -8,6 +8,7 @@
 #include "editor/Form1.h"
 #include "platform/Desktop.h"
 #include "platform/LayerPainter.h"
+#include "platform/PathBytes.h"
 #include "shell/App.h"
 
 namespace orv {
@@ -42,7 +43,7 @@ void Recovery::OfferLeftWork() {
             const QString aside = journal.SetAside();
             desktop_.MessageBox(QStringLiteral("The unsaved markup could not be restored (%1); "
                                                "it was set aside in %2.")
-                                    .arg(why, aside),
+                                    .arg(why, ShownPath(aside)),
                                 kTitle, MessageIcon::Information);
             break;
         }

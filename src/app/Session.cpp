@@ -9,6 +9,7 @@
 #include "app/Recovery.h"
 #include "app/SingleInstance.h"
 #include "app/TrayStandIn.h"
+#include "platform/PathBytes.h"
 #include "platform/StateFolder.h"
 #include "platform/TerminationSignals.h"
 #include "platform/qt/QtDesktop.h"
@@ -47,7 +48,7 @@ Session::~Session() = default;
 
 void Session::KeepWork() {
     signals_ = std::make_unique<TerminationSignals>([this](int) { EndOnSignal(); });
-    const QString state = QString::fromStdString(StateFolder());
+    const QString state = PathFromBytes(QByteArray::fromStdString(StateFolder()));
     if (state.isEmpty()) return;  // no home: nothing can be kept
     recovery_ =
         std::make_unique<Recovery>(app_, desktop_, JournalFolder(state, SessionSocketName()));

@@ -12,6 +12,8 @@
 #include <utility>
 
 #include "app/HandOff.h"
+#include "platform/FolderFiles.h"
+#include "platform/PathBytes.h"
 #include "shell/App.h"
 
 namespace orv {
@@ -43,26 +45,24 @@ QString InstanceSocketName(const QString& runtimeDir, const QString& waylandDisp
     return runtimeDir + QStringLiteral("/orvane-") + Sanitised(display);
 }
 
-static bool IsPrivateFolder(const QString& path) {
-    const QFileInfo info(path);
-    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-                        QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-    return !path.isEmpty() && info.isDir() && !info.isSymLink() &&
-           info.ownerId() == QFileInfo(QDir::homePath()).ownerId() &&
-           (info.permissions() & others) == 0;
-}
-
 QString PrivateRuntimeFolder(const QString& runtimeDir) {
-    if (IsPrivateFolder(runtimeDir)) return runtimeDir;
+    // Qt's sockets and lock files take only names Qt can spell, never one that is not UTF-8.
+    if (!HoldsEscapedBytes(runtimeDir) && IsPrivateFolder(runtimeDir)) return runtimeDir;
     // No runtime folder, or one that someone else made or may enter: a folder of our own
     // in the user's cache instead, never a path at the root.
-    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (cache.isEmpty() || QDir::isRelativePath(cache)) cache = QDir::homePath() + "/.cache";
+    QString cache = EnvironmentPath("XDG_CACHE_HOME");
+    if (cache.isEmpty() || QDir::isRelativePath(cache))
+        cache = HomeFolderPath() + QStringLiteral("/.cache");
     const QString own = cache + QStringLiteral("/orvane-runtime");
-    QDir().mkpath(own);
-    QFile::setPermissions(own,
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return own;
+    if (!HoldsEscapedBytes(own)) {
+        MakePrivateFolders(own);
+        return own;
+    }
+    // A home whose name is not UTF-8: one of the user's own in /tmp, when no one else has
+    // taken its name. Else the cache's, where no socket can be made: the program then runs
+    // on its own rather than beside someone else's socket.
+    const QString temporary = PrivateTemporaryFolder(QStringLiteral("orvane-runtime"));
+    return temporary.isEmpty() ? own : temporary;
 }
 
 QString SessionSocketName() {

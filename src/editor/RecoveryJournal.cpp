@@ -1,7 +1,6 @@
 #include "editor/RecoveryJournal.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
@@ -11,7 +10,9 @@
 #include "annotations/AnnotationJson.h"
 #include "editor/Form1.h"
 #include "editor/OpenCommands.h"
+#include "platform/FolderFiles.h"
 #include "platform/PathBytes.h"
+#include "platform/RegularFile.h"
 #include "platform/ReplacingFile.h"
 #include "platform/Screen.h"
 
@@ -20,16 +21,21 @@ namespace orv {
 namespace {
 
 constexpr char kManifest[] = "journal.json";
+// The manifest is a few hundred bytes beside its annotations; anything far larger is no
+// journal of ours.
+constexpr std::uint64_t kLargestManifest = 64 * 1024 * 1024;
+
+QStringList PictureNames(const QString& folder) {
+    return FileNamesIn(folder, QStringLiteral("picture-"), QStringLiteral(".png"));
+}
 
 QString PictureName(std::uint64_t id) {
     return QStringLiteral("picture-%1.png").arg(id);
 }
 
 bool WriteWhole(const QString& path, const QByteArray& bytes, QString& why) {
-    ReplacingFile file(StdBytesOfPath(path));
-    FileStatus status = file.Open();
-    if (status.ok()) status = file.WriteAt(0, bytes.constData(), std::size_t(bytes.size()));
-    if (status.ok()) status = file.Commit();
+    const FileStatus status =
+        WriteWholeFile(StdBytesOfPath(path), bytes.constData(), std::size_t(bytes.size()));
     if (!status.ok()) why = QString::fromStdString(status.message);
     return status.ok();
 }
@@ -37,25 +43,21 @@ bool WriteWhole(const QString& path, const QByteArray& bytes, QString& why) {
 }  // namespace
 
 bool RecoveryJournal::Write(const JournalEntry& entry, QString& why) {
-    if (!QDir().mkpath(folder_)) {
-        why = QStringLiteral("cannot make ") + folder_;
+    if (!MakePrivateFolders(folder_)) {
+        why = QStringLiteral("cannot make ") + ShownPath(folder_);
         return false;
     }
-    QFile::setPermissions(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString pictureName = PictureName(entry.pictureId);
     const QString picturePath = folder_ + QLatin1Char('/') + pictureName;
     // Pictures of writes killed before their manifest: neither the journal's nor this one.
-    const QDir dir(folder_);
-    QFile current(dir.filePath(QLatin1String(kManifest)));
-    const QString named = current.open(QIODevice::ReadOnly) && current.size() < 64 * 1024 * 1024
-                              ? QJsonDocument::fromJson(current.readAll())
-                                    .object()
-                                    .value(QStringLiteral("picture"))
-                                    .toString()
-                              : QString();
-    for (const QString& old : dir.entryList({QStringLiteral("picture-*.png")}, QDir::Files))
-        if (old != named && old != pictureName) QFile::remove(dir.filePath(old));
-    if (!QFile::exists(picturePath)) {
+    QByteArray current;
+    const QString named =
+        ReadRegularFile(ManifestPath(), kLargestManifest, current) == ReadFault::None
+            ? QJsonDocument::fromJson(current).object().value(QStringLiteral("picture")).toString()
+            : QString();
+    for (const QString& old : PictureNames(folder_))
+        if (old != named && old != pictureName) RemoveFile(folder_ + QLatin1Char('/') + old);
+    if (!FactsOfPath(picturePath).exists) {
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
@@ -73,34 +75,36 @@ bool RecoveryJournal::Write(const JournalEntry& entry, QString& why) {
     manifest[QStringLiteral("picture")] = pictureName;
     manifest[QStringLiteral("annotations")] =
         QJsonDocument::fromJson(entry.annotationsJson).object();
-    if (!WriteWhole(folder_ + QLatin1Char('/') + QLatin1String(kManifest),
-                    QJsonDocument(manifest).toJson(QJsonDocument::Compact), why))
+    if (!WriteWhole(ManifestPath(), QJsonDocument(manifest).toJson(QJsonDocument::Compact), why))
         return false;
     // Only now may the pictures of earlier states go: the manifest no longer names them.
-    for (const QString& old : dir.entryList({QStringLiteral("picture-*.png")}, QDir::Files))
-        if (old != pictureName) QFile::remove(dir.filePath(old));
+    for (const QString& old : PictureNames(folder_))
+        if (old != pictureName) RemoveFile(folder_ + QLatin1Char('/') + old);
     return true;
 }
 
 void RecoveryJournal::Remove() {
-    QDir dir(folder_);
-    if (!dir.exists()) return;
+    if (!FactsOfPath(folder_).exists) return;
     // The manifest first: without it what is left is no journal.
-    QFile::remove(dir.filePath(QLatin1String(kManifest)));
-    for (const QString& old : dir.entryList({QStringLiteral("picture-*.png")}, QDir::Files))
-        QFile::remove(dir.filePath(old));
-    QDir().rmdir(folder_);
+    RemoveFile(ManifestPath());
+    for (const QString& old : PictureNames(folder_)) RemoveFile(folder_ + QLatin1Char('/') + old);
+    RemoveEmptyFolder(folder_);
+}
+
+QString RecoveryJournal::ManifestPath() const {
+    return folder_ + QLatin1Char('/') + QLatin1String(kManifest);
 }
 
 JournalRead RecoveryJournal::Read(JournalContent& out, QString& why) const {
-    QFile file(folder_ + QLatin1Char('/') + QLatin1String(kManifest));
-    if (!file.exists()) return JournalRead::Absent;
-    if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024 * 1024) {
+    const PathFacts facts = FactsOfPath(ManifestPath());
+    if (!facts.exists) return JournalRead::Absent;
+    QByteArray manifestBytes;
+    if (ReadRegularFile(ManifestPath(), kLargestManifest, manifestBytes) != ReadFault::None) {
         why = QStringLiteral("its list of contents cannot be read");
         return JournalRead::Damaged;
     }
     QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(manifestBytes, &error);
     const QJsonObject manifest = doc.object();
     if (error.error != QJsonParseError::NoError || !doc.isObject() ||
         manifest.value(QStringLiteral("version")).toInt() != kJournalVersion) {
@@ -113,8 +117,13 @@ JournalRead RecoveryJournal::Read(JournalContent& out, QString& why) const {
         why = QStringLiteral("it names no picture of its own");
         return JournalRead::Damaged;
     }
-    QImageReader reader(folder_ + QLatin1Char('/') + pictureName, "png");
-    const QImage picture = reader.read();
+    // Read from the descriptor that was checked to be a regular file, as it streams.
+    QImage picture;
+    RegularFile pictureFile;
+    QFile pictureStream;
+    if (pictureFile.Open(folder_ + QLatin1Char('/') + pictureName) == ReadFault::None &&
+        pictureStream.open(pictureFile.Descriptor(), QIODevice::ReadOnly))
+        picture = QImageReader(&pictureStream, "png").read();
     if (picture.isNull()) {
         why = QStringLiteral("its picture cannot be read");
         return JournalRead::Damaged;
@@ -128,7 +137,8 @@ JournalRead RecoveryJournal::Read(JournalContent& out, QString& why) const {
         manifest.value(QStringLiteral("written")).toString(), Qt::ISODateWithMs);
     out.picture = picture;
     out.annotations = std::move(annotations);
-    out.written = written.isValid() ? written.toLocalTime() : QFileInfo(file).lastModified();
+    out.written = written.isValid() ? written.toLocalTime()
+                                    : QDateTime::fromMSecsSinceEpoch(facts.modifiedMs);
     return JournalRead::Read;
 }
 
@@ -136,7 +146,7 @@ QString RecoveryJournal::SetAside() {
     const QString aside =
         folder_ + QStringLiteral(".damaged-") +
         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-hhmmsszzz"));
-    return QDir().rename(folder_, aside) ? aside : folder_;
+    return RenamePath(folder_, aside) ? aside : folder_;
 }
 
 JournalWriter::JournalWriter(QString folder)

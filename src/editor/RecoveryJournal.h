@@ -60,6 +60,7 @@ class RecoveryJournal {
     QString SetAside();
 
   private:
+    QString ManifestPath() const;
     QString folder_;
 };
 

@@ -46,10 +46,16 @@ const QStringList& SaveFilters() {
 QString DialogStartFolder() {
     for (const auto location :
          {QStandardPaths::DesktopLocation, QStandardPaths::PicturesLocation}) {
-        const QString folder = QStandardPaths::writableLocation(location);
-        if (!folder.isEmpty() && QDir(folder).exists()) return folder;
+        QString folder = QStandardPaths::writableLocation(location);
+        // Qt spells a home whose name is not UTF-8 by another name: the folder is in the
+        // home by its bytes.
+        const QString qtHome = QDir::homePath();
+        if (folder.startsWith(qtHome + QLatin1Char('/')))
+            folder = HomeFolderPath() + folder.mid(qtHome.size());
+        const PathFacts facts = FactsOfPath(folder);
+        if (!folder.isEmpty() && facts.exists && !facts.regular) return folder;
     }
-    return QDir::homePath();
+    return HomeFolderPath();
 }
 
 // The extension of a saved file: what follows the last "." of its name, in the case it was

@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
+
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -149,6 +152,20 @@ QString ShownPath(const QString& path) {
         }
     }
     return shown;
+}
+
+bool HoldsEscapedBytes(const QString& path) {
+    return std::any_of(path.cbegin(), path.cend(),
+                       [](QChar c) { return IsEscapedByte(c.unicode()); });
+}
+
+QString EnvironmentPath(const char* name) {
+    return PathFromBytes(qgetenv(name));
+}
+
+QString HomeFolderPath() {
+    const QString home = EnvironmentPath("HOME");
+    return home.isEmpty() ? QDir::homePath() : home;
 }
 
 QString CurrentFolderPath() {

@@ -37,6 +37,14 @@ std::string StdBytesOfPath(const QString& path);
 /// U+FFFD, so that the text is valid wherever it is painted or written.
 QString ShownPath(const QString& path);
 
+/// Whether the name holds a byte that is not UTF-8, which Qt's own file classes cannot name.
+bool HoldsEscapedBytes(const QString& path);
+
+/// The value of an environment variable that holds a path, by its bytes (empty when unset).
+QString EnvironmentPath(const char* name);
+/// The user's home folder, by the bytes of $HOME (Qt's answer where that is unset).
+QString HomeFolderPath();
+
 /// The working folder, by its bytes.
 QString CurrentFolderPath();
 /// The running program's file, by its bytes (empty where the system does not say).

@@ -325,4 +325,12 @@ void ReplacingFile::Discard() {
     pending_.clear();
 }
 
+FileStatus WriteWholeFile(const std::string& target, const void* data, std::size_t size) {
+    ReplacingFile file(target);
+    FileStatus status = file.Open();
+    if (status.ok()) status = file.WriteAt(0, data, size);
+    if (status.ok()) status = file.Commit();
+    return status;
+}
+
 }  // namespace orv

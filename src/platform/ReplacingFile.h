@@ -74,4 +74,7 @@ class ReplacingFile : public ByteSink {
     std::vector<unsigned char> pending_;  // in-place mode: the whole new content
 };
 
+/// Replaces the file `target` with `size` bytes at once, as ReplacingFile does.
+FileStatus WriteWholeFile(const std::string& target, const void* data, std::size_t size);
+
 }  // namespace orv

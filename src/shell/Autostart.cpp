@@ -1,20 +1,19 @@
 #include "shell/Autostart.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
+#include "platform/FolderFiles.h"
 #include "platform/PathBytes.h"
 #include "platform/RegularFile.h"
+#include "platform/ReplacingFile.h"
 
 namespace orv::autostart {
 
 QString EntryPath() {
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    QString config = EnvironmentPath("XDG_CONFIG_HOME");
     // Relative values are invalid and ignored, as the base directory rules say.
     if (config.isEmpty() || QDir::isRelativePath(config))
-        config = QDir::homePath() + QStringLiteral("/.config");
+        config = HomeFolderPath() + QStringLiteral("/.config");
     return config + QStringLiteral("/autostart/orvane.desktop");
 }
 
@@ -93,16 +92,13 @@ QString EntryText(const QString& executable) {
 bool Enable(const QString& executable) {
     if (!ExecRefusal(executable).isEmpty()) return false;
     const QString path = EntryPath();
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    f.write(EntryText(executable).toUtf8());
-    return f.commit();
+    if (!MakeFolders(path.left(path.lastIndexOf(QLatin1Char('/'))))) return false;
+    const QByteArray text = EntryText(executable).toUtf8();
+    return WriteWholeFile(StdBytesOfPath(path), text.constData(), std::size_t(text.size())).ok();
 }
 
 bool Disable() {
-    const QString path = EntryPath();
-    return !QFile::exists(path) || QFile::remove(path);
+    return RemoveFile(EntryPath());
 }
 
 }  // namespace orv::autostart

@@ -9,12 +9,15 @@
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QThread>
+#include <filesystem>
 #include <future>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "app/HandOff.h"
 #include "app/SingleInstance.h"
+#include "platform/FolderFiles.h"
 #include "platform/PathBytes.h"
 
 namespace orv::test {
@@ -250,6 +253,40 @@ TEST(SingleInstanceFolder, ARuntimeFolderOthersMayEnterIsReplacedByAPrivateOne) 
     ASSERT_TRUE(QFile::setPermissions(
         closed, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     EXPECT_EQ(PrivateRuntimeFolder(closed), closed);
+    if (oldCache.isNull())
+        qunsetenv("XDG_CACHE_HOME");
+    else
+        qputenv("XDG_CACHE_HOME", oldCache);
+}
+
+// Qt's sockets cannot be made in a folder whose name is not UTF-8: a home of such a name
+// gets a private folder of the user's own that Qt can name, where a second start finds the
+// first.
+TEST_F(SingleInstanceTest, AHomeWhoseNameIsNotUtf8StillGetsASocket) {
+    QTemporaryDir base;
+    const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
+    const QByteArray home = base.path().toUtf8() + "/caf\xe9";
+    qputenv("XDG_CACHE_HOME", home + "/cache");
+    ASSERT_EQ(::mkdir(home.constData(), 0700), 0);
+    const QString escaped = PathFromBytes(home);
+    const QString folder = PrivateRuntimeFolder(escaped);  // private, but not one Qt can name
+    EXPECT_FALSE(HoldsEscapedBytes(folder)) << folder.toStdString();
+    EXPECT_TRUE(IsPrivateFolder(folder));
+    EXPECT_EQ(PrivateRuntimeFolder(QString()), folder);
+    // Nothing was made beside the home under another name (the one Qt would spell it by).
+    std::vector<std::string> beside;
+    for (const auto& entry : std::filesystem::directory_iterator(base.path().toStdString()))
+        beside.push_back(entry.path().filename().string());
+    EXPECT_EQ(beside, std::vector<std::string>{"caf\xe9"});
+    {
+        const QString name = InstanceSocketName(folder, QString(), QStringLiteral(":97"));
+        SingleInstance first(name);
+        EXPECT_FALSE(first.HandOffOrListen(QStringLiteral("/a.png"), 500));
+        EXPECT_TRUE(first.Listening());
+        EXPECT_TRUE(HandOffFromElsewhere(name, "/b.png"));
+    }
+    RemoveEmptyFolder(folder);
+    std::filesystem::remove_all(home.toStdString());
     if (oldCache.isNull())
         qunsetenv("XDG_CACHE_HOME");
     else

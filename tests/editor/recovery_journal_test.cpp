@@ -8,16 +8,19 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <random>
 
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "KillLoop.h"
 #include "annotations/AnnotationJson.h"
 #include "editor/RecoveryJournal.h"
+#include "platform/PathBytes.h"
 
 extern char** environ;
 
@@ -48,6 +51,36 @@ JournalEntry Entry(const QImage& picture, std::uint64_t id, const AnnotationSnap
 
 QStringList Pictures(const QString& folder) {
     return QDir(folder).entryList({QStringLiteral("picture-*")}, QDir::Files);
+}
+
+// A home folder whose name is not UTF-8 keeps the journal there, by its very bytes.
+TEST(RecoveryJournal, LivesInAFolderWhoseNameIsNotUtf8) {
+    QTemporaryDir dir;
+    const std::string base = dir.path().toStdString() + "/caf\xe9";
+    RecoveryJournal journal(PathFromBytes(QByteArray::fromStdString(base + "/j")));
+    QString error;
+    ASSERT_TRUE(journal.Write(Entry(Filled(8, 6, Qt::green), 3, Notes(2)), error))
+        << error.toStdString();
+    struct stat info {};
+    EXPECT_EQ(::stat((base + "/j/journal.json").c_str(), &info), 0);
+    EXPECT_EQ(::stat((base + "/j/picture-3.png").c_str(), &info), 0);
+    ASSERT_EQ(::stat((base + "/j").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 077, 0u);
+    JournalContent got;
+    QString why;
+    ASSERT_EQ(journal.Read(got, why), JournalRead::Read) << why.toStdString();
+    EXPECT_EQ(got.annotations, Notes(2));
+    EXPECT_EQ(got.picture.convertToFormat(QImage::Format_RGB32), Filled(8, 6, Qt::green));
+    journal.Remove();
+    EXPECT_NE(::stat((base + "/j").c_str(), &info), 0);
+    EXPECT_EQ(::stat(base.c_str(), &info), 0);
+
+    // A damaged one is set aside beside it, under the same bytes.
+    ASSERT_TRUE(journal.Write(Entry(Filled(8, 6, Qt::green), 4, Notes(1)), error));
+    const QString aside = journal.SetAside();
+    EXPECT_TRUE(StdBytesOfPath(aside).starts_with(base + "/j.damaged-"));
+    EXPECT_EQ(::stat((StdBytesOfPath(aside) + "/journal.json").c_str(), &info), 0);
+    std::filesystem::remove_all(base);  // Qt cannot name what is in it
 }
 
 TEST(RecoveryJournal, WritesReadBackAndLeaveOnlyTheCurrentPicture) {

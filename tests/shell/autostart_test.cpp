@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <filesystem>
+
 #include <sys/stat.h>
 
 #include "AppFixture.h"
@@ -73,6 +75,22 @@ TEST_F(AutostartTest, EnableWritesAStartableEntryAndDisableRemovesIt) {
     EXPECT_FALSE(QFile::exists(autostart::EntryPath()));
     EXPECT_FALSE(autostart::IsEnabled());
     EXPECT_TRUE(autostart::Disable());  // nothing to remove is fine
+}
+
+// A home whose name is not UTF-8 holds the entry under its very bytes.
+TEST_F(AutostartTest, AHomeWhoseNameIsNotUtf8HoldsTheEntry) {
+    const QByteArray odd = home.path().toUtf8() + "/caf\xe9";
+    qunsetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", odd);
+    const QByteArray entry = odd + "/.config/autostart/orvane.desktop";
+    EXPECT_EQ(BytesOfPath(autostart::EntryPath()), entry);
+    ASSERT_TRUE(autostart::Enable(QStringLiteral("/opt/orvane/bin/orvane")));
+    struct stat info {};
+    EXPECT_EQ(::stat(entry.constData(), &info), 0);
+    EXPECT_TRUE(autostart::IsEnabled());
+    ASSERT_TRUE(autostart::Disable());
+    EXPECT_NE(::stat(entry.constData(), &info), 0);
+    std::filesystem::remove_all(odd.toStdString());  // Qt cannot name what is in it
 }
 
 TEST_F(AutostartTest, HiddenOrDisabledEntriesDoNotCountAsEnabled) {
