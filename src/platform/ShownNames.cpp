@@ -22,12 +22,6 @@ QString ShownNameOfBytes(const std::string& bytes) {
     return ShownPath(PathFromBytes(QByteArray(bytes.data(), qsizetype(bytes.size()))));
 }
 
-bool HoldsEscapedBytes(const QString& path) {
-    for (const QChar c : path)
-        if (IsEscapedByte(c.unicode())) return true;
-    return false;
-}
-
 bool MayNameOtherBytes(const QString& chosen) {
     return chosen.contains(kReplacement);
 }

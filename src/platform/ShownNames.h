@@ -75,8 +75,6 @@ bool IsFolderByBytes(const QString& path);
 /// Makes `link` a symbolic link to `target` (both by their bytes).
 bool MakeLinkByBytes(const QString& target, const QString& link);
 
-/// Whether `path` holds a byte that is not UTF-8 (a path Qt cannot name).
-bool HoldsEscapedBytes(const QString& path);
 /// `path` (by its bytes) as text any store of text keeps: itself where it is UTF-8, its bytes
 /// percent-encoded after "bytes:" where it is not (an absolute path never starts so).
 QString StorablePath(const QString& path);
