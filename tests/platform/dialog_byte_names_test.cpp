@@ -2,6 +2,7 @@
 // not UTF-8: such a file is listed, opens and is saved over by its real name, a folder so
 // named is where the save dialog starts, and two entries shown alike are refused, never one
 // taken for the other.
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -234,6 +235,20 @@ TEST(DialogByteNames, TheSaveDialogStartsInAFolderNotInUtf8AndSavesOverTheRealFi
     ASSERT_EQ(seen.questions.size(), 2);
     EXPECT_EQ(seen.questions[0],
               U("caf\xef\xbf\xbd.png already exists.\nDo you want to replace it?"));
+
+    // Up from there is the real parent folder, not the private one that holds the link.
+    Seen up;
+    QString above;
+    Driver climbing(up, {U("caf\xef\xbf\xbd.png")}, [&](QFileDialog& dialog) {
+        if (auto* toParent = dialog.findChild<QAbstractButton*>(QStringLiteral("toParentButton")))
+            toParent->click();
+        QTimer::singleShot(300, &dialog, [&] {
+            above = dialog.directory().absolutePath();
+            dialog.reject();
+        });
+    });
+    EXPECT_TRUE(RunSaveDialog(request, nullptr, false).isEmpty());
+    EXPECT_EQ(above + QLatin1Char('/'), disk.Path(""));
 
     // A new name lands in that folder; one typed into the folder inside, in there.
     for (const auto& [typed, expected] :

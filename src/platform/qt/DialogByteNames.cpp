@@ -265,6 +265,21 @@ struct DialogByteNames::Parts {
         return link;
     }
 
+    /// A folder of ours that holds a link (where the dialog's "up" leads from a linked folder)
+    /// stands for the real parent of the folder linked: the dialog goes there instead, once
+    /// Qt is done with the move.
+    bool Redirected(const QString& folder) {
+        for (const auto& [link, real] : aliases) {
+            if (folder != link.section(QLatin1Char('/'), 0, -2) && folder != LinkFolder()) continue;
+            QString parent = real.section(QLatin1Char('/'), 0, -2);
+            if (parent.isEmpty()) parent = QStringLiteral("/");
+            QMetaObject::invokeMethod(
+                &dialog, [this, parent] { Enter(parent); }, Qt::QueuedConnection);
+            return true;
+        }
+        return false;
+    }
+
     void Refresh() {
         auto* source = qobject_cast<QFileSystemModel*>(rows ? rows->sourceModel() : nullptr);
         if (!source) return;
@@ -385,7 +400,9 @@ DialogByteNames::DialogByteNames(QFileDialog& dialog, bool saving, bool handKeys
     // goes through the model's root.
     p.connections.push_back(QObject::connect(dialog.findChild<QFileSystemModel*>(),
                                              &QFileSystemModel::rootPathChanged, &dialog,
-                                             [&p] { p.Refresh(); }));
+                                             [&p](const QString& folder) {
+                                                 if (!p.Redirected(folder)) p.Refresh();
+                                             }));
     p.connections.push_back(
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&p] { p.Refresh(); }));
     p.Refresh();
