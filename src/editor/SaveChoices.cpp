@@ -1,10 +1,10 @@
 #include "editor/SaveChoices.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include "platform/Desktop.h"
 #include "platform/PathBytes.h"
+#include "platform/ShownNames.h"
 
 namespace orv {
 
@@ -30,12 +30,12 @@ int SaveFilterIndexFor(const QString& extension) {
 SaveDialogStart SaveStartFor(Desktop& desktop, const QString& shownFile,
                              const QString& fallbackFolder) {
     SaveDialogStart start;
-    const QString saved = desktop.Setting(kFolderKey);
+    const QString saved = PathFromStored(desktop.Setting(kFolderKey));
     const QString pictureFolder =
         shownFile.isEmpty() ? QString() : QFileInfo(shownFile).absolutePath();
-    if (!saved.isEmpty() && QDir(saved).exists())
+    if (!saved.isEmpty() && IsFolderByBytes(saved))
         start.Folder = saved;
-    else if (!pictureFolder.isEmpty() && QDir(pictureFolder).exists())
+    else if (!pictureFolder.isEmpty() && IsFolderByBytes(pictureFolder))
         start.Folder = pictureFolder;
     else
         start.Folder = fallbackFolder;
@@ -48,7 +48,8 @@ SaveDialogStart SaveStartFor(Desktop& desktop, const QString& shownFile,
 
 void RememberSave(Desktop& desktop, const QString& savedPath) {
     const QFileInfo file(savedPath);
-    desktop.SetSetting(kFolderKey, file.absolutePath());
+    // A folder whose name is not UTF-8 is kept by its bytes: a settings file holds text only.
+    desktop.SetSetting(kFolderKey, StorablePath(file.absolutePath()));
     if (const int type = SaveFilterIndexFor(file.suffix()); type > 0)
         desktop.SetSetting(kTypeKey, QString::number(type));
 }

@@ -15,7 +15,13 @@
 #include "../shell/PictureFiles.h"
 #include "AppFixture.h"
 #include "editor/SaveChoices.h"
+#include "platform/PathBytes.h"
 #include "platform/qt/QtDesktop.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 namespace orv::test {
 namespace {
@@ -71,6 +77,37 @@ TEST_F(SaveChoicesTest, StartsBesideThePictureThenWhereTheLastSaveWentAlsoInTheN
     EXPECT_EQ(SaveFilterIndexFor(QStringLiteral("dat")), 0);
     EXPECT_EQ(SaveFilterIndexFor(QStringLiteral("TIF")), 5);
     EXPECT_EQ(SaveFilterIndexFor(QStringLiteral("psd")), 6);
+}
+
+TEST_F(SaveChoicesTest, AFolderNotInUtf8IsWhereTheDialogStartsAndWhereTheNextOneDoes) {
+    ASSERT_TRUE(files.Folder(QStringLiteral("pics")));
+    const QString made = files.Solid(QStringLiteral("pics/made.png"), 20, 10, Qt::blue, "png");
+    const QByteArray folderBytes =
+        QFile::encodeName(files.Path(QStringLiteral("pics"))) + "/d\xe9p\xf4t";
+    ASSERT_EQ(::mkdir(folderBytes.constData(), 0700), 0);
+    ASSERT_EQ(
+        ::rename(QFile::encodeName(made).constData(), (folderBytes + "/caf\xe9.png").constData()),
+        0);
+    const QString folder = PathFromBytes(folderBytes);
+    desktop.openFiles.push_back(folder + PathFromBytes("/caf\xe9.png"));
+    app->Strip().OpenFromFile();
+    SaveDialogRequest r = Ask();
+    EXPECT_EQ(r.InitialFolder, folder) << "the dialog starts where the picture is";
+    EXPECT_EQ(r.SuggestedName, QString::fromUtf8("caf\xef\xbf\xbd"));
+    // Saved there: the next dialog starts there again, the folder kept as text a settings
+    // file can hold.
+    desktop.saveFiles = {folder + QStringLiteral("/out.png")};
+    Ask();
+    const QString kept = desktop.Setting(QStringLiteral("save/folder"));
+    EXPECT_EQ(kept, QString::fromUtf8(kept.toUtf8())) << "a lone surrogate kept";
+    desktop.openFiles.push_back(
+        files.Solid(QStringLiteral("pics/other.png"), 20, 10, Qt::red, "png"));
+    app->Strip().OpenFromFile();
+    r = Ask();
+    EXPECT_EQ(r.InitialFolder, folder);
+    ::unlink((folderBytes + "/caf\xe9.png").constData());
+    ::unlink((folderBytes + "/out.png").constData());
+    ::rmdir(folderBytes.constData());
 }
 
 TEST_F(SaveChoicesTest, ASaveThatWorkedSaysSoForAMomentAndAFailedOneDoesNot) {

@@ -10,7 +10,6 @@
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
@@ -33,6 +32,7 @@
 #include "platform/PictureLimits.h"
 #include "platform/Timer.h"
 #include "platform/qt/DialogRun.h"
+#include "platform/qt/OpenDialog.h"
 #include "platform/qt/PortalScreenshot.h"
 #include "platform/qt/SaveDialog.h"
 #include "platform/qt/Stacking.h"
@@ -241,10 +241,7 @@ std::optional<Colour> QtDesktop::PickColour(Colour initial) {
 
 QString QtDesktop::OpenFileDialog() {
     DepthGuard g(depth_);
-    QFileDialog dialog(SyncedDialogParent());
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (Run(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().first();
+    return RunOpenDialog(SyncedDialogParent(), InWaylandSessionNow());
 }
 
 QString QtDesktop::SaveFileDialog(const SaveDialogRequest& r) {

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include "platform/PathBytes.h"
+#include "platform/qt/DialogByteNames.h"
 #include "platform/qt/DialogRun.h"
 
 namespace orv {
@@ -16,7 +18,7 @@ namespace {
 class SaveDialog : public QFileDialog {
   public:
     SaveDialog(QWidget* parent, bool handKeysOver)
-        : QFileDialog(parent), handKeysOver_(handKeysOver) {
+        : QFileDialog(parent), handKeysOver_(handKeysOver), names_(*this, true, handKeysOver) {
         setAcceptMode(QFileDialog::AcceptSave);
         setFileMode(QFileDialog::AnyFile);
     }
@@ -27,31 +29,57 @@ class SaveDialog : public QFileDialog {
         setOption(QFileDialog::DontConfirmOverwrite, !ask || handKeysOver_);
     }
 
+    /// Shows `folder` (by its bytes), whatever its name.
+    void SetFolder(const QString& folder) { names_.SetFolder(folder); }
+
+    /// The file chosen, by its bytes.
+    QString Chosen() const { return chosen_.isEmpty() ? selectedFiles().value(0) : chosen_; }
+
     void accept() override {
+        QString real;
+        switch (names_.Resolve(real)) {
+            case DialogByteNames::Choice::Stay:
+                return;
+            case DialogByteNames::Choice::Chosen:
+                // Qt cannot see this file, so it would not ask before replacing it.
+                if (ask_ && FactsOfPath(real).exists &&
+                    !MayReplace(ShownPath(real.section(QLatin1Char('/'), -1)), handKeysOver_))
+                    return;
+                chosen_ = real;
+                QDialog::accept();
+                return;
+            case DialogByteNames::Choice::Qt:
+                break;
+        }
         if (ask_ && handKeysOver_ && !selectedFiles().isEmpty()) {
             const QFileInfo chosen(selectedFiles().first());
-            if (chosen.exists() && !chosen.isDir()) {
-                // Qt's own words, in Qt's own translations.
-                QMessageBox question(
-                    QMessageBox::Warning, windowTitle(),
-                    QFileDialog::tr("%1 already exists.\nDo you want to replace it?")
-                        .arg(chosen.fileName()),
-                    QMessageBox::Yes | QMessageBox::No, this);
-                question.setDefaultButton(QMessageBox::No);
-                if (RunDialog(question, true) != QMessageBox::Yes) return;
-            }
+            if (chosen.exists() && !chosen.isDir() && !MayReplace(chosen.fileName(), true)) return;
         }
         QFileDialog::accept();
     }
 
   private:
+    /// Whether the user answers Yes to replacing the file `name`.
+    bool MayReplace(const QString& name, bool handKeysOver) {
+        // Qt's own words, in Qt's own translations.
+        QMessageBox question(
+            QMessageBox::Warning, windowTitle(),
+            QFileDialog::tr("%1 already exists.\nDo you want to replace it?").arg(name),
+            QMessageBox::Yes | QMessageBox::No, this);
+        question.setDefaultButton(QMessageBox::No);
+        return RunDialog(question, handKeysOver) == QMessageBox::Yes;
+    }
+
     bool handKeysOver_;
     bool ask_ = false;
+    DialogByteNames names_;
+    QString chosen_;
 };
 
 }  // namespace
 
 QString RunSaveDialog(const SaveDialogRequest& r, QWidget* parent, bool handKeysOver) {
+    DialogByteNames::Prepare(r.InitialFolder);
     SaveDialog dlg(parent, handKeysOver);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
@@ -84,11 +112,10 @@ QString RunSaveDialog(const SaveDialogRequest& r, QWidget* parent, bool handKeys
     const int first = r.FilterIndex >= 1 && r.FilterIndex <= filters.size() ? r.FilterIndex - 1 : 0;
     if (!filters.isEmpty()) dlg.selectNameFilter(filters[first]);
     dlg.setDefaultSuffix(filters.isEmpty() ? r.DefaultExtension : suffixFor(first));
-    if (!r.InitialFolder.isEmpty()) dlg.setDirectory(r.InitialFolder);
+    if (!r.InitialFolder.isEmpty()) dlg.SetFolder(r.InitialFolder);
     if (!r.SuggestedName.isEmpty()) dlg.selectFile(r.SuggestedName);
-    if (RunDialog(dlg, handKeysOver) != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-        return {};
-    return dlg.selectedFiles().first();
+    if (RunDialog(dlg, handKeysOver) != QDialog::Accepted) return {};
+    return dlg.Chosen();
 }
 
 }  // namespace orv
