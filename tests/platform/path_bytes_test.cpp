@@ -110,18 +110,8 @@ TEST(PathBytes, ValidUtf8DecodesAsQtDecodesItAndEverythingElseIsEscapedByteByByt
 
 TEST(PathBytes, RandomNamesComeBackByteForByte) {
     std::mt19937 random(26);
-    std::uniform_int_distribution<int> length(1, 40);
-    std::uniform_int_distribution<int> byte(1, 255);
     for (int n = 0; n < 20000; ++n) {
-        std::string name;
-        for (int i = length(random); i > 0; --i) {
-            // Leads and continuations more often than chance gives them, so that valid and
-            // broken multi-byte sequences both come up.
-            int b = byte(random);
-            if (n % 2 == 0 && b < 0x80) b = 0x80 + b % 0x80;
-            if (b == '/') b = 'x';
-            name += char(b);
-        }
+        const std::string name = RandomByteName(random, n, 40);
         const QString text = PathFromBytes(Q(name));
         ASSERT_EQ(BytesOfPath(text), Q(name)) << n;
         ASSERT_EQ(LoneSurrogates(text).second, 0) << n;

@@ -12,6 +12,7 @@
 #include <map>
 #include <random>
 
+#include "ByteNamedFiles.h"
 #include "platform/PathBytes.h"
 
 namespace orv::test {
@@ -43,15 +44,8 @@ TEST(ShownNames, TheShownFormOfANameIsQtsReadingOfItsBytes) {
     // The dialog lists Qt's names beside ours and gives back what Qt read: both must agree, or
     // a name could never be matched.
     std::mt19937 random(2626);
-    std::uniform_int_distribution<int> length(1, 24);
-    std::uniform_int_distribution<int> byte(1, 255);
     for (int n = 0; n < 20000; ++n) {
-        std::string name;
-        for (int i = length(random); i > 0; --i) {
-            int b = byte(random);
-            if (n % 2 == 0 && b < 0x80) b = 0x80 + b % 0x80;
-            name += char(b == '/' ? 'x' : b);
-        }
+        const std::string name = RandomByteName(random, n, 24);
         ASSERT_EQ(ShownNameOfBytes(name),
                   QFile::decodeName(QByteArray(name.data(), qsizetype(name.size()))))
             << n;

@@ -19,13 +19,6 @@ namespace orv {
 
 namespace {
 
-// The text of a box as its editor holds it: plain line breaks.
-QString EditorText(const QString& model) {
-    QString s = model;
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return s;
-}
-
 // A box's text laid out as its editor lays it out: a plain-text document of the editor's
 // font and margin, as wide as the box, without wrapping. Kept between repaints: laying
 // out and shaping is most of what painting a note costs, and a repaint paints the same
@@ -85,6 +78,12 @@ const QTextDocument& EditorDocument(const QString& text, const QFont& font, doub
 }
 
 }  // namespace
+
+QString EditorText(const QString& model) {
+    QString s = model;
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
 
 QFont EditorFont(const TextBox& box, double scale) {
     QFont font = MakeQFont(box.Font);

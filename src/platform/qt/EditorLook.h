@@ -11,6 +11,9 @@
 
 namespace orv {
 
+/// The text of a box as its editors hold it: text boxes keep Windows line breaks, the
+/// editors plain ones.
+QString EditorText(const QString& model);
 /// The editor's font for a box shown at scale window pixels per pixel of the box
 /// (text in a zoomed canvas grows and shrinks with it).
 QFont EditorFont(const TextBox& box, double scale);

@@ -18,12 +18,6 @@ namespace orv {
 
 namespace {
 
-// Text boxes keep Windows line breaks; the editors work with plain ones.
-QString ForEditor(const QString& model) {
-    QString s = model;
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return s;
-}
 QString ForModel(const QString& edited) {
     QString s = edited;
     s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -204,13 +198,13 @@ TextBoxEditors::Editor& TextBoxEditors::Ensure(TextBox& box) {
         pe->setTabChangesFocus(true);
         // The text sits 50 twips in from the box's corner, as painted.
         pe->document()->setDocumentMargin(EditorMargin(1.0));
-        pe->setPlainText(ForEditor(box.Text()));
+        pe->setPlainText(EditorText(box.Text()));
         connect(pe, &QPlainTextEdit::textChanged, this, [this, pe] { TextEdited(pe); });
         w = pe;
     } else {
         auto* le = new QLineEdit(&window_);
         le->setFrame(false);
-        le->setText(ForEditor(box.Text()));
+        le->setText(EditorText(box.Text()));
         connect(le, &QLineEdit::textChanged, this, [this, le] { TextEdited(le); });
         w = le;
     }
@@ -260,7 +254,7 @@ void TextBoxEditors::Update(Editor& ed, const TextBox& box, const Shown& place) 
     if (w->font() != font) w->setFont(font);
     if (w->isEnabled() != box.Enabled) w->setEnabled(box.Enabled);
 
-    const QString want = ForEditor(box.Text());
+    const QString want = EditorText(box.Text());
     pushing_ = true;
     if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
         if (pe->toPlainText() != want) pe->setPlainText(want);
