@@ -93,22 +93,21 @@ void ChildIndex::Hand(std::vector<int>& found, std::vector<const Control*>& out)
 
 bool ChildIndex::Meeting(const Container& box, const QRect& r,
                          std::vector<const Control*>& out) const {
-    out.clear();
-    if (box_ != &box || version_ != box.ChildrenVersion()) return false;
-    thread_local std::vector<int> found;
-    found.clear();
-    Collect(r, found);
-    Hand(found, out);
-    return true;
+    return Meeting(box, &r, &r + 1, out);
 }
 
 bool ChildIndex::Meeting(const Container& box, const QRegion& area,
+                         std::vector<const Control*>& out) const {
+    return Meeting(box, area.begin(), area.end(), out);
+}
+
+bool ChildIndex::Meeting(const Container& box, const QRect* begin, const QRect* end,
                          std::vector<const Control*>& out) const {
     out.clear();
     if (box_ != &box || version_ != box.ChildrenVersion()) return false;
     thread_local std::vector<int> found;
     found.clear();
-    for (const QRect& r : area) Collect(r, found);
+    for (const QRect* r = begin; r != end; ++r) Collect(*r, found);
     Hand(found, out);
     return true;
 }

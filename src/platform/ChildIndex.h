@@ -40,6 +40,9 @@ class ChildIndex {
     void Collect(const QRect& r, std::vector<int>& found) const;
     /// The controls at the positions found, in their order, each once.
     void Hand(std::vector<int>& found, std::vector<const Control*>& out) const;
+    /// Meeting() for the rectangles from `begin` to `end`.
+    bool Meeting(const Container& box, const QRect* begin, const QRect* end,
+                 std::vector<const Control*>& out) const;
 
     const Container* box_ = nullptr;
     uint64_t version_ = 0;

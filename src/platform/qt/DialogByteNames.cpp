@@ -454,4 +454,23 @@ DialogByteNames::Choice DialogByteNames::Resolve(QString& real) {
     return Choice::Chosen;
 }
 
+ByteNamesFileDialog::ByteNamesFileDialog(QWidget* parent, bool saving, bool handKeysOver)
+    : QFileDialog(parent), names_(*this, saving, handKeysOver) {}
+
+void ByteNamesFileDialog::accept() {
+    QString real;
+    switch (names_.Resolve(real)) {
+        case DialogByteNames::Choice::Stay:
+            return;
+        case DialogByteNames::Choice::Chosen:
+            if (!MayTakeUnseen(real)) return;
+            chosen_ = real;
+            QDialog::accept();  // Qt would look for the file under its own reading
+            return;
+        case DialogByteNames::Choice::Qt:
+            break;
+    }
+    if (MayTakeSeen()) QFileDialog::accept();
+}
+
 }  // namespace orv

@@ -4,11 +4,10 @@
 // folder so named, nor say which file the user chose among them. This lists them in the
 // dialog (after the entries Qt lists), opens such a folder through a link of a readable name
 // in a private temporary folder, and turns what the user chose back into the name on disk.
+#include <QFileDialog>
 #include <QString>
 
 #include <memory>
-
-class QFileDialog;
 
 namespace orv {
 
@@ -39,6 +38,32 @@ class DialogByteNames {
   private:
     struct Parts;
     std::unique_ptr<Parts> parts_;
+};
+
+/// Qt's file dialog, which also lists and takes the files whose names Qt cannot read.
+class ByteNamesFileDialog : public QFileDialog {
+  public:
+    /// A save dialog when `saving`; messages run as RunDialog runs them with `handKeysOver`.
+    ByteNamesFileDialog(QWidget* parent, bool saving, bool handKeysOver);
+
+    /// The file chosen, by its bytes.
+    QString Chosen() const { return chosen_.isEmpty() ? selectedFiles().value(0) : chosen_; }
+
+  protected:
+    /// Whether the file `real`, found by its bytes alone, may be taken (Qt cannot see it, so
+    /// Qt asks nothing about it).
+    virtual bool MayTakeUnseen(const QString& real) {
+        (void)real;
+        return true;
+    }
+    /// Whether Qt's own accept may go on with a name Qt reads as it stands.
+    virtual bool MayTakeSeen() { return true; }
+    void accept() override;
+
+    DialogByteNames names_;
+
+  private:
+    QString chosen_;
 };
 
 }  // namespace orv

@@ -9,35 +9,13 @@ namespace orv {
 
 namespace {
 
-/// Qt's file dialog, which also lists and opens files whose names Qt cannot read.
-class OpenDialog : public QFileDialog {
+/// Qt's file dialog for opening a file, whatever its name.
+class OpenDialog : public ByteNamesFileDialog {
   public:
     OpenDialog(QWidget* parent, bool handKeysOver)
-        : QFileDialog(parent), names_(*this, false, handKeysOver) {
+        : ByteNamesFileDialog(parent, false, handKeysOver) {
         setFileMode(QFileDialog::ExistingFile);
     }
-
-    /// The file chosen, by its bytes.
-    QString Chosen() const { return chosen_.isEmpty() ? selectedFiles().value(0) : chosen_; }
-
-    void accept() override {
-        QString real;
-        switch (names_.Resolve(real)) {
-            case DialogByteNames::Choice::Stay:
-                return;
-            case DialogByteNames::Choice::Chosen:
-                chosen_ = real;
-                QDialog::accept();  // Qt would look for the file under its own reading
-                return;
-            case DialogByteNames::Choice::Qt:
-                break;
-        }
-        QFileDialog::accept();
-    }
-
-  private:
-    DialogByteNames names_;
-    QString chosen_;
 };
 
 }  // namespace

@@ -15,10 +15,10 @@ namespace {
 /// Qt's file dialog, whose question before replacing a file runs as the dialog itself runs.
 /// (Qt's own question is modal: where the keyboard stays on the window below, no key would
 /// answer it.)
-class SaveDialog : public QFileDialog {
+class SaveDialog : public ByteNamesFileDialog {
   public:
     SaveDialog(QWidget* parent, bool handKeysOver)
-        : QFileDialog(parent), handKeysOver_(handKeysOver), names_(*this, true, handKeysOver) {
+        : ByteNamesFileDialog(parent, true, handKeysOver), handKeysOver_(handKeysOver) {
         setAcceptMode(QFileDialog::AcceptSave);
         setFileMode(QFileDialog::AnyFile);
     }
@@ -32,30 +32,16 @@ class SaveDialog : public QFileDialog {
     /// Shows `folder` (by its bytes), whatever its name.
     void SetFolder(const QString& folder) { names_.SetFolder(folder); }
 
-    /// The file chosen, by its bytes.
-    QString Chosen() const { return chosen_.isEmpty() ? selectedFiles().value(0) : chosen_; }
-
-    void accept() override {
-        QString real;
-        switch (names_.Resolve(real)) {
-            case DialogByteNames::Choice::Stay:
-                return;
-            case DialogByteNames::Choice::Chosen:
-                // Qt cannot see this file, so it would not ask before replacing it.
-                if (ask_ && FactsOfPath(real).exists &&
-                    !MayReplace(ShownPath(real.section(QLatin1Char('/'), -1)), handKeysOver_))
-                    return;
-                chosen_ = real;
-                QDialog::accept();
-                return;
-            case DialogByteNames::Choice::Qt:
-                break;
-        }
-        if (ask_ && handKeysOver_ && !selectedFiles().isEmpty()) {
-            const QFileInfo chosen(selectedFiles().first());
-            if (chosen.exists() && !chosen.isDir() && !MayReplace(chosen.fileName(), true)) return;
-        }
-        QFileDialog::accept();
+  protected:
+    bool MayTakeUnseen(const QString& real) override {
+        // Qt cannot see this file, so it would not ask before replacing it.
+        return !ask_ || !FactsOfPath(real).exists ||
+               MayReplace(ShownPath(real.section(QLatin1Char('/'), -1)), handKeysOver_);
+    }
+    bool MayTakeSeen() override {
+        if (!ask_ || !handKeysOver_ || selectedFiles().isEmpty()) return true;
+        const QFileInfo chosen(selectedFiles().first());
+        return !chosen.exists() || chosen.isDir() || MayReplace(chosen.fileName(), true);
     }
 
   private:
@@ -72,8 +58,6 @@ class SaveDialog : public QFileDialog {
 
     bool handKeysOver_;
     bool ask_ = false;
-    DialogByteNames names_;
-    QString chosen_;
 };
 
 }  // namespace
